@@ -1,0 +1,18 @@
+#pragma once
+// The process-wide decimal separator of the program's own number texts
+// (never the C locale's).
+#include <QChar>
+#include <QString>
+#include <optional>
+
+namespace platform {
+
+QChar decimalSeparator();
+void setDecimalSeparator(QChar separator);
+
+// Up to 15 significant digits, no trailing zeros, the separator above.
+QString formatReal(long double value);
+// Whole text must be a number written with the separator above.
+std::optional<long double> parseReal(const QString &text);
+
+} // namespace platform

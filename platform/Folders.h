@@ -1,0 +1,15 @@
+#pragma once
+// Where the program's files live: the program folder (the executable's, with
+// a trailing separator) and the "Windows folder", the per-user configuration
+// folder of the program.
+#include <QString>
+
+namespace platform {
+
+QString exeFolder();
+QString windowsFolder();
+// A file meant for the program folder, or the per-user data folder when the
+// program folder cannot be written.
+QString programFile(const QString &name);
+
+} // namespace platform

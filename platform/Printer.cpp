@@ -1,0 +1,215 @@
+#include "Printer.h"
+
+#include "Rounding.h"
+
+#include <QDir>
+#include <QPrinter>
+#include <QPrinterInfo>
+#include <QStandardPaths>
+
+namespace platform {
+
+namespace {
+
+const char *const builtInName = "Quillon PDF";
+// The built-in printer (and the page drawn when there is none) is A4 at 300 dpi.
+constexpr double builtInMarginsMm = 4.0;
+
+QString defaultPdfFile()
+{
+    QString folder = QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation);
+    if (folder.isEmpty())
+        folder = QDir::homePath();
+    return QDir(folder).filePath(QStringLiteral("Quillon.pdf"));
+}
+
+std::optional<QPageSize::PageSizeId> paperByName(const QString &name)
+{
+    static const std::pair<const char *, QPageSize::PageSizeId> papers[] = {
+        {"A3", QPageSize::A3}, {"A4", QPageSize::A4}, {"A5", QPageSize::A5},
+        {"Letter", QPageSize::Letter}, {"Legal", QPageSize::Legal},
+    };
+    for (const auto &[paperName, id] : papers)
+        if (name.compare(QLatin1String(paperName), Qt::CaseInsensitive) == 0)
+            return id;
+    return std::nullopt;
+}
+
+} // namespace
+
+Printer &Printer::instance()
+{
+    static Printer printer;
+    return printer;
+}
+
+Printer::Printer()
+{
+    useSystem();
+}
+
+Printer::~Printer() = default;
+
+std::optional<PrinterChoice> Printer::parseChoice(const QString &option, QString *error)
+{
+    auto fail = [&](const QString &why) -> std::optional<PrinterChoice> {
+        if (error)
+            *error = why;
+        return std::nullopt;
+    };
+    PrinterChoice choice;
+    if (option == QLatin1String("none")) {
+        choice.kind = PrinterChoice::Kind::None;
+        return choice;
+    }
+    if (option == QLatin1String("system"))
+        return choice;
+    if (!option.startsWith(QLatin1String("pdf:")))
+        return fail(QStringLiteral("unknown printer \"%1\" (use none, system or pdf:FILE,...)").arg(option));
+    choice.kind = PrinterChoice::Kind::Pdf;
+    const QStringList parts = option.mid(4).split(QLatin1Char(','));
+    choice.pdf.fileName = parts.first();
+    if (choice.pdf.fileName.isEmpty())
+        return fail(QStringLiteral("pdf printer needs a file name"));
+    for (qsizetype i = 1; i < parts.size(); ++i) {
+        const QString key = parts[i].section(QLatin1Char('='), 0, 0);
+        const QString value = parts[i].section(QLatin1Char('='), 1);
+        bool ok = true;
+        if (key == QLatin1String("dpi")) {
+            choice.pdf.dpi = value.toInt(&ok);
+            ok = ok && choice.pdf.dpi >= 72 && choice.pdf.dpi <= 2400;
+        } else if (key == QLatin1String("paper")) {
+            auto paper = paperByName(value);
+            ok = paper.has_value();
+            if (ok)
+                choice.pdf.paper = *paper;
+        } else if (key == QLatin1String("margins")) {
+            choice.pdf.marginsMm = value.toDouble(&ok);
+            ok = ok && choice.pdf.marginsMm >= 0 && choice.pdf.marginsMm < 50;
+        } else {
+            ok = false;
+        }
+        if (!ok)
+            return fail(QStringLiteral("bad printer setting \"%1\"").arg(parts[i]));
+    }
+    return choice;
+}
+
+void Printer::use(const PrinterChoice &choice)
+{
+    choice_ = choice;
+    switch (choice.kind) {
+    case PrinterChoice::Kind::System:
+        useSystem();
+        break;
+    case PrinterChoice::Kind::Pdf:
+        usePdf(choice.pdf, QString::fromLatin1(builtInName));
+        break;
+    case PrinterChoice::Kind::None:
+        // The sheet is still drawn: from an A4 page at 300 dpi with Qt's default margins.
+        usePdf({defaultPdfFile(), 300, QPageSize::A4, builtInMarginsMm}, {});
+        names_.clear();
+        current_.clear();
+        break;
+    }
+}
+
+void Printer::useSystem()
+{
+    names_ = QPrinterInfo::availablePrinterNames();
+    if (names_.isEmpty()) {
+        usePdf({defaultPdfFile(), 300, QPageSize::A4, builtInMarginsMm}, QString::fromLatin1(builtInName));
+        return;
+    }
+    QString name = QPrinterInfo::defaultPrinterName();
+    if (name.isEmpty() || !names_.contains(name))
+        name = names_.first();
+    device_ = std::make_unique<QPrinter>(QPrinterInfo::printerInfo(name), QPrinter::HighResolution);
+    fixed_.reset();
+    current_ = name;
+}
+
+void Printer::usePdf(const PdfPrinterSpec &spec, const QString &name)
+{
+    const QSizeF paperMm = QPageSize(spec.paper).size(QPageSize::Millimeter);
+    auto toPixels = [&](double mm) { return static_cast<int>(roundEven(mm / 25.4L * spec.dpi)); };
+    Geometry geometry;
+    geometry.physical = QSize(toPixels(paperMm.width()), toPixels(paperMm.height()));
+    geometry.offset = QPoint(toPixels(spec.marginsMm), toPixels(spec.marginsMm));
+    geometry.dpi = spec.dpi;
+    fixed_ = geometry;
+    device_ = std::make_unique<QPrinter>(QPrinter::HighResolution);
+    device_->setOutputFormat(QPrinter::PdfFormat);
+    device_->setOutputFileName(spec.fileName);
+    device_->setResolution(spec.dpi);
+    device_->setPageSize(QPageSize(spec.paper));
+    device_->setFullPage(true);
+    names_ = name.isEmpty() ? QStringList{} : QStringList{name};
+    current_ = name;
+}
+
+void Printer::select(const QString &name)
+{
+    if (name == current_ || !names_.contains(name))
+        return;
+    if (choice_.kind != PrinterChoice::Kind::System || name == QLatin1String(builtInName))
+        return;
+    const Orientation kept = orientation();
+    device_ = std::make_unique<QPrinter>(QPrinterInfo::printerInfo(name), QPrinter::HighResolution);
+    fixed_.reset();
+    current_ = name;
+    setOrientation(kept);
+}
+
+Orientation Printer::orientation() const
+{
+    return device_->pageLayout().orientation() == QPageLayout::Landscape ? Orientation::Landscape
+                                                                         : Orientation::Portrait;
+}
+
+void Printer::setOrientation(Orientation orientation)
+{
+    device_->setPageOrientation(orientation == Orientation::Landscape ? QPageLayout::Landscape
+                                                                      : QPageLayout::Portrait);
+}
+
+QSize Printer::physicalPageSize() const
+{
+    if (fixed_)
+        return orientation() == Orientation::Landscape ? fixed_->physical.transposed() : fixed_->physical;
+    return device_->paperRect(QPrinter::DevicePixel).toRect().size();
+}
+
+QPoint Printer::printingOffset() const
+{
+    if (fixed_)
+        return orientation() == Orientation::Landscape ? fixed_->offset.transposed() : fixed_->offset;
+    const QRectF paper = device_->paperRect(QPrinter::DevicePixel);
+    const QRectF page = device_->pageRect(QPrinter::DevicePixel);
+    return (page.topLeft() - paper.topLeft()).toPoint();
+}
+
+QSize Printer::printableSize() const
+{
+    if (fixed_) {
+        const QPoint offset = printingOffset();
+        return physicalPageSize() - QSize(2 * offset.x(), 2 * offset.y());
+    }
+    return device_->pageRect(QPrinter::DevicePixel).toRect().size();
+}
+
+int Printer::logPixelsX() const
+{
+    if (fixed_)
+        return fixed_->dpi;
+    return device_->logicalDpiX();
+}
+
+int Printer::logPixelsY() const
+{
+    if (fixed_)
+        return fixed_->dpi;
+    return device_->logicalDpiY();
+}
+
+} // namespace platform

@@ -1,0 +1,81 @@
+#pragma once
+// The printer object: the list of printers, the current one's orientation and
+// geometry in device pixels, and the device to paint on.  CUPS printers are
+// the real ones; when CUPS lists none, a built-in printer writes a PDF file.
+// A run (or a test) may instead choose a PDF printer of known geometry, or
+// no printer at all.
+#include <QPageSize>
+#include <QPoint>
+#include <QSize>
+#include <QString>
+#include <QStringList>
+#include <memory>
+#include <optional>
+
+class QPrinter;
+
+namespace platform {
+
+enum class Orientation { Portrait = 0, Landscape = 1 };
+
+// A PDF printer of chosen geometry: paper, resolution and unprintable margins.
+struct PdfPrinterSpec {
+    QString fileName;
+    int dpi = 600;
+    QPageSize::PageSizeId paper = QPageSize::A4;
+    double marginsMm = 4.0;
+};
+
+// What a "--printer" option asks for.
+struct PrinterChoice {
+    enum class Kind { System, None, Pdf } kind = Kind::System;
+    PdfPrinterSpec pdf;
+};
+
+class Printer {
+public:
+    static Printer &instance();
+
+    // "none", "system" or "pdf:FILE[,dpi=N][,paper=A4|A5|A3|Letter|Legal][,margins=MM]".
+    static std::optional<PrinterChoice> parseChoice(const QString &option, QString *error = nullptr);
+    void use(const PrinterChoice &choice);
+
+    QStringList printers() const { return names_; }
+    bool hasPrinter() const { return !names_.isEmpty(); }
+    QString currentName() const { return current_; }
+    void select(const QString &name);
+
+    Orientation orientation() const;
+    void setOrientation(Orientation orientation);
+
+    // Device pixels of the current orientation.
+    QSize physicalPageSize() const;   // GETPHYSPAGESIZE
+    QPoint printingOffset() const;    // GETPRINTINGOFFSET
+    QSize printableSize() const;      // printable page width and height
+    int logPixelsX() const;           // LOGPIXELSX
+    int logPixelsY() const;           // LOGPIXELSY
+
+    QPrinter &device() { return *device_; }
+
+    ~Printer();
+
+private:
+    Printer();
+    void useSystem();
+    void usePdf(const PdfPrinterSpec &spec, const QString &name);
+
+    // Portrait geometry of a PDF printer, exact from its millimetres and
+    // resolution; system printers answer through Qt instead.
+    struct Geometry {
+        QSize physical;
+        QPoint offset;
+        int dpi = 0;
+    };
+    std::optional<Geometry> fixed_;
+    std::unique_ptr<QPrinter> device_;
+    QStringList names_;
+    QString current_;
+    PrinterChoice choice_;
+};
+
+} // namespace platform

@@ -1,0 +1,131 @@
+#include "Decimal.h"
+#include "IniFile.h"
+#include "Module.h"
+#include "Registry.h"
+#include "Rounding.h"
+#include "dib.h"
+#include "globalmem.h"
+
+#include <QFile>
+#include <QTemporaryDir>
+#include <gtest/gtest.h>
+
+TEST(Rounding, HalvesGoToEven)
+{
+    const std::pair<long double, int64_t> cases[] = {
+        {0.5L, 0}, {1.5L, 2}, {2.5L, 2}, {-0.5L, 0}, {-1.5L, -2}, {2.4999L, 2}, {2.5001L, 3}, {-2.6L, -3},
+    };
+    for (auto [value, expected] : cases)
+        EXPECT_EQ(platform::roundEven(value), expected) << static_cast<double>(value);
+    EXPECT_EQ(platform::truncate(-2.7L), -2);
+    EXPECT_EQ(platform::divTrunc(-7, 2), -3);
+}
+
+TEST(GlobalMemory, LockCountsAndRelease)
+{
+    HGLOBAL h = GlobalAlloc(GHND, 100);
+    ASSERT_NE(h, nullptr);
+    EXPECT_EQ(GlobalSize(h), 100u);
+    auto *bytes = static_cast<unsigned char *>(GlobalLock(h));
+    ASSERT_NE(bytes, nullptr);
+    EXPECT_EQ(bytes[99], 0);
+    EXPECT_EQ(GlobalLock(h), bytes);
+    EXPECT_EQ(GlobalFlags(h), 2u);
+    EXPECT_TRUE(GlobalUnlock(h));
+    EXPECT_FALSE(GlobalUnlock(h));
+    EXPECT_FALSE(GlobalUnlock(h)); // never below zero
+    EXPECT_EQ(GlobalAlloc(GHND, 0), nullptr);
+    int notABlock[8] = {};
+    EXPECT_EQ(GlobalFlags(notABlock), GMEM_INVALID_HANDLE);
+    EXPECT_EQ(GlobalFree(h), nullptr);
+}
+
+TEST(Dib, RowBytesColourCountAndSize)
+{
+    EXPECT_EQ(dib_row_bytes(1, 1), 4u);
+    EXPECT_EQ(dib_row_bytes(33, 1), 8u);
+    EXPECT_EQ(dib_row_bytes(3, 24), 12u);
+    EXPECT_EQ(dib_row_bytes(5, 4), 4u);
+    EXPECT_EQ(dib_row_bytes(0, 8), 0u);
+    BITMAPINFOHEADER header{};
+    header.biSize = sizeof header;
+    header.biWidth = 3;
+    header.biHeight = -2;
+    header.biBitCount = 8;
+    EXPECT_EQ(dib_colour_count(&header), 256u);
+    header.biClrUsed = 5;
+    EXPECT_EQ(dib_colour_count(&header), 5u);
+    EXPECT_EQ(dib_packed_size(&header), 40u + 20u + 8u);
+    header.biBitCount = 24;
+    header.biClrUsed = 0;
+    EXPECT_EQ(dib_packed_size(&header), 40u + 24u);
+    static_assert(sizeof(BITMAPFILEHEADER) == 14 && sizeof(BITMAPINFOHEADER) == 40 && sizeof(RGBQUAD) == 4);
+}
+
+TEST(IniFile, KeepsAccentedNamesAndIgnoresCase)
+{
+    QTemporaryDir dir;
+    const QString name = dir.filePath(QStringLiteral("page.qpx"));
+    {
+        platform::IniFile ini(name);
+        EXPECT_TRUE(ini.writeInteger(QStringLiteral("Réglages"), QStringLiteral("Format"), 3));
+        EXPECT_TRUE(ini.writeBool(QStringLiteral("Image"), QStringLiteral("Paysage"), true));
+        EXPECT_TRUE(ini.writeString(QStringLiteral("Image"), QStringLiteral("Left"), QStringLiteral("x12")));
+    }
+    QFile file(name);
+    ASSERT_TRUE(file.open(QIODevice::ReadOnly));
+    EXPECT_EQ(QString::fromUtf8(file.readAll()),
+              QStringLiteral("[Réglages]\nFormat=3\n\n[Image]\nPaysage=1\nLeft=x12\n"));
+    platform::IniFile again(name);
+    EXPECT_EQ(again.readInteger(QStringLiteral("réglages"), QStringLiteral("FORMAT"), 0), 3);
+    EXPECT_TRUE(again.readBool(QStringLiteral("Image"), QStringLiteral("Paysage"), false));
+    EXPECT_EQ(again.readInteger(QStringLiteral("Image"), QStringLiteral("Left"), 7), 7); // not a number
+    EXPECT_EQ(again.readInteger(QStringLiteral("Image"), QStringLiteral("Top"), 9), 9);  // missing
+    EXPECT_TRUE(again.eraseSection(QStringLiteral("Image")));
+    EXPECT_FALSE(platform::IniFile(name).sectionExists(QStringLiteral("Image")));
+}
+
+TEST(Registry, StringsIntegersAndDwords)
+{
+    {
+        platform::RegistryKey key(QStringLiteral("Software\\Vardo\\Test Key"));
+        key.writeInteger(QStringLiteral("MainW"), QStringLiteral("w"), 700);
+        key.writeBool(QStringLiteral("Options"), QStringLiteral("Aperçu"), false);
+        key.writeString(QStringLiteral("MainW"), QStringLiteral("h"), QStringLiteral("abc"));
+        key.writeDword(QStringLiteral("Resolution"), -5);
+    }
+    platform::RegistryKey key(QStringLiteral("Software\\Vardo\\Test Key"));
+    EXPECT_TRUE(key.fileName().endsWith(QStringLiteral("Vardo/Test Key.ini")));
+    EXPECT_EQ(key.readInteger(QStringLiteral("MainW"), QStringLiteral("w"), 640), 700);
+    EXPECT_EQ(key.readInteger(QStringLiteral("MainW"), QStringLiteral("h"), 480), 480);
+    EXPECT_FALSE(key.readBool(QStringLiteral("Options"), QStringLiteral("Aperçu"), true));
+    EXPECT_TRUE(key.readBool(QStringLiteral("Options"), QStringLiteral("Cadre"), true));
+    EXPECT_EQ(key.readDword(QStringLiteral("Resolution")), -5);
+    EXPECT_FALSE(key.readDword(QStringLiteral("Missing")).has_value());
+}
+
+TEST(Module, WindowsNamesMapToSharedObjects)
+{
+    EXPECT_EQ(platform::Module::fileNameFor(QStringLiteral("TWAIN_32.DLL")), QStringLiteral("libtwain_32.so"));
+    EXPECT_EQ(platform::Module::fileNameFor(QStringLiteral("ISP2000.DLL")), QStringLiteral("libisp2000.so"));
+    QString error;
+    EXPECT_EQ(platform::Module::load(QStringLiteral("NOSUCHLIB.DLL"), &error), nullptr);
+    EXPECT_FALSE(error.isEmpty());
+    auto libm = platform::Module::load(QStringLiteral("libm.so.6"));
+    ASSERT_NE(libm, nullptr);
+    EXPECT_NE(libm->symbol("cos"), nullptr);
+    EXPECT_EQ(libm->symbol("no_such_export"), nullptr);
+}
+
+TEST(Decimal, CommaSeparator)
+{
+    platform::setDecimalSeparator(QLatin1Char(','));
+    EXPECT_EQ(platform::parseReal(QStringLiteral("12,5")), 12.5L);
+    EXPECT_EQ(platform::parseReal(QStringLiteral(" 3 ")), 3.0L);
+    EXPECT_FALSE(platform::parseReal(QStringLiteral("12.5")).has_value());
+    EXPECT_FALSE(platform::parseReal(QStringLiteral("")).has_value());
+    EXPECT_FALSE(platform::parseReal(QStringLiteral("1,2,3")).has_value());
+    EXPECT_EQ(platform::formatReal(0.25L), QStringLiteral("0,25"));
+    EXPECT_EQ(platform::formatReal(42.0L), QStringLiteral("42"));
+    platform::setDecimalSeparator(QLatin1Char('.'));
+}

@@ -1,0 +1,45 @@
+#include "Printer.h"
+#include "TestPrinter.h"
+
+#include <gtest/gtest.h>
+
+TEST(Printer, PdfPrinterGeometry)
+{
+    useTestPrinter(600, 4.0);
+    platform::Printer &printer = platform::Printer::instance();
+    EXPECT_TRUE(printer.hasPrinter());
+    EXPECT_EQ(printer.logPixelsX(), 600);
+    EXPECT_EQ(printer.logPixelsY(), 600);
+    EXPECT_EQ(printer.physicalPageSize(), QSize(4961, 7016));
+    EXPECT_EQ(printer.printingOffset(), QPoint(94, 94));
+    EXPECT_EQ(printer.printableSize(), QSize(4773, 6828));
+    printer.setOrientation(platform::Orientation::Landscape);
+    EXPECT_EQ(printer.orientation(), platform::Orientation::Landscape);
+    EXPECT_EQ(printer.physicalPageSize(), QSize(7016, 4961));
+    EXPECT_EQ(printer.printableSize(), QSize(6828, 4773));
+    printer.setOrientation(platform::Orientation::Portrait);
+}
+
+TEST(Printer, NoPrinterStillHasAPage)
+{
+    platform::PrinterChoice none;
+    none.kind = platform::PrinterChoice::Kind::None;
+    platform::Printer::instance().use(none);
+    EXPECT_FALSE(platform::Printer::instance().hasPrinter());
+    EXPECT_EQ(platform::Printer::instance().physicalPageSize(), QSize(2480, 3508));
+}
+
+TEST(Printer, ParsesChoices)
+{
+    QString error;
+    auto pdf = platform::Printer::parseChoice(QStringLiteral("pdf:/tmp/x.pdf,dpi=300,paper=A5,margins=2.5"), &error);
+    ASSERT_TRUE(pdf.has_value()) << error.toStdString();
+    EXPECT_EQ(pdf->kind, platform::PrinterChoice::Kind::Pdf);
+    EXPECT_EQ(pdf->pdf.fileName, QStringLiteral("/tmp/x.pdf"));
+    EXPECT_EQ(pdf->pdf.dpi, 300);
+    EXPECT_EQ(pdf->pdf.paper, QPageSize::A5);
+    EXPECT_DOUBLE_EQ(pdf->pdf.marginsMm, 2.5);
+    EXPECT_EQ(platform::Printer::parseChoice(QStringLiteral("none"))->kind, platform::PrinterChoice::Kind::None);
+    for (const char *bad : {"pdf:", "pdf:/x,dpi=abc", "pdf:/x,paper=B9", "laser", "pdf:/x,colour=red"})
+        EXPECT_FALSE(platform::Printer::parseChoice(QString::fromLatin1(bad)).has_value()) << bad;
+}
