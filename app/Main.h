@@ -1,0 +1,166 @@
+#pragma once
+// The main window: the sheet preview with the picture placed on it, the
+// layout bars and buttons, the print and scan controls, the corrections
+// column, the menus and the settings kept in the registry.
+#include "Printer.h"
+#include "TMMImageList.h"
+
+#include <QMainWindow>
+#include <QString>
+
+class QAction;
+class QComboBox;
+class QFrame;
+class QLabel;
+class QMenu;
+class QScrollBar;
+class TMMBitmapButton;
+class TMMBitmapCheckBox;
+class TPicture;
+class TSpinEdit;
+class TStretchHandle;
+class TTipsDialog;
+
+class TForm1 : public QMainWindow {
+    Q_OBJECT
+public:
+    explicit TForm1(QWidget *parent = nullptr);
+    ~TForm1() override;
+
+    // Layout state (preview pixels of Panel1 unless said otherwise).
+    double PrintableWidthRatio = 0;
+    double PrintableHeightRatio = 0;
+    double OffsetXRatio = 0;
+    double OffsetYRatio = 0;
+    bool OrientationLock = false;
+    bool TipAtStart = true;
+    platform::Orientation SavedOrientation = platform::Orientation::Portrait;
+    bool ContinueToPrint = false;
+    bool PreviewInOpenDialog = true;
+    int PosterWidth = 0;
+    int PosterHeight = 0;
+    QString ExeFolder;
+    int NaturalWidth = 0;
+    int NaturalHeight = 0;
+    bool PosterKeepProportions = true;
+    QString ImageFolder;
+    QString RegistryKey;
+    QString HelpFile;
+
+    // Derived preview quantities.
+    int SheetWidth() const;   // W
+    int SheetHeight() const;  // H
+    int X0() const;
+    int Y0() const;
+    int X1() const;
+    int Y1() const;
+    int PW() const;
+    int PH() const;
+    int PicW() const;
+    int PicH() const;
+
+    // Components, named as the rest of the program knows them.
+    QFrame *Panel1;
+    TPicture *Page;
+    TPicture *Image;
+    TPicture *Image1;
+    TPicture *Image2;
+    TPicture *UndoImg;
+    TStretchHandle *SH;
+    QScrollBar *Zoom, *Haut, *Gauche, *LargIm, *HautIm;
+    QLabel *Label1, *Label2, *Label3, *Label4, *Label5, *Label6, *Label7, *Label8, *Label9, *Label10, *Label11,
+        *Label12, *ZoomLabel;
+    QComboBox *ComboFormats;
+    QComboBox *ComboBox1;
+    TMMBitmapCheckBox *conserver, *PaysBtn, *Dupliquer, *Poster, *CheckBox1;
+    TMMBitmapButton *OrigBtn, *FillBtn, *centrerh, *centrerv, *centrerp, *RetourneBtn;
+    TMMBitmapButton *FormatBtn, *PrintBtn, *ConfigBtn, *GoBtn, *ScanSelect, *ScanImage;
+    TMMBitmapButton *SpeedButton1, *SpeedButton2, *SpeedButton3, *FXBtn, *EditBtn, *UndoBtn;
+    TSpinEdit *SpinEdit;
+    QFrame *Panel2, *Panel3;
+    QMenu *Fichier1, *Edition1, *Options1, *Aide;
+    QAction *Ouvrir1, *Enregistrersous1, *Quitter1, *Copier1, *Coller1, *Imprimerlestraitsdecoupe1,
+        *UserInterfaceMnu, *TwainDialMnu, *Aide1, *Apropos1, *Dummeauteur1, *Trucsetastuces1, *SiteWeb1;
+    TTipsDialog *TipsDialog;
+
+    static constexpr int FormatCount = 11;
+    struct PredefinedFormat {
+        const char *name;
+        int widthMm;
+        int heightMm;
+        bool toOrigin;
+    };
+    static const PredefinedFormat Formats[FormatCount];
+
+public slots:
+    // Start-up, settings and menus.
+    void FormShow();
+    void FormActivate();
+    void FormClose();
+    void Quitter1Click();
+    void Aide1Click();
+    void Apropos1Click();
+    void Dummeauteur1Click();
+    void Trucsetastuces1Click();
+    void SiteWeb1Click();
+    void UserInterfaceMnuClick();
+    void Edition1Click();
+
+    // The sheet and the placement of the picture.
+    void ClearSheet();
+    void DrawSheet();
+    void PlaceNewImage();
+    void UpdateDuplicateOffer();
+    int MmToPixelsX(int mm) const;
+    int MmToPixelsY(int mm) const;
+    int PixelsToMmX(int px) const;
+    int PixelsToMmY(int px) const;
+    void UpdateBarMaxima();
+    void UpdatePositionBars();
+    void UpdateZoomBar();
+    void ApplyZoom();
+    void KeepProportions();
+    void SetFormatSize(int widthMm, int heightMm);
+    void ResetPosterSize();
+
+    void ImageClick();
+    void PageClick();
+    void SHMouseUp();
+    void ZoomScroll();
+    void HautScroll();
+    void GaucheScroll();
+    void LargImScroll();
+    void HautImScroll();
+    void ZoomChange();
+    void HautChange();
+    void GaucheChange();
+    void LargImChange();
+    void HautImChange();
+    void OrigBtnClick();
+    void FillBtnClick();
+    void centrerhClick();
+    void centrervClick();
+    void centrerpClick();
+    void conserverClick(bool checking);
+    void ComboFormatsChange(int index);
+
+protected:
+    void showEvent(QShowEvent *event) override;
+    void closeEvent(QCloseEvent *event) override;
+
+private:
+    void FormCreate();
+    void buildMenus();
+    void buildControls();
+    void readSettings();
+    void connectHandlers();
+    void setImageBounds(const QRect &bounds);
+    void showHelpContents();
+    void onUserScroll(QScrollBar *bar, void (TForm1::*handler)());
+    void pressedPicture(TMMBitmapButton *button, int normal, int pressed);
+
+    TMMImageList images_;
+    bool shown_ = false;
+    bool activated_ = false;
+    bool closed_ = false;
+};

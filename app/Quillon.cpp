@@ -1,0 +1,101 @@
+// Program entry: splash, the windows in their fixed order, the message loop.
+#include "Main.h"
+#include "Printer.h"
+#include "Resources.h"
+#include "Saero.h"
+#include "Sediteur.h"
+#include "Sleeper.h"
+#include "Slogo.h"
+#include "Snewfor.h"
+#include "Sopend.h"
+#include "WaitCursor.h"
+#include "sabout.h"
+#include "sjpeg.h"
+#include "spredefine.h"
+
+#include <QApplication>
+#include <QCommandLineParser>
+#include <QIcon>
+#include <cstdio>
+#include <memory>
+#include <optional>
+
+namespace {
+
+struct Options {
+    platform::PrinterChoice printer;
+};
+
+std::optional<Options> parseOptions(const QStringList &arguments)
+{
+    QCommandLineParser parser;
+    parser.setApplicationDescription(QStringLiteral("Quillon: scan, place and print pictures."));
+    parser.addHelpOption();
+    QCommandLineOption printer(QStringLiteral("printer"),
+        QStringLiteral("Printer for this run: none, system, or pdf:FILE[,dpi=N][,paper=A4][,margins=MM]."),
+        QStringLiteral("printer"));
+    parser.addOption(printer);
+    parser.process(arguments);
+    Options options;
+    if (parser.isSet(printer)) {
+        QString error;
+        auto choice = platform::Printer::parseChoice(parser.value(printer), &error);
+        if (!choice) {
+            std::fprintf(stderr, "quillon: %s\n", qPrintable(error));
+            return std::nullopt;
+        }
+        options.printer = *choice;
+    }
+    return options;
+}
+
+// Every window of the program, created once, in this order.
+struct Windows {
+    std::unique_ptr<TForm1> form1;
+    TEditeur *editeur = nullptr;
+    TNewFor *newFor = nullptr;
+    TAeroDlg *aeroDlg = nullptr;
+    TJPEG *jpeg = nullptr;
+    TOpenDial *openDial = nullptr;
+    TAboutBox *aboutBox = nullptr;
+    TPredefine *predefine = nullptr;
+
+    Windows()
+    {
+        form1 = std::make_unique<TForm1>();
+        editeur = new TEditeur(form1.get());
+        newFor = new TNewFor(form1.get());
+        aeroDlg = new TAeroDlg(form1.get());
+        jpeg = new TJPEG(form1.get());
+        openDial = new TOpenDial(form1.get());
+        aboutBox = new TAboutBox(form1.get());
+        predefine = new TPredefine(form1.get());
+    }
+};
+
+} // namespace
+
+int main(int argc, char **argv)
+{
+    QApplication application(argc, argv);
+    QApplication::setApplicationName(QStringLiteral("Quillon 2002"));
+    QApplication::setOrganizationName(QStringLiteral("Vardo"));
+    const std::optional<Options> options = parseOptions(QApplication::arguments());
+    if (!options)
+        return 2;
+    platform::Printer::instance().use(options->printer);
+    resources::initialise();
+    QApplication::setWindowIcon(QIcon(resources::icon));
+
+    std::optional<platform::WaitCursor> hourglass(std::in_place);
+    auto splash = std::make_unique<TLogo>();
+    splash->show();
+    splash->repaint();
+    splash->Sleeper->Sleep();
+
+    Windows windows;
+    splash.reset();
+    hourglass.reset();
+    windows.form1->show();
+    return QApplication::exec();
+}

@@ -1,0 +1,12 @@
+#pragma once
+// The splash window shown while the program starts.
+#include <QWidget>
+
+class TSleeper;
+
+class TLogo : public QWidget {
+    Q_OBJECT
+public:
+    explicit TLogo(QWidget *parent = nullptr);
+    TSleeper *Sleeper;
+};

@@ -1,0 +1,5 @@
+#pragma once
+// The tips of the day, in order.
+#include <QStringList>
+
+QStringList tipTexts();

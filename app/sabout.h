@@ -1,0 +1,9 @@
+#pragma once
+// The about box.
+#include <QDialog>
+
+class TAboutBox : public QDialog {
+    Q_OBJECT
+public:
+    explicit TAboutBox(QWidget *parent = nullptr);
+};

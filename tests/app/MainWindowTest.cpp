@@ -1,0 +1,249 @@
+// The sheet arithmetic of the main window, on a printer of known geometry:
+// A4 at 600 dpi with 4 mm margins, i.e. a page of 4961 x 7016 pixels with
+// a printable area of 4773 x 6828 at (94, 94).  The preview is 293 x 415.
+#include "Handles.h"
+#include "Main.h"
+#include "Picture.h"
+#include "TMMBitmapButton.h"
+#include "TMMBitmapCheckBox.h"
+#include "TestPrinter.h"
+
+#include <QComboBox>
+#include <QLabel>
+#include <QScrollBar>
+#include <gtest/gtest.h>
+
+namespace {
+
+struct MainWindow : testing::Test {
+    std::unique_ptr<TForm1> form;
+
+    MainWindow()
+    {
+        useTestPrinter();
+        form = std::make_unique<TForm1>();
+        form->FormShow();
+    }
+
+    void setPicture(int width, int height)
+    {
+        QImage picture(width, height, QImage::Format_RGB888);
+        picture.fill(Qt::gray);
+        form->Image->setPicture(picture);
+        form->NaturalWidth = width;
+        form->NaturalHeight = height;
+    }
+
+    void chooseFormat(int index)
+    {
+        form->ComboFormats->setCurrentIndex(index);
+        form->ComboFormatsChange(index);
+    }
+};
+
+} // namespace
+
+TEST_F(MainWindow, SheetFromThePrinter)
+{
+    EXPECT_DOUBLE_EQ(form->PrintableWidthRatio, 4773.0 / 4961.0);
+    EXPECT_DOUBLE_EQ(form->PrintableHeightRatio, 6828.0 / 7016.0);
+    EXPECT_DOUBLE_EQ(form->OffsetXRatio, 94.0 / 4961.0);
+    EXPECT_DOUBLE_EQ(form->OffsetYRatio, 94.0 / 7016.0);
+    EXPECT_EQ(QRect(QPoint(form->X0(), form->Y0()), QPoint(form->X1(), form->Y1())), QRect(QPoint(6, 6), QPoint(287, 409)));
+    EXPECT_EQ(form->PW(), 282);
+    EXPECT_EQ(form->PH(), 404);
+    const QImage &sheet = form->Page->picture();
+    EXPECT_EQ(sheet.size(), QSize(293, 415));
+    EXPECT_EQ(sheet.pixelColor(0, 200), QColor(Qt::black));
+    EXPECT_EQ(sheet.pixelColor(6, 200), QColor(Qt::red));
+    EXPECT_EQ(sheet.pixelColor(286, 200), QColor(Qt::red));
+    EXPECT_EQ(sheet.pixelColor(100, 408), QColor(Qt::red));
+    EXPECT_EQ(sheet.pixelColor(100, 200), QColor(Qt::white));
+    EXPECT_EQ(form->Haut->maximum(), 297);
+    EXPECT_EQ(form->HautIm->maximum(), 297);
+    EXPECT_EQ(form->Gauche->maximum(), 210);
+    EXPECT_EQ(form->LargIm->maximum(), 210);
+}
+
+TEST_F(MainWindow, LandscapeExchangesTheRatios)
+{
+    platform::Printer::instance().setOrientation(platform::Orientation::Landscape);
+    form->DrawSheet();
+    EXPECT_DOUBLE_EQ(form->PrintableWidthRatio, 4773.0 / 4961.0);
+    EXPECT_DOUBLE_EQ(form->OffsetYRatio, 94.0 / 7016.0);
+    setPicture(100, 50);
+    form->PlaceNewImage();
+    EXPECT_EQ(form->Image->size(), QSize(50, 100)); // natural size exchanged
+    platform::Printer::instance().setOrientation(platform::Orientation::Portrait);
+}
+
+TEST_F(MainWindow, MillimetreConversions)
+{
+    struct Case {
+        int mm, pxX, pxY;
+    };
+    for (const Case &c : {Case{0, 0, 0}, Case{10, 14, 14}, Case{148, 206, 207}, Case{210, 293, 293}, Case{297, 414, 415}}) {
+        EXPECT_EQ(form->MmToPixelsX(c.mm), c.pxX) << c.mm;
+        EXPECT_EQ(form->MmToPixelsY(c.mm), c.pxY) << c.mm;
+    }
+    for (auto [px, mm] : {std::pair{0, 0}, {6, 4}, {100, 72}, {278, 199}, {394, 282}}) {
+        EXPECT_EQ(form->PixelsToMmX(px), mm) << px;
+        EXPECT_EQ(form->PixelsToMmY(px), mm) << px;
+    }
+    form->PaysBtn->setChecked(true); // landscape box: the horizontal axis is the paper's height
+    EXPECT_EQ(form->MmToPixelsX(210), 207);
+    EXPECT_EQ(form->MmToPixelsY(148), 292);
+}
+
+TEST_F(MainWindow, SamplePictureIsPlacedInThePrintableArea)
+{
+    // 293 x 415 does not fit in 278 x 400: scaled to the largest size that does.
+    EXPECT_EQ(form->Image->geometry(), QRect(8, 8, 278, 394));
+    EXPECT_EQ(form->Zoom->value(), 95);
+    EXPECT_EQ(form->ZoomLabel->text(), QStringLiteral("95%"));
+    EXPECT_EQ(form->LargIm->value(), 199);
+    EXPECT_EQ(form->Label10->text(), QStringLiteral("199 mm"));
+    EXPECT_EQ(form->HautIm->value(), 282);
+    EXPECT_EQ(form->Gauche->value(), 6);
+    EXPECT_EQ(form->Label6->text(), QStringLiteral("6 mm"));
+}
+
+TEST_F(MainWindow, PlaceNewImage)
+{
+    struct Case {
+        QSize natural, placed;
+        int zoom;
+    };
+    const Case cases[] = {
+        {{100, 50}, {100, 50}, 100},   // fits: natural size
+        {{278, 100}, {278, 100}, 100}, // exactly PW - 4: not scaled
+        {{279, 100}, {278, 100}, 100}, // one pixel wider: scaled to PW - 4
+        {{100, 401}, {100, 400}, 100}, // one pixel taller
+        {{1000, 200}, {278, 56}, 28},
+        {{200, 1000}, {80, 400}, 40},
+    };
+    for (const Case &c : cases) {
+        setPicture(c.natural.width(), c.natural.height());
+        form->PlaceNewImage();
+        EXPECT_EQ(form->Image->geometry(), QRect(QPoint(8, 8), c.placed)) << c.natural.width() << "x" << c.natural.height();
+        EXPECT_EQ(form->Zoom->value(), c.zoom) << c.natural.width() << "x" << c.natural.height();
+    }
+}
+
+TEST_F(MainWindow, DuplicationIsOfferedWhenTwoCopiesFit)
+{
+    const std::pair<QSize, bool> cases[] = {
+        {{139, 300}, true},  // two side by side
+        {{200, 200}, true},  // two one above the other
+        {{140, 201}, false}, // neither
+    };
+    for (auto [size, offered] : cases) {
+        form->Image->resize(size);
+        form->UpdateDuplicateOffer();
+        EXPECT_EQ(!form->Dupliquer->isHidden(), offered) << size.width() << "x" << size.height();
+        EXPECT_EQ(form->Poster->x(), offered ? 117 : 13);
+    }
+}
+
+TEST_F(MainWindow, ZoomKeepsThePictureOrTheDisplayedAspect)
+{
+    setPicture(200, 100);
+    form->PlaceNewImage();
+    form->Image->resize(150, 100); // displayed aspect differs from the picture's
+    form->Zoom->setValue(150);
+    form->conserver->setChecked(true);
+    form->ApplyZoom();
+    EXPECT_EQ(form->Image->size(), QSize(300, 150));
+    form->Image->resize(150, 100);
+    form->conserver->setChecked(false);
+    form->ApplyZoom();
+    EXPECT_EQ(form->Image->size(), QSize(225, 150));
+    EXPECT_EQ(form->ZoomLabel->text(), QStringLiteral("150%"));
+}
+
+TEST_F(MainWindow, PredefinedFormats)
+{
+    chooseFormat(2); // A5
+    EXPECT_FALSE(form->conserver->isChecked());
+    EXPECT_EQ(form->LargIm->value(), 148);
+    EXPECT_EQ(form->HautIm->value(), 210);
+    EXPECT_EQ(form->Image->size(), QSize(206, 293));
+    EXPECT_EQ(form->Image->pos(), QPoint(8, 8));
+
+    form->PaysBtn->setChecked(true);
+    chooseFormat(7); // Photo 150x100 on the turned sheet
+    EXPECT_EQ(form->LargIm->value(), 100);
+    EXPECT_EQ(form->HautIm->value(), 150);
+    form->PaysBtn->setChecked(false);
+
+    chooseFormat(4); // A3 on A4 paper: clamped to the bars' maxima, moved to the corner
+    EXPECT_EQ(form->LargIm->value(), 210);
+    EXPECT_EQ(form->HautIm->value(), 297);
+    EXPECT_EQ(form->Image->geometry(), QRect(0, 0, 293, 415));
+    EXPECT_EQ(form->Gauche->value(), 0);
+}
+
+TEST_F(MainWindow, ScrollHandlers)
+{
+    setPicture(200, 100);
+    form->PlaceNewImage();
+    form->LargIm->setValue(100);
+    form->LargImScroll(); // keeps proportions: 140 wide, 70 high
+    EXPECT_EQ(form->Image->size(), QSize(140, 70));
+    EXPECT_EQ(form->HautIm->value(), 50);
+    EXPECT_EQ(form->Zoom->value(), 70);
+    form->Haut->setValue(50);
+    form->HautScroll();
+    form->Gauche->setValue(10);
+    form->GaucheScroll();
+    EXPECT_EQ(form->Image->pos(), QPoint(14, 70));
+    EXPECT_EQ(form->ComboFormats->currentIndex(), 0);
+}
+
+TEST_F(MainWindow, PlacementButtons)
+{
+    setPicture(100, 50);
+    form->PlaceNewImage();
+    form->centrerpClick();
+    EXPECT_EQ(form->Image->pos(), QPoint(96, 182));
+    EXPECT_EQ(form->SH->attachedCount(), 1);
+    form->OrigBtnClick();
+    EXPECT_EQ(form->Image->pos(), QPoint(8, 8));
+    EXPECT_EQ(form->SH->attachedCount(), 0);
+    form->FillBtnClick(); // keeps proportions: width first, since the picture is wider
+    EXPECT_EQ(form->Image->geometry(), QRect(8, 8, 278, 139));
+    form->conserver->setChecked(false);
+    form->FillBtnClick();
+    EXPECT_EQ(form->Image->geometry(), QRect(8, 8, 278, 400));
+    form->conserver->click(); // checking it re-proportions at once
+    EXPECT_TRUE(form->conserver->isChecked());
+    EXPECT_EQ(form->Image->size(), QSize(278, 139));
+}
+
+TEST_F(MainWindow, HandleDragRederivesTheLayout)
+{
+    setPicture(100, 50);
+    form->PlaceNewImage();
+    form->ImageClick();
+    ASSERT_EQ(form->SH->attachedCount(), 1);
+    form->Image->resize(120, 90); // as a handle drag would leave it
+    form->SHMouseUp();
+    EXPECT_EQ(form->Image->size(), QSize(120, 60)); // proportions restored
+    EXPECT_EQ(form->Zoom->value(), 120);
+    EXPECT_EQ(form->SH->attachedCount(), 1);
+    form->PageClick();
+    EXPECT_EQ(form->SH->attachedCount(), 0);
+}
+
+TEST(MainWindowWithoutPrinter, DisablesPrintingButStillDrawsTheSheet)
+{
+    platform::PrinterChoice none;
+    none.kind = platform::PrinterChoice::Kind::None;
+    platform::Printer::instance().use(none);
+    TForm1 form;
+    form.FormShow();
+    EXPECT_FALSE(form.PrintBtn->isEnabled());
+    EXPECT_FALSE(form.ConfigBtn->isEnabled());
+    EXPECT_GT(form.PW(), 0);
+    EXPECT_EQ(form.Image->pos(), QPoint(form.X0() + 2, form.Y0() + 2));
+}
