@@ -1,4 +1,5 @@
 // Program entry: splash, the windows in their fixed order, the message loop.
+#include "Automation.h"
 #include "Main.h"
 #include "Printer.h"
 #include "Resources.h"
@@ -19,11 +20,13 @@
 #include <cstdio>
 #include <memory>
 #include <optional>
+#include <unistd.h>
 
 namespace {
 
 struct Options {
     platform::PrinterChoice printer;
+    bool automation = false;
 };
 
 std::optional<Options> parseOptions(const QStringList &arguments)
@@ -35,8 +38,12 @@ std::optional<Options> parseOptions(const QStringList &arguments)
         QStringLiteral("Printer for this run: none, system, or pdf:FILE[,dpi=N][,paper=A4][,margins=MM]."),
         QStringLiteral("printer"));
     parser.addOption(printer);
+    QCommandLineOption automation(QStringLiteral("automation"),
+        QStringLiteral("Take JSON commands on standard input, one per line, and answer on standard output."));
+    parser.addOption(automation);
     parser.process(arguments);
     Options options;
+    options.automation = parser.isSet(automation);
     if (parser.isSet(printer)) {
         QString error;
         auto choice = platform::Printer::parseChoice(parser.value(printer), &error);
@@ -84,6 +91,9 @@ int main(int argc, char **argv)
     if (!options)
         return 2;
     platform::Printer::instance().use(options->printer);
+    std::unique_ptr<AutomationChannel> channel;
+    if (options->automation)
+        channel = std::make_unique<AutomationChannel>(STDIN_FILENO, stdout);
     resources::initialise();
     QApplication::setWindowIcon(QIcon(resources::icon));
 

@@ -1,0 +1,157 @@
+// The real program driven through its automation channel, with a PDF
+// printer of known geometry (A4, 600 dpi, 4 mm margins).
+#include <QDir>
+#include <QFile>
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
+#include <QProcess>
+#include <QSettings>
+#include <QTemporaryDir>
+#include <QThread>
+#include <gtest/gtest.h>
+
+namespace {
+
+class Program {
+public:
+    explicit Program(const QString &home)
+    {
+        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+        env.insert(QStringLiteral("XDG_CONFIG_HOME"), home + QStringLiteral("/config"));
+        env.insert(QStringLiteral("XDG_DATA_HOME"), home + QStringLiteral("/data"));
+        env.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
+        process_.setProcessEnvironment(env);
+        process_.setProcessChannelMode(QProcess::ForwardedErrorChannel);
+        process_.start(QStringLiteral(QUILLON_PROGRAM),
+                       {QStringLiteral("--automation"), QStringLiteral("--printer"),
+                        QStringLiteral("pdf:%1/out.pdf,dpi=600,paper=A4,margins=4").arg(home)});
+        process_.waitForStarted();
+    }
+
+    ~Program()
+    {
+        if (process_.state() != QProcess::NotRunning) {
+            process_.kill();
+            process_.waitForFinished();
+        }
+    }
+
+    QJsonObject send(const QByteArray &line)
+    {
+        process_.write(line + '\n');
+        while (!process_.canReadLine()) {
+            if (!process_.waitForReadyRead(20000))
+                return {{"ok", false}, {"error", "no answer"}};
+        }
+        return QJsonDocument::fromJson(process_.readLine()).object();
+    }
+
+    QJsonObject command(const QJsonObject &command)
+    {
+        return send(QJsonDocument(command).toJson(QJsonDocument::Compact));
+    }
+
+    QJsonValue property(const QString &object, const QString &name)
+    {
+        return command({{"cmd", "get"}, {"object", object}, {"property", name}}).value("value");
+    }
+
+    // Waits (up to 20 s) until a modal window with this title is up.
+    bool waitForModal(const QString &title)
+    {
+        for (int attempt = 0; attempt < 200; ++attempt) {
+            const QJsonArray windows = command({{"cmd", "windows"}}).value("windows").toArray();
+            if (!windows.isEmpty() && windows[0].toObject().value("modal").toBool()
+                && windows[0].toObject().value("title").toString() == title)
+                return true;
+            QThread::msleep(100);
+        }
+        return false;
+    }
+
+    bool finished() { return process_.waitForFinished(20000) && process_.exitCode() == 0; }
+
+private:
+    QProcess process_;
+};
+
+} // namespace
+
+TEST(Automation, DrivesTheSheetAndSavesTheSettings)
+{
+    QTemporaryDir home;
+    Program program(home.path());
+    ASSERT_TRUE(program.waitForModal(QStringLiteral("Trucs et astuces")));
+    EXPECT_TRUE(program.command({{"cmd", "answer"}, {"button", "Fermer"}}).value("ok").toBool());
+    program.command({{"cmd", "idle"}});
+
+    EXPECT_EQ(program.property("Image", "geometry").toObject().value("width").toInt(), 278);
+    EXPECT_TRUE(program.command({{"cmd", "scroll"}, {"object", "LargIm"}, {"value", 100}}).value("ok").toBool());
+    EXPECT_EQ(program.property("Label10", "text").toString(), QStringLiteral("100 mm"));
+    EXPECT_EQ(program.property("Image", "geometry").toObject().value("width").toInt(), 140);
+    EXPECT_EQ(program.property("Image", "geometry").toObject().value("height").toInt(), 198);
+
+    EXPECT_TRUE(program.command({{"cmd", "choose"}, {"object", "ComboFormats"}, {"text", "A5"}}).value("ok").toBool());
+    EXPECT_FALSE(program.property("conserver", "checked").toBool());
+    EXPECT_TRUE(program.command({{"cmd", "click"}, {"object", "centrerp"}}).value("ok").toBool());
+    const QJsonObject centred = program.property("Image", "geometry").toObject();
+    EXPECT_EQ(centred.value("x").toInt(), 43);
+    EXPECT_EQ(centred.value("y").toInt(), 61);
+    EXPECT_EQ(centred.value("width").toInt(), 206);
+    EXPECT_EQ(centred.value("height").toInt(), 293);
+    EXPECT_EQ(program.property("SH", "AttachedCount").toInt(), 1);
+
+    // Bottom-right square dragged 20 pixels to the right: the resize ends 3 pixels short.
+    EXPECT_TRUE(program.command({{"cmd", "mouse"}, {"object", "Image"}, {"action", "drag"}, {"x", 205}, {"y", 292},
+                                 {"to_x", 225}, {"to_y", 292}}).value("ok").toBool());
+    const QJsonObject dragged = program.property("Image", "geometry").toObject();
+    EXPECT_EQ(dragged.value("width").toInt(), 223);
+    EXPECT_EQ(dragged.value("height").toInt(), 290);
+    EXPECT_EQ(program.property("Label10", "text").toString(), QStringLiteral("160 mm"));
+
+    EXPECT_TRUE(program.command({{"cmd", "quit"}}).value("ok").toBool());
+    ASSERT_TRUE(program.finished());
+    QSettings settings(home.path() + QStringLiteral("/config/Vardo/Quillon 2002.ini"), QSettings::IniFormat);
+    EXPECT_EQ(settings.value(QStringLiteral("MainW/w")).toString(), QStringLiteral("640"));
+    EXPECT_EQ(settings.value(QStringLiteral("MainW/Maxi")).toString(), QStringLiteral("0"));
+    EXPECT_EQ(settings.value(QStringLiteral("Options/Cadre")).toString(), QStringLiteral("1"));
+    EXPECT_EQ(settings.value(QStringLiteral("Options/TipAtStart")).toString(), QStringLiteral("1"));
+}
+
+TEST(Automation, BadInputIsAnsweredAndTheProgramGoesOn)
+{
+    QTemporaryDir home;
+    Program program(home.path());
+    ASSERT_TRUE(program.waitForModal(QStringLiteral("Trucs et astuces")));
+    const QByteArray bad[] = {
+        "this is not JSON",
+        "[1, 2, 3]",
+        R"({"cmd": "find", "object": "NoSuchControl"})",
+        R"({"cmd": "fly"})",
+        R"({"cmd": 42})",
+        R"({"cmd": "scroll", "object": "LargIm", "value": "wide"})",
+        R"({"cmd": "scroll", "object": "Label10", "value": 3})",
+        R"({"cmd": "invoke", "object": "TForm1", "method": "NoSuchHandler"})",
+        R"({"cmd": "menu", "path": ["&Fichier", "Nothing"]})",
+    };
+    for (const QByteArray &line : bad) {
+        const QJsonObject reply = program.send(line);
+        EXPECT_FALSE(reply.value("ok").toBool(true)) << line.constData();
+        EXPECT_FALSE(reply.value("error").toString().isEmpty()) << line.constData();
+    }
+    EXPECT_TRUE(program.command({{"cmd", "answer"}, {"button", "Fermer"}}).value("ok").toBool());
+    EXPECT_TRUE(program.command({{"cmd", "invoke"}, {"object", "TForm1"}, {"method", "FillBtnClick"}}).value("ok").toBool());
+    // The sample is taller than wide: fitted to the printable height, proportions kept.
+    EXPECT_EQ(program.property("Image", "geometry").toObject().value("height").toInt(), 400);
+    EXPECT_EQ(program.property("Image", "geometry").toObject().value("width").toInt(), 282);
+
+    // A menu item that opens a modal window answers at once, and the window can be answered.
+    const QJsonObject about = program.command({{"cmd", "menu"}, {"path", QJsonArray{"&?", "A &propos..."}}});
+    EXPECT_EQ(about.value("modal").toString(), QStringLiteral("A propos"));
+    EXPECT_TRUE(program.command({{"cmd", "answer"}, {"button", "OK"}}).value("ok").toBool());
+    EXPECT_TRUE(program.command({{"cmd", "screenshot"}, {"object", "TForm1"}, {"file", home.path() + "/shot.png"}}).value("ok").toBool());
+    EXPECT_TRUE(QFile::exists(home.path() + "/shot.png"));
+    EXPECT_TRUE(program.command({{"cmd", "quit"}}).value("ok").toBool());
+    EXPECT_TRUE(program.finished());
+}
