@@ -30,6 +30,7 @@
 #include <QScreen>
 #include <QScrollBar>
 #include <QUrl>
+#include <QVBoxLayout>
 
 using platform::roundEven;
 
@@ -131,12 +132,15 @@ void TForm1::buildControls()
 {
     auto *client = new QWidget(this);
     client->setObjectName(QStringLiteral("Client"));
-    client->setFixedSize(632, 434);
+    client->setMinimumSize(632, 434);
     setCentralWidget(client);
 
-    Image2 = new TPicture(QStringLiteral("Image2"), client);
-    Image2->setGeometry(0, 0, 632, 434);
+    // The background covers the whole client area, behind every control.
+    Image2 = new TPicture(QStringLiteral("Image2"), client, true);
     Image2->setPicture(QImage(resources::background));
+    auto *backgroundLayout = new QVBoxLayout(client);
+    backgroundLayout->setContentsMargins(0, 0, 0, 0);
+    backgroundLayout->addWidget(Image2);
 
     auto place = [](QWidget *widget, int x, int y, int w, int h, const QString &hint = {}) {
         widget->setGeometry(x, y, w, h);
@@ -598,23 +602,24 @@ void TForm1::PlaceNewImage()
     if (platform::Printer::instance().orientation() == platform::Orientation::Landscape)
         std::swap(a, b);
     const int pw = PW() - 4, ph = PH() - 4;
+    // The picture's aspect, scaled by one side.
+    auto heightFor = [&](int w) { return toInt(static_cast<long double>(w) * b / a); };
+    auto widthFor = [&](int h) { return toInt(static_cast<long double>(a) * h / b); };
     int width = a, height = b;
-    if (a > pw || b > ph) {
-        if (a > pw) {
-            width = pw;
-            height = toInt(static_cast<long double>(width) * b / a);
-            if (height > ph) {
-                height = ph;
-                width = toInt(static_cast<long double>(a) * height / b);
-            }
-        }
-        if (b > ph) {
+    if (a > pw) {
+        width = pw;
+        height = heightFor(width);
+        if (height > ph) {
             height = ph;
-            width = toInt(static_cast<long double>(a) * height / b);
-            if (width > pw) {
-                width = pw;
-                height = toInt(static_cast<long double>(b) * width / a);
-            }
+            width = widthFor(height);
+        }
+    }
+    if (b > ph) {
+        height = ph;
+        width = widthFor(height);
+        if (width > pw) {
+            width = pw;
+            height = heightFor(width);
         }
     }
     setImageBounds(QRect(X0() + 2, Y0() + 2, width, height));
