@@ -25,10 +25,22 @@ QString HelpViewer::pageFor(const QString &helpFile)
 
 void HelpViewer::showContents(const QString &helpFile, QWidget *parent)
 {
+    showPage(QUrl(pageFor(helpFile)), parent);
+}
+
+void HelpViewer::showContext(const QString &helpFile, int context, QWidget *parent)
+{
+    QUrl page(pageFor(helpFile));
+    page.setFragment(QStringLiteral("context-%1").arg(context));
+    showPage(page, parent);
+}
+
+void HelpViewer::showPage(const QUrl &page, QWidget *parent)
+{
     HelpViewer *viewer = parent->findChild<HelpViewer *>(QString(), Qt::FindDirectChildrenOnly);
     if (!viewer)
         viewer = new HelpViewer(parent);
-    viewer->browser_->setSource(QUrl(pageFor(helpFile)));
+    viewer->browser_->setSource(page);
     viewer->show();
     viewer->raise();
 }

@@ -12,9 +12,12 @@ public:
 
     // Opens (or raises) the window on the contents of the named help file.
     static void showContents(const QString &helpFile, QWidget *parent);
+    // Opens it on the topic of a help context number (F1).
+    static void showContext(const QString &helpFile, int context, QWidget *parent);
     // The page shown for a help file name, by its base name.
     static QString pageFor(const QString &helpFile);
 
 private:
+    static void showPage(const QUrl &page, QWidget *parent);
     QTextBrowser *browser_;
 };

@@ -29,6 +29,7 @@
 #include <QPainter>
 #include <QScreen>
 #include <QScrollBar>
+#include <QShortcut>
 #include <QUrl>
 #include <QVBoxLayout>
 
@@ -39,6 +40,8 @@ namespace {
 const QString ApplicationTitle = QStringLiteral("Quillon 2002");
 const QString WebSite = QStringLiteral("https://quillon.example.org/");
 const QString CatalogueHelp = QStringLiteral("CATALOG.HLP");
+constexpr int HelpContextMain = 2;
+constexpr int HelpContextOpen = 4;
 
 int toInt(long double value)
 {
@@ -348,6 +351,12 @@ void TForm1::connectHandlers()
     connect(SiteWeb1, &QAction::triggered, this, &TForm1::SiteWeb1Click);
     connect(UserInterfaceMnu, &QAction::triggered, this, &TForm1::UserInterfaceMnuClick);
     connect(Edition1, &QMenu::aboutToShow, this, &TForm1::Edition1Click);
+    auto *help = new QShortcut(QKeySequence(Qt::Key_F1), this);
+    connect(help, &QShortcut::activated, this, [this] {
+        // The open item has a topic of its own while its menu is up.
+        const bool onOpenItem = Fichier1->isVisible() && Fichier1->activeAction() == Ouvrir1;
+        HelpViewer::showContext(HelpFile, onOpenItem ? HelpContextOpen : HelpContextMain, this);
+    });
 
     connect(Image, &TPicture::clicked, this, &TForm1::ImageClick);
     connect(Page, &TPicture::clicked, this, &TForm1::PageClick);

@@ -1,11 +1,18 @@
 #include "sabout.h"
 
+#include "HelpViewer.h"
 #include "Resources.h"
 
 #include <QApplication>
 #include <QFrame>
 #include <QLabel>
 #include <QPushButton>
+#include <QShortcut>
+
+namespace {
+const QString HelpFileName = QStringLiteral("QUILLON.HLP");
+constexpr int HelpContext = 1;
+} // namespace
 
 TAboutBox::TAboutBox(QWidget *parent) : QDialog(parent)
 {
@@ -39,4 +46,6 @@ TAboutBox::TAboutBox(QWidget *parent) : QDialog(parent)
     ok->setDefault(true);
     ok->setGeometry(111, 162, 75, 25);
     connect(ok, &QPushButton::clicked, this, &QDialog::accept);
+    auto *help = new QShortcut(QKeySequence(Qt::Key_F1), this);
+    connect(help, &QShortcut::activated, this, [this] { HelpViewer::showContext(HelpFileName, HelpContext, this); });
 }

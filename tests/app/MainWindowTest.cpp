@@ -2,6 +2,7 @@
 // A4 at 600 dpi with 4 mm margins, i.e. a page of 4961 x 7016 pixels with
 // a printable area of 4773 x 6828 at (94, 94).  The preview is 293 x 415.
 #include "Handles.h"
+#include "HelpViewer.h"
 #include "Main.h"
 #include "Picture.h"
 #include "TMMBitmapButton.h"
@@ -11,6 +12,7 @@
 #include <QComboBox>
 #include <QLabel>
 #include <QScrollBar>
+#include <QTextBrowser>
 #include <gtest/gtest.h>
 
 namespace {
@@ -246,4 +248,20 @@ TEST(MainWindowWithoutPrinter, DisablesPrintingButStillDrawsTheSheet)
     EXPECT_FALSE(form.ConfigBtn->isEnabled());
     EXPECT_GT(form.PW(), 0);
     EXPECT_EQ(form.Image->pos(), QPoint(form.X0() + 2, form.Y0() + 2));
+}
+
+TEST(Help, PagesForHelpFilesAndContexts)
+{
+    EXPECT_EQ(HelpViewer::pageFor(QStringLiteral("C:\\Quillon\\QUILLON.HLP")), QStringLiteral("qrc:/help/index.html"));
+    EXPECT_EQ(HelpViewer::pageFor(QStringLiteral("/opt/quillon/CATALOG.HLP")), QStringLiteral("qrc:/help/catalog.html"));
+    QWidget parent;
+    HelpViewer::showContext(QStringLiteral("QUILLON.HLP"), 4, &parent);
+    auto *viewer = parent.findChild<HelpViewer *>();
+    ASSERT_NE(viewer, nullptr);
+    auto *text = viewer->findChild<QTextBrowser *>();
+    EXPECT_EQ(text->source().fragment(), QStringLiteral("context-4"));
+    EXPECT_TRUE(text->toPlainText().contains(QStringLiteral("Quillon 2002")));
+    HelpViewer::showContents(QStringLiteral("CATALOG.HLP"), &parent);
+    EXPECT_EQ(parent.findChildren<HelpViewer *>().size(), 1); // one window, reused
+    EXPECT_TRUE(text->toPlainText().contains(QStringLiteral("Du même auteur")));
 }
