@@ -146,6 +146,10 @@ TEST(Automation, BadInputIsAnsweredAndTheProgramGoesOn)
     EXPECT_EQ(program.property("Image", "geometry").toObject().value("height").toInt(), 400);
     EXPECT_EQ(program.property("Image", "geometry").toObject().value("width").toInt(), 282);
 
+    EXPECT_TRUE(program.command({{"cmd", "type"}, {"object", "SpinEdit"}, {"text", "12"}, {"key", "Return"}}).value("ok").toBool());
+    EXPECT_EQ(program.property("SpinEdit", "value").toInt(), 12);
+    EXPECT_TRUE(program.command({{"cmd", "messages"}}).value("messages").toArray().isEmpty());
+
     // A menu item that opens a modal window answers at once, and the window can be answered.
     const QJsonObject about = program.command({{"cmd", "menu"}, {"path", QJsonArray{"&?", "A &propos..."}}});
     EXPECT_EQ(about.value("modal").toString(), QStringLiteral("A propos"));
