@@ -5,15 +5,17 @@
 #include "Handles.h"
 #include "HelpViewer.h"
 #include "Modal.h"
-#include "Picture.h"
+#include "TPicture.h"
 #include "Registry.h"
 #include "Resources.h"
+#include "Snewfor.h"
 #include "Rounding.h"
 #include "TMMBitmapButton.h"
 #include "TMMBitmapCheckBox.h"
 #include "TSpinEdit.h"
 #include "TTipsDialog.h"
 #include "Tips.h"
+#include "WaitCursor.h"
 #include "sabout.h"
 
 #include <QAction>
@@ -27,6 +29,8 @@
 #include <QMenuBar>
 #include <QMimeData>
 #include <QPainter>
+#include <QPrintDialog>
+#include <QPrinter>
 #include <QScreen>
 #include <QScrollBar>
 #include <QShortcut>
@@ -40,6 +44,7 @@ namespace {
 const QString ApplicationTitle = QStringLiteral("Quillon 2002");
 const QString WebSite = QStringLiteral("https://quillon.example.org/");
 const QString CatalogueHelp = QStringLiteral("CATALOG.HLP");
+const QString CopyHint = QStringLiteral("Copie (scanne et imprime)");
 constexpr int HelpContextMain = 2;
 constexpr int HelpContextOpen = 4;
 
@@ -184,7 +189,7 @@ void TForm1::buildControls()
     SH->setDragCursor(QCursor(Qt::SizeAllCursor));
 
     // Copy, scan and print.
-    GoBtn = button(client, QStringLiteral("GoBtn"), 17, QStringLiteral("Copie (scanne et imprime)"));
+    GoBtn = button(client, QStringLiteral("GoBtn"), 17, CopyHint);
     place(GoBtn, 312, 8, 107, 93);
     GoBtn->setIconSize(QSize(64, 64));
     GoBtn->setCursor(Qt::PointingHandCursor);
@@ -380,6 +385,12 @@ void TForm1::connectHandlers()
     connect(centrerp, &QPushButton::clicked, this, &TForm1::centrerpClick);
     connect(conserver, &TMMBitmapCheckBox::clicking, this, &TForm1::conserverClick);
     connect(ComboFormats, &QComboBox::activated, this, &TForm1::ComboFormatsChange);
+    connect(Imprimerlestraitsdecoupe1, &QAction::triggered, this, &TForm1::Imprimerlestraitsdecoupe1Click);
+    connect(PrintBtn, &QPushButton::clicked, this, &TForm1::PrintBtnClick);
+    connect(Dupliquer, &TMMBitmapCheckBox::clicking, this, &TForm1::DupliquerClick);
+    connect(Poster, &TMMBitmapCheckBox::clicking, this, &TForm1::PosterClick);
+    connect(CheckBox1, &TMMBitmapCheckBox::clicking, this, &TForm1::CheckBox1Click);
+    connect(FormatBtn, &QPushButton::clicked, this, &TForm1::FormatBtnClick);
 }
 
 // ---------------------------------------------------------------- life cycle
@@ -399,8 +410,7 @@ void TForm1::FormCreate()
     NaturalWidth = Image->pictureWidth();
     NaturalHeight = Image->pictureHeight();
     platform::Printer::instance().setOrientation(platform::Orientation::Portrait);
-    GoBtn->setToolTip(QStringLiteral("Copie (scanne et imprime)"));
-    GoBtn->setImageIndex(17);
+    setGoButton(CopyHint, 17);
     ComboFormats->setCurrentIndex(0);
     ComboBox1->setCurrentIndex(0);
 }
@@ -640,6 +650,8 @@ void TForm1::PlaceNewImage()
 void TForm1::UpdateDuplicateOffer()
 {
     if (2 * Image->width() > PW() - 4 && 2 * Image->height() > PH() - 4) {
+        if (Dupliquer->isChecked())
+            DupliquerClick(false); // leaving duplication mode
         Dupliquer->setChecked(false);
         Dupliquer->hide();
         Poster->move(13, Poster->y());
@@ -761,15 +773,6 @@ void TForm1::SetFormatSize(int widthMm, int heightMm)
     Image->resize(Image->width(), MmToPixelsY(HautIm->value()));
     Image->resize(MmToPixelsX(LargIm->value()), Image->height());
     UpdateZoomBar();
-}
-
-void TForm1::ResetPosterSize()
-{
-    platform::Printer &printer = platform::Printer::instance();
-    const QSize page = printer.printableSize();
-    const long double ppi = logicalDpiX();
-    PosterWidth = toInt(page.width() * 1.5L * ppi / printer.logPixelsX());
-    PosterHeight = toInt(page.height() * 1.5L * ppi / printer.logPixelsY());
 }
 
 // ---------------------------------------------------------------- handlers
@@ -929,4 +932,325 @@ void TForm1::ComboFormatsChange(int index)
         UpdatePositionBars();
     }
     UpdateDuplicateOffer();
+}
+
+// ---------------------------------------------------------------- printing
+
+int TForm1::PPI() const
+{
+    return logicalDpiX();
+}
+
+void TForm1::DrawBitmapAsDib(const QImage &bitmap, QPainter &canvas, int x, int y, int width, int height)
+{
+    if (width < 1 || height < 1) {
+        width = bitmap.width();
+        height = bitmap.height();
+    }
+    canvas.drawImage(QRect(x, y, width, height), bitmap);
+}
+
+void TForm1::DrawImageAt(QPainter &canvas, int x, int y, long double sx, long double sy)
+{
+    DrawBitmapAsDib(Image->picture(), canvas, x, y, toInt(Image->width() * sx), toInt(Image->height() * sy));
+}
+
+void TForm1::cutLinePen(QPainter &canvas) const
+{
+    QPen dotted(Qt::black, 0, Qt::DotLine);
+    canvas.setPen(dotted);
+    canvas.setBrush(Qt::NoBrush);
+}
+
+void TForm1::DrawTiles(QPainter &canvas, int x, int y, long double sx, long double sy)
+{
+    const int width = Image->width(), height = Image->height();
+    if (width <= 0 || height <= 0)
+        return;
+    const int cols = PW() / width, rows = PH() / height;
+    for (int i = 0; i < cols; ++i) {
+        for (int j = 0; j < rows; ++j) {
+            const QPoint origin(toInt(static_cast<long double>(i) * width * sx) + x,
+                                toInt(static_cast<long double>(j) * height * sy) + y);
+            DrawImageAt(canvas, origin.x(), origin.y(), sx, sy);
+            if (Imprimerlestraitsdecoupe1->isChecked()) {
+                cutLinePen(canvas);
+                canvas.drawRect(QRect(origin, QSize(toInt(width * sx), toInt(height * sy))).adjusted(0, 0, -1, -1));
+            }
+        }
+    }
+}
+
+void TForm1::DrawPosterImage(QPainter &canvas, QPointF origin, long double kx, long double ky)
+{
+    long double f = PosterWidth, e = PosterHeight;
+    if (PosterKeepProportions && PicW() > 0 && PicH() > 0) {
+        const long double h = f * PicH() / PicW();
+        if (e >= h)
+            e = toInt(h);
+        else
+            f = toInt(e * PicW() / PicH());
+    }
+    const int x = toInt(origin.x()), y = toInt(origin.y());
+    DrawBitmapAsDib(Image->picture(), canvas, x, y, toInt(f * kx), toInt(e * ky));
+}
+
+void TForm1::ResetPosterSize()
+{
+    platform::Printer &printer = platform::Printer::instance();
+    const QSize page = printer.printableSize();
+    PosterWidth = toInt(page.width() * 1.5L * PPI() / printer.logPixelsX());
+    PosterHeight = toInt(page.height() * 1.5L * PPI() / printer.logPixelsY());
+    if (NewFor) {
+        NewFor->WScroll->setValue(std::min(NewFor->WScroll->maximum(), toInt(PosterWidth * 254.0L / PPI())));
+        NewFor->HScroll->setValue(std::min(NewFor->HScroll->maximum(), toInt(PosterHeight * 254.0L / PPI())));
+    }
+}
+
+void TForm1::PrintBtnClick()
+{
+    platform::WaitCursor hourglass;
+    if (Poster->isChecked())
+        PrintPoster();
+    else
+        PrintSheet();
+}
+
+void TForm1::PrintSheet()
+{
+    platform::Printer &printer = platform::Printer::instance();
+    // A landscape sheet is printed upright: the picture was turned on the preview instead.
+    const bool wasLandscape = printer.orientation() == platform::Orientation::Landscape;
+    if (wasLandscape)
+        printer.setOrientation(platform::Orientation::Portrait);
+    struct RestoreOrientation {
+        platform::Printer &printer;
+        bool landscape;
+        ~RestoreOrientation()
+        {
+            if (landscape)
+                printer.setOrientation(platform::Orientation::Landscape);
+        }
+    } restore{printer, wasLandscape};
+
+    platform::WaitCursor hourglass;
+    const QSize phys = printer.physicalPageSize();
+    const QPoint offset = printer.printingOffset();
+    const long double sx = static_cast<long double>(phys.width()) / SheetWidth();
+    const long double sy = static_cast<long double>(phys.height()) / SheetHeight();
+    platform::PrintJob job(printer, ApplicationTitle, SpinEdit->value());
+    if (!job.isActive())
+        throw std::runtime_error("Impossible de lancer l'impression.");
+    for (int pass = 0; pass < job.passes(); ++pass) {
+        job.beginPage();
+        if (Dupliquer->isChecked())
+            DrawTiles(job.canvas(), 0, 0, sx, sy);
+        else
+            DrawImageAt(job.canvas(), toInt(sx * Image->x()) - offset.x(), toInt(sy * Image->y()) - offset.y(), sx, sy);
+    }
+}
+
+void TForm1::PrintPoster()
+{
+    platform::Printer &printer = platform::Printer::instance();
+    const long double kx = static_cast<long double>(printer.logPixelsX()) / PPI();
+    const long double ky = static_cast<long double>(printer.logPixelsY()) / PPI();
+    const QString title = ApplicationTitle + QStringLiteral(" : Poster");
+    const QSize page = printer.printableSize();
+    const int c = toInt(PosterWidth * kx), d = toInt(PosterHeight * ky);
+
+    QPrinter &device = printer.device();
+    device.setCopyCount(SpinEdit->value());
+    QPrintDialog dialog(&device, this);
+    if (c <= page.width() && d <= page.height()) {
+        dialog.setMinMax(1, 1);
+        dialog.setOptions(QAbstractPrintDialog::PrintDialogOptions());
+        if (platform::execModal(dialog) != QDialog::Accepted)
+            return;
+        platform::WaitCursor hourglass;
+        platform::PrintJob job(printer, title, device.copyCount());
+        if (!job.isActive())
+            throw std::runtime_error("Impossible de lancer l'impression.");
+        for (int pass = 0; pass < job.passes(); ++pass) {
+            job.beginPage();
+            DrawPosterImage(job.canvas(), QPointF(0, 0), kx, ky);
+        }
+        return;
+    }
+
+    const int cols = (c + page.width() - 1) / page.width();
+    const int rows = (d + page.height() - 1) / page.height();
+    dialog.setOptions(QAbstractPrintDialog::PrintPageRange);
+    dialog.setMinMax(1, cols * rows);
+    dialog.setFromTo(1, cols * rows);
+    if (platform::execModal(dialog) != QDialog::Accepted)
+        return;
+    const bool allPages = dialog.printRange() != QAbstractPrintDialog::PageRange;
+    const int from = dialog.fromPage(), to = dialog.toPage();
+
+    platform::WaitCursor hourglass;
+    // The picture stretched to the poster's proportions.
+    const int n = std::max(PicW(), PicH());
+    const QSize workSize = PosterHeight > PosterWidth
+        ? QSize(toInt(static_cast<long double>(PosterWidth) * n / PosterHeight), n)
+        : QSize(n, toInt(static_cast<long double>(PosterHeight) * n / PosterWidth));
+    QImage work(workSize.expandedTo(QSize(1, 1)), QImage::Format_RGB32);
+    {
+        QPainter stretch(&work);
+        stretch.drawImage(work.rect(), Image->picture());
+    }
+    const long double fx = static_cast<long double>(work.width()) / c;
+    const long double fy = static_cast<long double>(work.height()) / d;
+
+    platform::PrintJob job(printer, title, device.copyCount());
+    if (!job.isActive())
+        throw std::runtime_error("Impossible de lancer l'impression.");
+    for (int pass = 0; pass < job.passes(); ++pass) {
+        int sheet = 0, x = 0, remainingWidth = c;
+        for (int j = 1; j <= cols; ++j) {
+            int y = 0, remainingHeight = d;
+            for (int k = 1; k <= rows; ++k) {
+                ++sheet;
+                if (allPages || (from <= sheet && sheet <= to)) {
+                    const QPoint corner(x + std::min(page.width(), remainingWidth),
+                                        y + std::min(page.height(), remainingHeight));
+                    job.beginPage();
+                    printPosterSheet(job.canvas(), work, QRect(QPoint(x, y), corner - QPoint(1, 1)), fx, fy);
+                }
+                y += page.height();
+                remainingHeight -= page.height();
+            }
+            x += page.width();
+            remainingWidth -= page.width();
+        }
+    }
+}
+
+void TForm1::printPosterSheet(QPainter &canvas, const QImage &work, const QRect &part, long double fx, long double fy)
+{
+    // The part of the poster this sheet carries, cut from the work bitmap.
+    const QImage tile = work.copy(toInt(part.x() * fx), toInt(part.y() * fy), std::max(1, toInt(part.width() * fx)),
+                                  std::max(1, toInt(part.height() * fy)));
+    DrawBitmapAsDib(tile, canvas, 0, 0, toInt(tile.width() / fx), toInt(tile.height() / fy));
+    if (Imprimerlestraitsdecoupe1->isChecked()) {
+        cutLinePen(canvas);
+        canvas.drawRect(0, 0, part.width() - 1, part.height() - 1);
+    }
+}
+
+// ---------------------------------------------------------------- modes
+
+void TForm1::setModeLayout(const std::vector<QWidget *> &controls, bool normal)
+{
+    for (QWidget *control : controls)
+        control->setVisible(normal);
+    Ouvrir1->setEnabled(normal);
+    Enregistrersous1->setEnabled(normal);
+}
+
+void TForm1::setGoButton(const QString &hint, int picture)
+{
+    GoBtn->setToolTip(hint);
+    GoBtn->setImageIndex(picture);
+}
+
+void TForm1::DrawDuplicatedSheet()
+{
+    platform::WaitCursor hourglass;
+    DrawSheet();
+    QPainter canvas(&Page->picture());
+    DrawTiles(canvas, X0() + 2, Y0() + 2, 1, 1);
+    canvas.end();
+    Page->update();
+}
+
+void TForm1::DrawPosterSheet()
+{
+    DrawPosterSheets(Page, PosterWidth, PosterHeight,
+                     [this](QPainter &canvas, QPointF origin, long double kx, long double ky) {
+                         DrawPosterImage(canvas, origin, kx, ky);
+                     },
+                     Label3, PPI());
+}
+
+void TForm1::DupliquerClick(bool switchingOn)
+{
+    const std::vector<QWidget *> controls = {Poster, conserver, centrerv, centrerh, centrerp, ConfigBtn, FillBtn,
+        PaysBtn, ScanImage, ScanSelect, Zoom, Label1, Label2, ZoomLabel, OrigBtn, Haut, Label5, Label6, Gauche, Label7,
+        Label8, HautIm, Label9, Label10, LargIm, Label11, Label12, ComboFormats, RetourneBtn, PrintBtn};
+    SH->Detach();
+    if (switchingOn) {
+        setModeLayout(controls, false);
+        setGoButton(QStringLiteral("Imprime les images dupliquées"), 18);
+        Image->hide();
+        DrawDuplicatedSheet();
+    } else {
+        setModeLayout(controls, true);
+        Image->show();
+        setGoButton(CopyHint, 17);
+        DrawSheet();
+    }
+}
+
+void TForm1::PosterClick(bool switchingOn)
+{
+    const std::vector<QWidget *> controls = {Label1, Zoom, ZoomLabel, Label2, Label5, Haut, Label6, Label7, Gauche,
+        Label8, Label9, LargIm, Label10, Label11, HautIm, Label12, ComboFormats, conserver, centrerv, centrerh, centrerp,
+        ConfigBtn, FillBtn, ScanImage, ScanSelect, OrigBtn, RetourneBtn, PrintBtn, PaysBtn, Dupliquer};
+    platform::Printer &printer = platform::Printer::instance();
+    SH->Detach();
+    if (switchingOn) {
+        setModeLayout(controls, false);
+        Poster->move(13, Poster->y());
+        Label3->show();
+        FormatBtn->show();
+        CheckBox1->show();
+        setGoButton(QStringLiteral("Imprime le poster"), 18);
+        Image->hide();
+        SavedOrientation = printer.orientation();
+        Page->resize(Page->width(), Page->width());
+        CheckBox1->setChecked(SavedOrientation == platform::Orientation::Landscape);
+        PosterKeepProportions = conserver->isChecked();
+        Label3->clear();
+        DrawPosterSheet();
+    } else {
+        setModeLayout(controls, true);
+        Label3->hide();
+        FormatBtn->hide();
+        CheckBox1->hide();
+        UpdateDuplicateOffer();
+        setGoButton(CopyHint, 17);
+        Image->show();
+        printer.setOrientation(SavedOrientation);
+        Page->resize(Page->width(), 415);
+        DrawSheet();
+    }
+}
+
+void TForm1::CheckBox1Click(bool switchingOn)
+{
+    platform::Printer::instance().setOrientation(switchingOn ? platform::Orientation::Landscape
+                                                             : platform::Orientation::Portrait);
+    DrawPosterSheet();
+}
+
+void TForm1::FormatBtnClick()
+{
+    if (!NewFor)
+        return;
+    NewFor->WScroll->setValue(toInt(PosterWidth * 254.0L / PPI()));
+    NewFor->HScroll->setValue(toInt(PosterHeight * 254.0L / PPI()));
+    if (platform::execModal(*NewFor) != QDialog::Accepted)
+        return;
+    PosterWidth = toInt(PPI() * (NewFor->WScroll->value() / 10.0L) / 25.4L);
+    PosterHeight = toInt(PPI() * (NewFor->HScroll->value() / 10.0L) / 25.4L);
+    CheckBox1->setChecked(platform::Printer::instance().orientation() == platform::Orientation::Landscape);
+    DrawPosterSheet();
+}
+
+void TForm1::Imprimerlestraitsdecoupe1Click()
+{
+    // The action has already toggled its check mark.
+    if (Dupliquer->isChecked())
+        DrawDuplicatedSheet();
 }

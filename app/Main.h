@@ -6,7 +6,9 @@
 #include "TMMImageList.h"
 
 #include <QMainWindow>
+#include <QPointF>
 #include <QString>
+#include <vector>
 
 class QAction;
 class QComboBox;
@@ -14,7 +16,9 @@ class QFrame;
 class QLabel;
 class QMenu;
 class QScrollBar;
+class QPainter;
 class TMMBitmapButton;
+class TNewFor;
 class TMMBitmapCheckBox;
 class TPicture;
 class TSpinEdit;
@@ -82,6 +86,7 @@ public:
     QAction *Ouvrir1, *Enregistrersous1, *Quitter1, *Copier1, *Coller1, *Imprimerlestraitsdecoupe1,
         *UserInterfaceMnu, *TwainDialMnu, *Aide1, *Apropos1, *Dummeauteur1, *Trucsetastuces1, *SiteWeb1;
     TTipsDialog *TipsDialog;
+    TNewFor *NewFor = nullptr; // the poster format dialog, created after this window
 
     static constexpr int FormatCount = 11;
     struct PredefinedFormat {
@@ -144,6 +149,24 @@ public slots:
     void conserverClick(bool checking);
     void ComboFormatsChange(int index);
 
+    // Print composition: the normal sheet, duplication and poster.
+    void PrintBtnClick();
+    void PrintSheet();
+    void PrintPoster();
+    void DupliquerClick(bool switchingOn);
+    void PosterClick(bool switchingOn);
+    void CheckBox1Click(bool switchingOn);
+    void FormatBtnClick();
+    void Imprimerlestraitsdecoupe1Click();
+    void DrawDuplicatedSheet();
+    void DrawPosterSheet();
+
+public:
+    void DrawImageAt(QPainter &canvas, int x, int y, long double sx, long double sy);
+    void DrawTiles(QPainter &canvas, int x, int y, long double sx, long double sy);
+    void DrawPosterImage(QPainter &canvas, QPointF origin, long double kx, long double ky);
+    static void DrawBitmapAsDib(const QImage &bitmap, QPainter &canvas, int x, int y, int width, int height);
+
 protected:
     void showEvent(QShowEvent *event) override;
     void closeEvent(QCloseEvent *event) override;
@@ -158,6 +181,11 @@ private:
     void showHelpContents();
     void onUserScroll(QScrollBar *bar, void (TForm1::*handler)());
     void pressedPicture(TMMBitmapButton *button, int normal, int pressed);
+    void setModeLayout(const std::vector<QWidget *> &controls, bool normal);
+    void setGoButton(const QString &hint, int picture);
+    void cutLinePen(QPainter &canvas) const;
+    void printPosterSheet(QPainter &canvas, const QImage &work, const QRect &part, long double fx, long double fy);
+    int PPI() const;
 
     TMMImageList images_;
     bool shown_ = false;

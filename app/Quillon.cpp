@@ -5,6 +5,7 @@
 #include "Resources.h"
 #include "Saero.h"
 #include "Sediteur.h"
+#include "TPicture.h"
 #include "Sleeper.h"
 #include "Slogo.h"
 #include "Snewfor.h"
@@ -72,6 +73,11 @@ struct Windows {
         form1 = std::make_unique<TForm1>();
         editeur = new TEditeur(form1.get());
         newFor = new TNewFor(form1.get());
+        form1->NewFor = newFor;
+        TForm1 *form = form1.get();
+        newFor->setOwner({[form] { return form->Image->picture().size(); },
+                          [form] { return form->PosterKeepProportions; },
+                          [form](bool keep) { form->PosterKeepProportions = keep; }});
         aeroDlg = new TAeroDlg(form1.get());
         jpeg = new TJPEG(form1.get());
         openDial = new TOpenDial(form1.get());

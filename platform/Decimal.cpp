@@ -28,6 +28,15 @@ QString formatReal(long double value)
     return text;
 }
 
+QString formatFixed(long double value, int decimals)
+{
+    char buffer[64];
+    std::snprintf(buffer, sizeof buffer, "%.*Lf", decimals, value);
+    QString text = QString::fromLatin1(buffer);
+    text.replace(QLatin1Char('.'), separator);
+    return text;
+}
+
 std::optional<long double> parseReal(const QString &text)
 {
     QString trimmed = text.trimmed();

@@ -12,6 +12,8 @@ void setDecimalSeparator(QChar separator);
 
 // Up to 15 significant digits, no trailing zeros, the separator above.
 QString formatReal(long double value);
+// Fixed-point with the given number of decimals, e.g. "315,0".
+QString formatFixed(long double value, int decimals);
 // Whole text must be a number written with the separator above.
 std::optional<long double> parseReal(const QString &text);
 

@@ -3,6 +3,7 @@
 #include "Rounding.h"
 
 #include <QDir>
+#include <QPainter>
 #include <QPrinter>
 #include <QPrinterInfo>
 #include <QStandardPaths>
@@ -210,6 +211,51 @@ int Printer::logPixelsY() const
     if (fixed_)
         return fixed_->dpi;
     return device_->logicalDpiY();
+}
+
+} // namespace platform
+
+namespace platform {
+
+QPoint Printer::canvasOrigin() const
+{
+    // PDF printers of fixed geometry paint on the whole paper; others start at the page rectangle.
+    return fixed_ ? printingOffset() : QPoint(0, 0);
+}
+
+PrintJob::PrintJob(Printer &printer, const QString &title, int copies) : printer_(printer)
+{
+    QPrinter &device = printer.device();
+    copies = std::max(1, copies);
+    const bool pdf = device.outputFormat() == QPrinter::PdfFormat;
+    passes_ = pdf ? copies : 1;
+    device.setDocName(title);
+    device.setCopyCount(pdf ? 1 : copies);
+    painter_ = std::make_unique<QPainter>();
+    if (painter_->begin(&device))
+        painter_->translate(printer.canvasOrigin());
+}
+
+PrintJob::~PrintJob()
+{
+    if (painter_->isActive())
+        painter_->end();
+}
+
+bool PrintJob::isActive() const
+{
+    return painter_->isActive();
+}
+
+void PrintJob::beginPage()
+{
+    if (firstPage_) {
+        firstPage_ = false;
+        return;
+    }
+    printer_.device().newPage();
+    painter_->resetTransform();
+    painter_->translate(printer_.canvasOrigin());
 }
 
 } // namespace platform

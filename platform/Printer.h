@@ -12,6 +12,7 @@
 #include <memory>
 #include <optional>
 
+class QPainter;
 class QPrinter;
 
 namespace platform {
@@ -56,6 +57,8 @@ public:
     int logPixelsY() const;           // LOGPIXELSY
 
     QPrinter &device() { return *device_; }
+    // Where the canvas origin of a job lies on the paper: the printable corner.
+    QPoint canvasOrigin() const;
 
     ~Printer();
 
@@ -76,6 +79,34 @@ private:
     QStringList names_;
     QString current_;
     PrinterChoice choice_;
+};
+
+} // namespace platform
+
+namespace platform {
+
+// One print job: begun on construction, ended on destruction (also when an
+// error unwinds).  The canvas origin is the printable area's corner.  A PDF
+// file has no copy count of its own: for one, the caller draws its pages
+// once per pass, and there are as many passes as copies.
+class PrintJob {
+public:
+    PrintJob(Printer &printer, const QString &title, int copies);
+    ~PrintJob();
+    PrintJob(const PrintJob &) = delete;
+    PrintJob &operator=(const PrintJob &) = delete;
+
+    bool isActive() const;
+    QPainter &canvas() { return *painter_; }
+    int passes() const { return passes_; }
+    // Starts the next sheet: a new page for every sheet but the first.
+    void beginPage();
+
+private:
+    Printer &printer_;
+    int passes_;
+    bool firstPage_ = true;
+    std::unique_ptr<QPainter> painter_;
 };
 
 } // namespace platform

@@ -4,7 +4,7 @@
 #include "Handles.h"
 #include "HelpViewer.h"
 #include "Main.h"
-#include "Picture.h"
+#include "TPicture.h"
 #include "TMMBitmapButton.h"
 #include "TMMBitmapCheckBox.h"
 #include "TestPrinter.h"

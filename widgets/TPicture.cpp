@@ -1,4 +1,4 @@
-#include "Picture.h"
+#include "TPicture.h"
 
 #include <QMouseEvent>
 #include <QPainter>

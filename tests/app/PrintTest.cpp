@@ -1,0 +1,177 @@
+// Print composition through a PDF printer of known geometry (A4, 600 dpi,
+// 4 mm margins; preview 293 x 415, printable area 282 x 404 at (6, 6)).
+#include "Main.h"
+#include "Modal.h"
+#include "Snewfor.h"
+#include "TMMBitmapButton.h"
+#include "TMMBitmapCheckBox.h"
+#include "TPicture.h"
+#include "TSpinEdit.h"
+#include "TestPrinter.h"
+
+#include <QFile>
+#include <QLabel>
+#include <QPainter>
+#include <QPrintDialog>
+#include <QProcess>
+#include <QRegularExpression>
+#include <QScrollBar>
+#include <QTemporaryDir>
+#include <gtest/gtest.h>
+
+namespace {
+
+int pageCount(const QString &pdf)
+{
+    QFile file(pdf);
+    if (!file.open(QIODevice::ReadOnly))
+        return -1;
+    return static_cast<int>(QString::fromLatin1(file.readAll()).count(QRegularExpression(QStringLiteral("/Type\\s*/Page[^s]"))));
+}
+
+// First page rendered at 60 dpi (a tenth of the printer's resolution).
+QImage render(const QString &pdf)
+{
+    const QString base = pdf + QStringLiteral(".render");
+    QProcess::execute(QStringLiteral("pdftoppm"), {QStringLiteral("-r"), QStringLiteral("60"), QStringLiteral("-png"),
+                                                   QStringLiteral("-singlefile"), pdf, base});
+    return QImage(base + QStringLiteral(".png"));
+}
+
+// The PDF is rendered with some loss: colours are compared loosely.
+bool isRed(QColor c)
+{
+    return c.red() > 200 && c.green() < 60 && c.blue() < 60;
+}
+
+bool isWhite(QColor c)
+{
+    return c.red() > 230 && c.green() > 230 && c.blue() > 230;
+}
+
+struct Printing : testing::Test {
+    QTemporaryDir folder;
+    QString pdf = folder.filePath(QStringLiteral("out.pdf"));
+    std::unique_ptr<TForm1> form;
+
+    Printing()
+    {
+        platform::PrinterChoice choice;
+        choice.kind = platform::PrinterChoice::Kind::Pdf;
+        choice.pdf = {pdf, 600, QPageSize::A4, 4.0};
+        platform::Printer::instance().use(choice);
+        form = std::make_unique<TForm1>();
+        form->FormShow();
+        QImage red(100, 50, QImage::Format_RGB888);
+        red.fill(Qt::red);
+        form->Image->setPicture(red);
+        form->NaturalWidth = 100;
+        form->NaturalHeight = 50;
+        form->PlaceNewImage();
+    }
+};
+
+} // namespace
+
+TEST_F(Printing, SheetPrintsThePictureWhereItLiesOnThePreview)
+{
+    form->SpinEdit->setValue(2);
+    form->PrintBtnClick();
+    EXPECT_EQ(pageCount(pdf), 2);
+    const QImage page = render(pdf);
+    ASSERT_EQ(page.size(), QSize(496, 702));
+    // Preview (8, 8) 100 x 50 is (135, 135) 1693 x 845 printer pixels on the paper.
+    EXPECT_TRUE(isRed(page.pixelColor(20, 20)));
+    EXPECT_TRUE(isRed(page.pixelColor(175, 90)));
+    EXPECT_TRUE(isWhite(page.pixelColor(10, 20)));
+    EXPECT_TRUE(isWhite(page.pixelColor(190, 20)));
+    EXPECT_TRUE(isWhite(page.pixelColor(20, 105)));
+}
+
+TEST_F(Printing, LandscapeSheetPrintsUprightAndStaysLandscape)
+{
+    platform::Printer::instance().setOrientation(platform::Orientation::Landscape);
+    form->PrintBtnClick();
+    EXPECT_EQ(platform::Printer::instance().orientation(), platform::Orientation::Landscape);
+    EXPECT_EQ(render(pdf).size(), QSize(496, 702));
+    platform::Printer::instance().setOrientation(platform::Orientation::Portrait);
+}
+
+TEST_F(Printing, TilesFillThePrintableArea)
+{
+    form->Image->resize(100, 140); // 2 columns x 2 rows in 282 x 404
+    QImage sheet(293, 415, QImage::Format_RGB32);
+    sheet.fill(Qt::white);
+    QPainter canvas(&sheet);
+    form->Imprimerlestraitsdecoupe1->setChecked(false);
+    form->DrawTiles(canvas, 8, 8, 1, 1);
+    canvas.end();
+    for (QPoint inside : {QPoint(50, 50), QPoint(150, 50), QPoint(50, 200), QPoint(150, 280)})
+        EXPECT_EQ(sheet.pixelColor(inside), QColor(Qt::red)) << inside.x() << "," << inside.y();
+    EXPECT_EQ(sheet.pixelColor(250, 50), QColor(Qt::white)); // no third column
+    EXPECT_EQ(sheet.pixelColor(50, 330), QColor(Qt::white)); // no third row
+}
+
+TEST_F(Printing, DuplicationModeLayout)
+{
+    ASSERT_FALSE(form->Dupliquer->isHidden());
+    form->Dupliquer->click();
+    EXPECT_TRUE(form->Dupliquer->isChecked());
+    EXPECT_TRUE(form->Image->isHidden());
+    EXPECT_TRUE(form->Zoom->isHidden());
+    EXPECT_TRUE(form->Poster->isHidden());
+    EXPECT_FALSE(form->Ouvrir1->isEnabled());
+    EXPECT_EQ(form->GoBtn->imageIndex(), 18);
+    EXPECT_EQ(form->GoBtn->toolTip(), QStringLiteral("Imprime les images dupliquées"));
+    EXPECT_EQ(form->Page->picture().pixelColor(20, 20), QColor(Qt::red)); // tiles on the sheet
+    form->PrintBtnClick();
+    EXPECT_EQ(pageCount(pdf), 1);
+    form->Dupliquer->click();
+    EXPECT_FALSE(form->Image->isHidden());
+    EXPECT_FALSE(form->Zoom->isHidden());
+    EXPECT_TRUE(form->Ouvrir1->isEnabled());
+    EXPECT_EQ(form->GoBtn->imageIndex(), 17);
+}
+
+TEST_F(Printing, PosterModeLayoutAndPageRange)
+{
+    auto *dialog = new TNewFor(form.get());
+    form->NewFor = dialog;
+    form->Poster->click();
+    EXPECT_EQ(form->Page->size(), QSize(293, 293));
+    EXPECT_FALSE(form->FormatBtn->isHidden());
+    EXPECT_FALSE(form->CheckBox1->isHidden());
+    EXPECT_TRUE(form->Dupliquer->isHidden());
+    EXPECT_EQ(form->Poster->x(), 13);
+
+    // A poster of 2 x 2 sheets; print pages 2 to 2 only.
+    const long double kx = 600.0L / form->logicalDpiX();
+    form->PosterWidth = static_cast<int>(4773 * 1.5L / kx);
+    form->PosterHeight = static_cast<int>(6828 * 1.5L / kx);
+    form->DrawPosterSheet();
+    EXPECT_EQ(form->Label3->text(), QStringLiteral("Feuilles : 4"));
+    int shown = 0;
+    {
+        platform::ScopedModalRunner runner([&](QDialog &modal) {
+            auto *print = qobject_cast<QPrintDialog *>(&modal);
+            ++shown;
+            EXPECT_EQ(print->maxPage(), 4);
+            print->setPrintRange(QAbstractPrintDialog::PageRange);
+            print->setFromTo(2, 2);
+            return int(QDialog::Accepted);
+        });
+        form->PrintBtnClick();
+    }
+    EXPECT_EQ(shown, 1);
+    EXPECT_EQ(pageCount(pdf), 1);
+    {
+        platform::ScopedModalRunner cancel([](QDialog &) { return int(QDialog::Rejected); });
+        QFile::remove(pdf);
+        form->PrintBtnClick();
+        EXPECT_FALSE(QFile::exists(pdf)); // cancelling prints nothing
+    }
+    form->Poster->click();
+    EXPECT_EQ(form->Page->size(), QSize(293, 415));
+    EXPECT_TRUE(form->FormatBtn->isHidden());
+    EXPECT_FALSE(form->Image->isHidden());
+}
