@@ -2,6 +2,8 @@
 // printer of known geometry (A4, 600 dpi, 4 mm margins).
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
+#include <QRegularExpression>
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
@@ -15,8 +17,10 @@ namespace {
 
 class Program {
 public:
-    explicit Program(const QString &home)
+    explicit Program(const QString &home, QString printer = {})
     {
+        if (printer.isEmpty())
+            printer = QStringLiteral("pdf:%1/out.pdf,dpi=600,paper=A4,margins=4").arg(home);
         QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
         env.insert(QStringLiteral("XDG_CONFIG_HOME"), home + QStringLiteral("/config"));
         env.insert(QStringLiteral("XDG_DATA_HOME"), home + QStringLiteral("/data"));
@@ -24,8 +28,7 @@ public:
         process_.setProcessEnvironment(env);
         process_.setProcessChannelMode(QProcess::ForwardedErrorChannel);
         process_.start(QStringLiteral(QUILLON_PROGRAM),
-                       {QStringLiteral("--automation"), QStringLiteral("--printer"),
-                        QStringLiteral("pdf:%1/out.pdf,dpi=600,paper=A4,margins=4").arg(home)});
+                       {QStringLiteral("--automation"), QStringLiteral("--printer"), printer});
         process_.waitForStarted();
     }
 
@@ -158,4 +161,48 @@ TEST(Automation, BadInputIsAnsweredAndTheProgramGoesOn)
     EXPECT_TRUE(QFile::exists(home.path() + "/shot.png"));
     EXPECT_TRUE(program.command({{"cmd", "quit"}}).value("ok").toBool());
     EXPECT_TRUE(program.finished());
+}
+
+namespace {
+
+QString run(const QString &program, const QStringList &arguments)
+{
+    QProcess process;
+    process.start(program, arguments);
+    process.waitForFinished(30000);
+    return QString::fromLocal8Bit(process.readAllStandardOutput());
+}
+
+} // namespace
+
+// A real printer: CUPS with its PDF queue, set up by the test script.
+TEST(Automation, PrintsCopiesThroughCups)
+{
+    if (qEnvironmentVariableIsEmpty("QUILLON_CUPS_PRINTER"))
+        GTEST_SKIP() << "no CUPS PDF queue";
+    const QDir output(QDir::homePath() + QStringLiteral("/PDF"));
+    const QStringList before = output.entryList({QStringLiteral("*.pdf")}, QDir::Files);
+
+    QTemporaryDir home;
+    Program program(home.path(), QStringLiteral("system"));
+    ASSERT_TRUE(program.waitForModal(QStringLiteral("Trucs et astuces")));
+    program.command({{"cmd", "answer"}, {"button", "Fermer"}});
+    EXPECT_TRUE(program.property("PrintBtn", "enabled").toBool());
+    program.command({{"cmd", "type"}, {"object", "SpinEdit"}, {"text", "2"}, {"key", "Return"}});
+    EXPECT_TRUE(program.command({{"cmd", "click"}, {"object", "PrintBtn"}}).value("ok").toBool());
+    EXPECT_TRUE(program.command({{"cmd", "quit"}}).value("ok").toBool());
+    ASSERT_TRUE(program.finished());
+
+    QString printed;
+    for (int attempt = 0; attempt < 300 && printed.isEmpty(); ++attempt) {
+        QThread::msleep(100);
+        if (!run(QStringLiteral("lpstat"), {QStringLiteral("-o"), QStringLiteral("PDF")}).trimmed().isEmpty())
+            continue;
+        for (const QString &name : output.entryList({QStringLiteral("*.pdf")}, QDir::Files))
+            if (!before.contains(name) && QFileInfo(output.filePath(name)).size() > 0)
+                printed = output.filePath(name);
+    }
+    ASSERT_FALSE(printed.isEmpty()) << "no job came out of the PDF queue";
+    EXPECT_TRUE(run(QStringLiteral("pdfinfo"), {printed}).contains(QRegularExpression(QStringLiteral("Pages:\\s+2\\b"))));
+    QFile::remove(printed);
 }
