@@ -1,0 +1,102 @@
+#pragma once
+// One codec object per file format: "can I read this?", "read the header",
+// "read the pixels", "write".  Codecs work on whole files in memory; the
+// file functions below add reading from disk and safe writing to disk.
+// Every failure is a codecs::Error (Error.h); nothing else escapes.
+#include "Error.h"
+#include "Image.h"
+
+#include <cstdint>
+#include <functional>
+#include <optional>
+#include <span>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace codecs {
+
+enum class Format { Bmp, Png, Jpeg, Tiff, Gif, Pcx, Tga, Eps, Dxf, Pcd };
+
+// TIFF compression tag values, also used to name compressions of other formats.
+enum TiffCompression : int {
+    TiffNone = 1,
+    TiffCcittRle = 2,
+    TiffFax3 = 3,
+    TiffFax4 = 4,
+    TiffLzw = 5,
+    TiffJpeg = 7,
+    TiffDeflate = 8,
+    TiffPackBits = 32773,
+};
+
+struct ImageInfo {
+    Format format = Format::Bmp;
+    std::int32_t width = 0;
+    std::int32_t height = 0;
+    int bits = 0;          // bits per pixel of the file's pixels
+    int pages = 1;
+    int compression = 1;   // a TiffCompression value, or 1 when the format has one fixed scheme
+    std::string compressionName;
+};
+
+// Called with 0 to 100; returning false stops the work with ErrorCode::Cancelled.
+using Progress = std::function<bool(int percent)>;
+
+struct ReadOptions {
+    int page = 0;          // TIFF pages, counted from 0; Photo CD: 0 Base/16, 1 Base/4, 2 Base
+    Progress progress;
+};
+
+struct WriteOptions {
+    int quality = 75;           // JPEG, 1 to 100
+    int smoothing = 0;          // JPEG, 0 to 100
+    bool interlaced = false;    // PNG, GIF
+    int compression = TiffNone; // TIFF
+    bool append = false;        // TIFF: add a page to the existing file
+    bool rle = false;           // TGA, BMP (8 and 4 bits)
+    Progress progress;
+};
+
+class Codec {
+public:
+    virtual ~Codec() = default;
+    virtual Format format() const = 0;
+    virtual const char *name() const = 0;
+    // Looks only at the first bytes (at least 32 when the file has them).
+    virtual bool canRead(std::span<const std::uint8_t> head) const = 0;
+    virtual ImageInfo readInfo(std::span<const std::uint8_t> file, const ReadOptions &options) const = 0;
+    virtual Image read(std::span<const std::uint8_t> file, const ReadOptions &options) const = 0;
+    // `existing` is the present file, used when appending.
+    virtual std::vector<std::uint8_t> write(const Image &image, const WriteOptions &options,
+                                            std::span<const std::uint8_t> existing) const = 0;
+};
+
+const Codec &codec(Format format);
+// The codec that recognises these bytes, or null.
+const Codec *probe(std::span<const std::uint8_t> head);
+// By file extension, case ignored (".jpg", ".jpeg", ".tif", ".tiff", ".eps", ...).
+std::optional<Format> formatFromExtension(std::string_view path);
+
+std::vector<std::uint8_t> readWholeFile(const std::string &path);
+// Reads with the codec of `format`, or the one that recognises the content.
+Image readMemory(std::span<const std::uint8_t> file, const ReadOptions &options = {});
+Image readFile(const std::string &path, std::optional<Format> format = {}, const ReadOptions &options = {});
+ImageInfo readFileInfo(const std::string &path, std::optional<Format> format = {}, const ReadOptions &options = {});
+// Writes to a temporary file beside `path` and renames it over, so a failed
+// write leaves neither a partial file nor a damaged old one.
+void writeFile(const std::string &path, Format format, const Image &image, const WriteOptions &options = {});
+void writeWholeFile(const std::string &path, std::span<const std::uint8_t> bytes);
+
+// Calls a Progress at most once per percent; throws Cancelled when told to stop.
+class ProgressTicker {
+public:
+    ProgressTicker(const Progress &progress, std::int64_t total) : progress_(progress), total_(total > 0 ? total : 1) {}
+    void operator()(std::int64_t done);
+private:
+    const Progress &progress_;
+    std::int64_t total_;
+    int last_ = -1;
+};
+
+} // namespace codecs

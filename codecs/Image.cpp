@@ -1,0 +1,167 @@
+#include "Image.h"
+
+#include "Error.h"
+
+#include <algorithm>
+#include <cstring>
+#include <new>
+
+namespace codecs {
+
+void checkDimensions(std::int64_t width, std::int64_t height, int bits)
+{
+    if (width <= 0 || height <= 0 || width > kMaxDimension || height > kMaxDimension)
+        fail(ErrorCode::TooLarge, "image dimensions out of range");
+    const std::uint64_t row = ((std::uint64_t(width) * unsigned(bits) + 31) / 32) * 4;
+    if (row * std::uint64_t(height) > kMaxImageBytes)
+        fail(ErrorCode::TooLarge, "image too large");
+}
+
+int dotsPerInch(std::int32_t pelsPerMeter)
+{
+    return int(std::clamp<std::int64_t>((std::int64_t(pelsPerMeter) * 254 + 5000) / 10000, 1, 65535));
+}
+
+std::int32_t pelsPerMeter(int dotsPerInch)
+{
+    return std::int32_t((std::int64_t(dotsPerInch) * 10000 + 127) / 254);
+}
+
+std::vector<Rgb> greyPalette(int bits)
+{
+    const int count = 1 << bits;
+    std::vector<Rgb> palette(count);
+    for (int i = 0; i < count; ++i) {
+        const auto level = std::uint8_t(i * 255 / (count - 1));
+        palette[i] = {level, level, level};
+    }
+    return palette;
+}
+
+Image::Image(std::int32_t width, std::int32_t height, int bits, std::span<const Rgb> palette)
+{
+    if (bits != 1 && bits != 4 && bits != 8 && bits != 16 && bits != 24 && bits != 32)
+        fail(ErrorCode::BadDepth, "unsupported depth");
+    checkDimensions(width, height, bits);
+    const unsigned colours = bits <= 8 ? 1u << bits : 0u;
+    const std::size_t rowBytes = dib_row_bytes(width, bits);
+    try {
+        data_.assign(sizeof(BITMAPINFOHEADER) + colours * 4 + rowBytes * std::size_t(height), 0);
+    } catch (const std::bad_alloc &) {
+        fail(ErrorCode::OutOfMemory, "out of memory");
+    }
+    BITMAPINFOHEADER *h = header();
+    h->biSize = sizeof(BITMAPINFOHEADER);
+    h->biWidth = width;
+    h->biHeight = height;
+    h->biPlanes = 1;
+    h->biBitCount = WORD(bits);
+    h->biCompression = BI_RGB;
+    h->biSizeImage = DWORD(rowBytes * std::size_t(height));
+    h->biXPelsPerMeter = h->biYPelsPerMeter = 2835; // 72 dpi
+    h->biClrUsed = h->biClrImportant = colours;
+    for (std::size_t i = 0; i < palette.size() && i < colours; ++i)
+        setColour(int(i), palette[i]);
+}
+
+Image Image::fromPackedDib(const void *data, std::size_t size)
+{
+    if (data == nullptr || size < sizeof(BITMAPINFOHEADER))
+        fail(ErrorCode::BadImage, "empty DIB");
+    BITMAPINFOHEADER in;
+    std::memcpy(&in, data, sizeof in);
+    if (in.biSize != sizeof(BITMAPINFOHEADER) || in.biCompression != BI_RGB || in.biPlanes != 1)
+        fail(ErrorCode::BadImage, "not a plain DIB");
+    const int bits = in.biBitCount;
+    const std::int64_t absHeight = in.biHeight < 0 ? -std::int64_t(in.biHeight) : in.biHeight;
+    checkDimensions(in.biWidth, absHeight, bits ? bits : 1);
+    const auto height = std::int32_t(absHeight);
+    const unsigned colours = bits <= 8 ? (in.biClrUsed ? in.biClrUsed : 1u << bits) : in.biClrUsed;
+    if (bits <= 8 && colours > (1u << bits))
+        fail(ErrorCode::BadImage, "colour table too long");
+    if (bits > 8 && colours > 256)
+        fail(ErrorCode::BadImage, "colour table too long");
+    Image image(in.biWidth, height, bits);
+    const std::size_t tableBytes = std::size_t(colours) * 4;
+    const std::size_t rowBytes = image.rowBytes();
+    if (size < sizeof in + tableBytes + rowBytes * std::size_t(height))
+        fail(ErrorCode::BadImage, "DIB shorter than its header says");
+    const auto *bytes = static_cast<const std::uint8_t *>(data);
+    const std::uint8_t *table = bytes + sizeof in;
+    for (unsigned i = 0; i < colours && int(i) < image.colourCount(); ++i)
+        image.setColour(int(i), {table[i * 4 + 2], table[i * 4 + 1], table[i * 4]});
+    const std::uint8_t *rows = table + tableBytes;
+    for (std::int32_t y = 0; y < height; ++y) {
+        // stored row y is the picture's row y from the bottom, or from the top when the height is negative
+        const std::int32_t target = in.biHeight < 0 ? y : height - 1 - y;
+        std::memcpy(image.row(target), rows + std::size_t(y) * rowBytes, rowBytes);
+    }
+    image.setResolution(in.biXPelsPerMeter, in.biYPelsPerMeter);
+    return image;
+}
+
+Rgb Image::colour(int index) const
+{
+    const std::uint8_t *entry = data_.data() + sizeof(BITMAPINFOHEADER) + std::size_t(index) * 4;
+    return {entry[2], entry[1], entry[0]};
+}
+
+void Image::setColour(int index, Rgb colour)
+{
+    std::uint8_t *entry = data_.data() + sizeof(BITMAPINFOHEADER) + std::size_t(index) * 4;
+    entry[0] = colour.blue;
+    entry[1] = colour.green;
+    entry[2] = colour.red;
+    entry[3] = 0;
+}
+
+std::vector<Rgb> Image::palette() const
+{
+    std::vector<Rgb> result(colourCount());
+    for (int i = 0; i < colourCount(); ++i)
+        result[i] = colour(i);
+    return result;
+}
+
+bool Image::hasGreyPalette() const
+{
+    if (bits() > 8)
+        return false;
+    const std::vector<Rgb> grey = greyPalette(bits());
+    return palette() == grey;
+}
+
+int Image::index(std::int32_t x, std::int32_t y) const
+{
+    const std::uint8_t *line = row(y);
+    switch (bits()) {
+    case 1: return (line[x >> 3] >> (7 - (x & 7))) & 1;
+    case 4: return (x & 1) ? line[x >> 1] & 0x0F : line[x >> 1] >> 4;
+    default: return line[x];
+    }
+}
+
+void Image::setIndex(std::int32_t x, std::int32_t y, int value)
+{
+    std::uint8_t *line = row(y);
+    switch (bits()) {
+    case 1: {
+        const std::uint8_t mask = std::uint8_t(0x80 >> (x & 7));
+        line[x >> 3] = std::uint8_t(value & 1 ? line[x >> 3] | mask : line[x >> 3] & ~mask);
+        break;
+    }
+    case 4:
+        line[x >> 1] = (x & 1) ? std::uint8_t((line[x >> 1] & 0xF0) | (value & 0x0F))
+                               : std::uint8_t((line[x >> 1] & 0x0F) | (value << 4));
+        break;
+    default: line[x] = std::uint8_t(value);
+    }
+}
+
+void Image::setResolution(std::int32_t xPelsPerMeter, std::int32_t yPelsPerMeter)
+{
+    header()->biXPelsPerMeter = xPelsPerMeter;
+    header()->biYPelsPerMeter = yPelsPerMeter;
+}
+
+} // namespace codecs

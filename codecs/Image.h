@@ -1,0 +1,84 @@
+#pragma once
+// codecs::Image: one packed DIB in memory (BITMAPINFOHEADER, colour table,
+// rows bottom row first, padded to 4 bytes), always uncompressed BI_RGB with
+// a positive height.  Depths 1, 4, 8 (with a colour table), 16 (5-5-5),
+// 24 (blue, green, red) and 32 (blue, green, red, alpha or unused).
+// Every reader returns one and every writer takes one, so the imaging
+// library and the pixel library share the same pixels without conversion.
+#include "dib.h"
+
+#include <cstddef>
+#include <cstdint>
+#include <span>
+#include <vector>
+
+namespace codecs {
+
+// Largest pixel buffer we agree to allocate for one image.
+inline constexpr std::size_t kMaxImageBytes = std::size_t(1) << 30;
+inline constexpr std::int32_t kMaxDimension = 100000 - 1;
+
+struct Rgb {
+    std::uint8_t red = 0, green = 0, blue = 0;
+    friend bool operator==(const Rgb &, const Rgb &) = default;
+};
+
+class Image {
+public:
+    Image() = default;
+    // A zeroed image; palette entries beyond the given ones are black.
+    // Throws TooLarge for unusable dimensions, BadDepth for other depths.
+    Image(std::int32_t width, std::int32_t height, int bits, std::span<const Rgb> palette = {});
+
+    // Copies a plain packed DIB (40-byte header, BI_RGB, any height sign),
+    // checking every size against the block; bottom-up result.
+    static Image fromPackedDib(const void *data, std::size_t size);
+
+    bool isNull() const { return data_.empty(); }
+    std::int32_t width() const { return isNull() ? 0 : header()->biWidth; }
+    std::int32_t height() const { return isNull() ? 0 : header()->biHeight; }
+    int bits() const { return isNull() ? 0 : header()->biBitCount; }
+    std::size_t rowBytes() const { return dib_row_bytes(width(), bits()); }
+
+    int colourCount() const { return isNull() ? 0 : int(dib_colour_count(header())); }
+    Rgb colour(int index) const;
+    void setColour(int index, Rgb colour);
+    std::vector<Rgb> palette() const;
+    // True when the colour table is black to white in equal steps.
+    bool hasGreyPalette() const;
+
+    // Row y counted from the top of the picture.
+    std::uint8_t *row(std::int32_t y) { return pixels() + std::size_t(height() - 1 - y) * rowBytes(); }
+    const std::uint8_t *row(std::int32_t y) const { return pixels() + std::size_t(height() - 1 - y) * rowBytes(); }
+    std::uint8_t *pixels() { return data_.data() + pixelOffset(); }
+    const std::uint8_t *pixels() const { return data_.data() + pixelOffset(); }
+
+    // Index of a pixel in a 1, 4 or 8-bit image.
+    int index(std::int32_t x, std::int32_t y) const;
+    void setIndex(std::int32_t x, std::int32_t y, int value);
+
+    void setResolution(std::int32_t xPelsPerMeter, std::int32_t yPelsPerMeter);
+    std::int32_t xPelsPerMeter() const { return header()->biXPelsPerMeter; }
+    std::int32_t yPelsPerMeter() const { return header()->biYPelsPerMeter; }
+
+    BITMAPINFOHEADER *header() { return reinterpret_cast<BITMAPINFOHEADER *>(data_.data()); }
+    const BITMAPINFOHEADER *header() const { return reinterpret_cast<const BITMAPINFOHEADER *>(data_.data()); }
+    // The whole packed DIB.
+    const std::vector<std::uint8_t> &packed() const { return data_; }
+
+private:
+    std::size_t pixelOffset() const { return sizeof(BITMAPINFOHEADER) + std::size_t(colourCount()) * 4; }
+    std::vector<std::uint8_t> data_;
+};
+
+// Throws TooLarge unless width × height at this depth fits our limits.
+void checkDimensions(std::int64_t width, std::int64_t height, int bits);
+
+// Resolution units: dots per inch, rounded and kept within 1..65535, and back.
+int dotsPerInch(std::int32_t pelsPerMeter);
+std::int32_t pelsPerMeter(int dotsPerInch);
+
+// Grey ramp of 2^bits entries (bits 1, 4 or 8).
+std::vector<Rgb> greyPalette(int bits);
+
+} // namespace codecs
