@@ -1,0 +1,55 @@
+#include "Bitmap.h"
+
+#include "ImagingError.h"
+
+namespace imaging {
+namespace {
+
+// The 16 colours of the standard VGA palette, for images made 4-bit that
+// carry more colours.
+QList<QRgb> vgaColours()
+{
+    return {qRgb(0, 0, 0),       qRgb(128, 0, 0),   qRgb(0, 128, 0),   qRgb(128, 128, 0),
+            qRgb(0, 0, 128),     qRgb(128, 0, 128), qRgb(0, 128, 128), qRgb(192, 192, 192),
+            qRgb(128, 128, 128), qRgb(255, 0, 0),   qRgb(0, 255, 0),   qRgb(255, 255, 0),
+            qRgb(0, 0, 255),     qRgb(255, 0, 255), qRgb(0, 255, 255), qRgb(255, 255, 255)};
+}
+
+} // namespace
+
+QImage::Format Bitmap::formatFor(int bitCount)
+{
+    switch (bitCount) {
+    case 1: return QImage::Format_Mono;
+    case 4:
+    case 8: return QImage::Format_Indexed8;
+    case 16: return QImage::Format_RGB555;
+    case 24: return QImage::Format_BGR888;
+    case 32: return QImage::Format_RGB32;
+    default: throw EImagingError(QStringLiteral("Unsupported bit depth"));
+    }
+}
+
+void Bitmap::assign(const QImage &image, int bitCount)
+{
+    const QImage::Format format = formatFor(bitCount);
+    if (image.isNull()) {
+        clear();
+        return;
+    }
+    if (image.format() == format && (bitCount != 4 || image.colorCount() <= 16))
+        image_ = image;
+    else if (bitCount == 4)
+        image_ = image.convertToFormat(format, vgaColours(), Qt::ThresholdDither);
+    else
+        image_ = image.convertToFormat(format);
+    bitCount_ = bitCount;
+}
+
+void Bitmap::clear()
+{
+    image_ = QImage();
+    bitCount_ = 0;
+}
+
+} // namespace imaging

@@ -1,0 +1,171 @@
+#include "ILDibCls.h"
+
+#include "ImagingError.h"
+
+#include <cstdlib>
+#include <cstring>
+
+namespace imaging {
+namespace {
+
+// Our global blocks keep their header right before the data, as
+// GlobalHandle finds a block from a locked pointer.
+HGLOBAL handleOfLocked(void *locked)
+{
+    if (!locked)
+        return nullptr;
+    auto *header = static_cast<QuillonGlobalHeader *>(locked) - 1;
+    return header->magic == QUILLON_GLOBAL_MAGIC ? header : nullptr;
+}
+
+} // namespace
+
+bool isEmptyDib(HGLOBAL dib)
+{
+    return GlobalSize(dib) <= kEmptyDibSize;
+}
+
+void FreeDib(HGLOBAL dib)
+{
+    if (dib)
+        GlobalRelease(dib);
+}
+
+ILTDib::~ILTDib()
+{
+    if (OwnsMemory)
+        freeBlock();
+}
+
+void ILTDib::freeBlock()
+{
+    PaletteHandle.reset();
+    if (Header)
+        FreeDib(handleOfLocked(Header));
+    Header = nullptr;
+}
+
+void ILTDib::Attach(BITMAPINFOHEADER *header)
+{
+    if (OwnsMemory)
+        freeBlock();
+    PaletteHandle.reset();
+    Header = header;
+}
+
+int ILTDib::ColorCount() const
+{
+    if (!Header)
+        return 0;
+    if (Header->biClrUsed)
+        return int(Header->biClrUsed);
+    switch (Header->biBitCount) {
+    case 1: return 2;
+    case 4: return 16;
+    case 8: return 256;
+    default: return 0;
+    }
+}
+
+std::size_t ILTDib::TotalSize()
+{
+    if (!Header)
+        return 0;
+    if (Header->biSizeImage == 0)
+        Header->biSizeImage = DWORD(dib_row_bytes(Header->biWidth, Header->biBitCount) * std::size_t(std::abs(Header->biHeight)));
+    return HeaderSize() + Header->biSizeImage;
+}
+
+const QList<QRgb> &ILTDib::Palette()
+{
+    if (!PaletteHandle) {
+        QList<QRgb> palette;
+        const auto *table = reinterpret_cast<const RGBQUAD *>(Header ? Header + 1 : nullptr);
+        for (int i = 0; i < ColorCount(); ++i)
+            palette << qRgb(table[i].rgbRed, table[i].rgbGreen, table[i].rgbBlue);
+        PaletteHandle = palette;
+    }
+    return *PaletteHandle;
+}
+
+void ILTDib::SetPalette(const QList<QRgb> &palette)
+{
+    if (Header) {
+        auto *table = reinterpret_cast<RGBQUAD *>(Header + 1);
+        for (int i = 0; i < ColorCount() && i < palette.size(); ++i)
+            table[i] = {BYTE(qBlue(palette[i])), BYTE(qGreen(palette[i])), BYTE(qRed(palette[i])), 0};
+    }
+    PaletteHandle = palette;
+}
+
+bool ILTDib::CreateNew(const QList<QRgb> *palette, int width, int bits, int height)
+{
+    int colours = 0;
+    switch (bits) {
+    case 1:
+    case 2:
+        bits = 1;
+        colours = 2;
+        break;
+    case 4: colours = 16; break;
+    case 8: colours = 256; break;
+    case 16:
+    case 24:
+    case 32: break;
+    default: return false;
+    }
+    const std::size_t rowBytes = dib_row_bytes(width, unsigned(bits));
+    if (rowBytes == 0 || height <= 0)
+        return false;
+    const std::size_t size = sizeof(BITMAPINFOHEADER) + 4 * std::size_t(colours) + rowBytes * std::size_t(height);
+    HGLOBAL block = GlobalAlloc(GHND, size);
+    if (!block)
+        throw EImagingError(QStringLiteral("Can't allocate memory"));
+    auto *header = static_cast<BITMAPINFOHEADER *>(GlobalLock(block));
+    header->biSize = sizeof(BITMAPINFOHEADER);
+    header->biWidth = width;
+    header->biHeight = height;
+    header->biPlanes = 1;
+    header->biBitCount = WORD(bits);
+    header->biCompression = BI_RGB;
+    header->biSizeImage = DWORD(rowBytes * std::size_t(height));
+    header->biXPelsPerMeter = header->biYPelsPerMeter = 2953;
+    header->biClrUsed = header->biClrImportant = DWORD(colours);
+    Attach(header);
+    if (palette)
+        SetPalette(*palette);
+    return true;
+}
+
+HGLOBAL ILTDib::Duplicate() const
+{
+    return CopyBlock(Handle());
+}
+
+HGLOBAL ILTDib::CopyBlock(HGLOBAL handle)
+{
+    const std::size_t size = GlobalSize(handle);
+    if (size == 0)
+        return nullptr;
+    HGLOBAL copy = GlobalAlloc(GHND, size);
+    if (!copy)
+        throw EImagingError(QStringLiteral("Can't allocate memory"));
+    GlobalLockGuard from(handle), to(copy);
+    std::memcpy(to.data(), from.data(), size);
+    return copy;
+}
+
+HGLOBAL ILTDib::Handle() const
+{
+    return handleOfLocked(Header);
+}
+
+HGLOBAL ILTDib::Release()
+{
+    HGLOBAL handle = Handle();
+    Header = nullptr;
+    PaletteHandle.reset();
+    return handle;
+}
+
+} // namespace imaging

@@ -1,0 +1,211 @@
+// quillon-img: converts image files through the library's read and write
+// exports (format by extension), applies one effect export by name between
+// reading and writing, and prints what fileinfo says.
+//   quillon-img [--quality=N] [--compression=N] [--bits=N] [--interlaced] IN OUT [EXPORT [VALUES...]]
+//   quillon-img --info FILE
+#include "crde2000.h"
+
+#ifdef QUILLON_IMG_EFFECTS
+#include "Catalogue.h"
+#endif
+
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <string>
+#include <vector>
+
+namespace {
+
+struct Options {
+    int quality = 75;
+    int compression = 1;
+    int bits = 0;
+    bool interlaced = false;
+};
+
+std::string extension(const std::string &path)
+{
+    const auto dot = path.find_last_of('.');
+    const auto slash = path.find_last_of('/');
+    if (dot == std::string::npos || (slash != std::string::npos && dot < slash))
+        return {};
+    std::string ext = path.substr(dot + 1);
+    for (char &c : ext)
+        c = char(std::tolower(static_cast<unsigned char>(c)));
+    return ext;
+}
+
+bool is(const std::string &ext, std::initializer_list<const char *> names)
+{
+    for (const char *name : names)
+        if (ext == name)
+            return true;
+    return false;
+}
+
+int fail(const std::string &what, ILSTATUS status)
+{
+    char text[256] = "";
+    ilLoadString(status, text, sizeof text);
+    std::fprintf(stderr, "quillon-img: %s: %s (%d)\n", what.c_str(), text, status);
+    return 1;
+}
+
+ILSTATUS readImage(const std::string &path, HGLOBAL *dib)
+{
+    const std::string ext = extension(path);
+    const char *p = path.c_str();
+    if (is(ext, {"bmp", "dib", "rle"}))
+        return rdbmpfiledib(p, 0, 0, dib, nullptr, nullptr, nullptr, 0);
+    if (is(ext, {"png"}))
+        return rdpngfiledib(p, 0, 0, dib, nullptr, nullptr, nullptr, 0);
+    if (is(ext, {"gif"}))
+        return rdgiffiledib(p, 0, 0, dib, nullptr, nullptr, nullptr, 0);
+    if (is(ext, {"pcx"}))
+        return rdpcxfiledib(p, 0, 0, dib, nullptr, nullptr, nullptr, 0);
+    if (is(ext, {"jpg", "jpeg", "jpe", "jfif"}))
+        return rdjpgfiledib(p, 0, 1, 0, dib, nullptr, nullptr, nullptr, 0);
+    if (is(ext, {"tga"}))
+        return readtgafiledib(p, 0, 0, dib, nullptr, nullptr, 0);
+    if (is(ext, {"eps", "epsf", "ps"}))
+        return readepsfiledib(p, 0, 0, dib, nullptr, nullptr, 0);
+    if (is(ext, {"tif", "tiff"}))
+        return readtiffiledib(p, 0, 0, 0, dib, nullptr, nullptr, 0);
+    if (is(ext, {"pcd"}))
+        return readpcdfiledib(p, 0, 0, 2, dib, nullptr, nullptr, 0);
+    return IL_ERR_WRONG_FORMAT;
+}
+
+ILSTATUS writeImage(const std::string &path, HGLOBAL dib, const Options &o)
+{
+    const std::string ext = extension(path);
+    const char *p = path.c_str();
+    if (is(ext, {"bmp", "dib"}))
+        return wrbmpfiledib(p, o.bits, dib, nullptr, nullptr, 0);
+    if (is(ext, {"png"}))
+        return wrpngfiledib(p, o.bits, o.interlaced, dib, nullptr, nullptr, 0);
+    if (is(ext, {"gif"}))
+        return wrgiffiledib(p, o.bits, dib, nullptr, nullptr, 0);
+    if (is(ext, {"pcx"}))
+        return wrpcxfiledib(p, o.bits, dib, nullptr, nullptr, 0);
+    if (is(ext, {"jpg", "jpeg", "jpe", "jfif"}))
+        return wrjpgfiledib(p, o.quality, 0, int16_t(o.bits), dib, nullptr, nullptr, 0);
+    if (is(ext, {"tif", "tiff"}))
+        return writetiffiledib(p, o.compression, int16_t(o.bits), 0, dib, nullptr, nullptr, 0);
+    if (is(ext, {"eps", "epsf"}))
+        return writeepsfiledib(p, o.bits, 1, 4, 0, 1, 0, dib, nullptr, nullptr, 0);
+    return IL_ERR_WRONG_FORMAT;
+}
+
+int info(const std::string &path)
+{
+    char format[IL_INFO_TEXT_SIZE] = "", compressionName[IL_INFO_TEXT_SIZE] = "";
+    int32_t width = 0, height = 0;
+    int16_t bits = 0, pages = 0, compression = 0;
+    const ILSTATUS status = fileinfo(path.c_str(), format, &width, &height, &bits, &pages, &compression, compressionName, 0);
+    if (status < 1)
+        return fail(path, status);
+    std::printf("format: %s\nwidth: %d\nheight: %d\nbits: %d\npages: %d\ncompression: %s (%d)\n", format, width, height,
+                bits, pages, compressionName, int(uint16_t(compression)));
+    return 0;
+}
+
+int usage()
+{
+    std::fprintf(stderr, "usage: quillon-img [--quality=N] [--compression=N] [--bits=N] [--interlaced] IN OUT [EXPORT [VALUES...]]\n"
+                         "       quillon-img --info FILE\n");
+    return 2;
+}
+
+// Runs one effect export on the DIB, which it replaces.  Without values the
+// effects dialog's start values are used.
+int applyEffect(GlobalBlock &dib, const std::string &name, const std::vector<std::string> &arguments)
+{
+#ifdef QUILLON_IMG_EFFECTS
+    const isp::ExportInfo *info = isp::findExport(name);
+    if (!info) {
+        std::fprintf(stderr, "quillon-img: no effect export named %s\n", name.c_str());
+        return 2;
+    }
+    std::vector<double> values = isp::startValues(*info);
+    if (!arguments.empty()) {
+        if (arguments.size() != info->parameters.size()) {
+            std::fprintf(stderr, "quillon-img: %s takes %zu values\n", name.c_str(), info->parameters.size());
+            return 2;
+        }
+        for (std::size_t i = 0; i < arguments.size(); ++i) {
+            char *end = nullptr;
+            values[i] = std::strtod(arguments[i].c_str(), &end);
+            if (end == arguments[i].c_str() || *end != '\0') {
+                std::fprintf(stderr, "quillon-img: %s is not a number\n", arguments[i].c_str());
+                return 2;
+            }
+        }
+    }
+    // the effects work on 24 and 32 bits
+    const int bits = GlobalLockGuard(dib.get()).as<BITMAPINFOHEADER>()->biBitCount;
+    if (bits < 24) {
+        HGLOBAL (*raise)(HGLOBAL) = bits == 1 ? DIB1To24 : bits == 4 ? DIB4To24 : bits == 8 ? DIB8To24 : DIB16To24;
+        GlobalBlock wide(raise(dib.get()));
+        if (!wide) {
+            std::fprintf(stderr, "quillon-img: cannot raise the picture to 24 bits\n");
+            return 1;
+        }
+        dib = std::move(wide);
+    }
+    GlobalBlock result(isp::applyEffect(*info, dib.get(), values));
+    if (!result) {
+        std::fprintf(stderr, "quillon-img: %s failed\n", name.c_str());
+        return 1;
+    }
+    dib = std::move(result);
+    return 0;
+#else
+    (void)dib;
+    (void)arguments;
+    std::fprintf(stderr, "quillon-img: effect exports are not available in this build (%s)\n", name.c_str());
+    return 2;
+#endif
+}
+
+} // namespace
+
+int main(int argc, char **argv)
+{
+    Options options;
+    std::vector<std::string> positional;
+    for (int i = 1; i < argc; ++i) {
+        const std::string arg = argv[i];
+        if (arg == "--info")
+            return i + 1 == argc - 1 ? info(argv[i + 1]) : usage();
+        if (arg.rfind("--quality=", 0) == 0)
+            options.quality = std::atoi(arg.c_str() + 10);
+        else if (arg.rfind("--compression=", 0) == 0)
+            options.compression = std::atoi(arg.c_str() + 14);
+        else if (arg.rfind("--bits=", 0) == 0)
+            options.bits = std::atoi(arg.c_str() + 7);
+        else if (arg == "--interlaced")
+            options.interlaced = true;
+        else if (arg.rfind("--", 0) == 0)
+            return usage();
+        else
+            positional.push_back(arg);
+    }
+    if (positional.size() < 2)
+        return usage();
+    HGLOBAL dib = nullptr;
+    ILSTATUS status = readImage(positional[0], &dib);
+    if (status < 1)
+        return fail(positional[0], status);
+    GlobalBlock owner(dib);
+    if (positional.size() > 2) {
+        const std::vector<std::string> values(positional.begin() + 3, positional.end());
+        if (const int failed = applyEffect(owner, positional[2], values))
+            return failed;
+    }
+    status = writeImage(positional[1], owner.get(), options);
+    if (status < 1)
+        return fail(positional[1], status);
+    return 0;
+}

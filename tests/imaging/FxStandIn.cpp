@@ -1,0 +1,111 @@
+// A stand-in for the effect exports the bridge's tests need: it records how
+// it was called and makes simple, checkable changes.
+#include "dib.h"
+#include "globalmem.h"
+
+#include <cstdint>
+#include <cstring>
+#include <stdexcept>
+
+extern "C" {
+
+typedef int16_t (*ProgressProc)(int16_t, void *);
+
+struct FxCall {
+    int bits;
+    int32_t left, top, right, bottom;
+    int32_t value;
+    double angle;
+    uint32_t colour;
+    void *userData;
+};
+
+__attribute__((visibility("default"))) FxCall fxLastCall;
+
+static HGLOBAL copyOf(HGLOBAL dib)
+{
+    const size_t size = GlobalSize(dib);
+    HGLOBAL copy = GlobalAlloc(GHND, size);
+    std::memcpy(GlobalLockGuard(copy).data(), GlobalLockGuard(dib).data(), size);
+    return copy;
+}
+
+static void record(HGLOBAL dib, int32_t l, int32_t t, int32_t r, int32_t b, int32_t value, void *userData)
+{
+    GlobalLockGuard lock(dib);
+    fxLastCall = {lock.as<BITMAPINFOHEADER>()->biBitCount, l, t, r, b, value, 0, 0, userData};
+}
+
+// Inverts every pixel byte of a true-colour DIB, or the colour table of a palette one.
+static void invert(HGLOBAL dib)
+{
+    GlobalLockGuard lock(dib);
+    auto *header = lock.as<BITMAPINFOHEADER>();
+    if (header->biBitCount <= 8) {
+        RGBQUAD *table = dib_colour_table(header);
+        for (unsigned i = 0; i < dib_colour_count(header); ++i) {
+            table[i].rgbRed = BYTE(255 - table[i].rgbRed);
+            table[i].rgbGreen = BYTE(255 - table[i].rgbGreen);
+            table[i].rgbBlue = BYTE(255 - table[i].rgbBlue);
+        }
+        return;
+    }
+    BYTE *bits = dib_bits(header);
+    for (size_t i = 0; i < dib_image_bytes(header); ++i)
+        bits[i] = BYTE(255 - bits[i]);
+}
+
+__attribute__((visibility("default"))) HGLOBAL OilPainting(HGLOBAL dib, int32_t strength, int32_t l, int32_t t,
+                                                           int32_t r, int32_t b, void *userData, ProgressProc)
+{
+    if (strength == 666)
+        throw std::runtime_error("failure inside the library");
+    record(dib, l, t, r, b, strength, userData);
+    HGLOBAL result = copyOf(dib);
+    invert(result);
+    return result;
+}
+
+__attribute__((visibility("default"))) HGLOBAL GrayArea(HGLOBAL dib, int32_t l, int32_t t, int32_t r, int32_t b,
+                                                        void *userData, ProgressProc)
+{
+    record(dib, l, t, r, b, 0, userData);
+    return copyOf(dib);
+}
+
+__attribute__((visibility("default"))) int32_t ILInvert(HGLOBAL dib, void *userData, ProgressProc)
+{
+    record(dib, 0, 0, 0, 0, 0, userData);
+    invert(dib);
+    return 1;
+}
+
+// A quarter turn of a 24-bit DIB (other depths are refused with none).
+__attribute__((visibility("default"))) HGLOBAL ILRotate(HGLOBAL dib, double angle, int32_t l, int32_t t, int32_t r,
+                                                        int32_t b, uint32_t colour, void *userData, ProgressProc)
+{
+    record(dib, l, t, r, b, 0, userData);
+    fxLastCall.angle = angle;
+    fxLastCall.colour = colour;
+    GlobalLockGuard lock(dib);
+    const auto *in = lock.as<BITMAPINFOHEADER>();
+    if (in->biBitCount != 24)
+        return nullptr;
+    BITMAPINFOHEADER header = *in;
+    header.biWidth = in->biHeight;
+    header.biHeight = in->biWidth;
+    header.biSizeImage = uint32_t(dib_image_bytes(&header));
+    HGLOBAL result = GlobalAlloc(GHND, sizeof header + header.biSizeImage);
+    GlobalLockGuard out(result);
+    auto *rotated = out.as<BITMAPINFOHEADER>();
+    *rotated = header;
+    const size_t inRow = dib_row_bytes(in->biWidth, 24), outRow = dib_row_bytes(header.biWidth, 24);
+    const BYTE *from = reinterpret_cast<const BYTE *>(in + 1);
+    BYTE *to = reinterpret_cast<BYTE *>(rotated + 1);
+    for (int32_t y = 0; y < in->biHeight; ++y)
+        for (int32_t x = 0; x < in->biWidth; ++x)
+            std::memcpy(to + size_t(x) * outRow + size_t(y) * 3, from + size_t(y) * inRow + size_t(x) * 3, 3);
+    return result;
+}
+
+} // extern "C"
