@@ -1,0 +1,62 @@
+#pragma once
+// The table of the library's effect exports: for each its name, the caption
+// of its progress, whether it takes a rectangle, what it returns and its
+// parameters with their ranges and the effects dialog's start values.  One
+// call runs any of them by name with its values in table order.  Used by
+// the command-line tool, the tests and the benchmarks.
+#include "isp2000.h"
+
+#include <span>
+#include <string_view>
+#include <vector>
+
+namespace isp {
+
+enum class ResultKind {
+    NewDib,  // a new DIB, the input unchanged
+    InPlace, // the input DIB itself changed
+};
+
+struct Parameter {
+    const char *name;
+    double minimum, maximum;
+    double start; // the effects dialog's start value
+};
+
+struct ExportInfo {
+    const char *name;
+    const char *caption;
+    bool rectangle; // takes left, top, right, bottom
+    ResultKind result;
+    std::vector<Parameter> parameters;
+};
+
+const std::vector<ExportInfo> &exportTable();
+// Null for a name the table does not hold.
+const ExportInfo *findExport(std::string_view name);
+
+// The start value of every parameter, in order.
+std::vector<double> startValues(const ExportInfo &info);
+// Values that visibly change a picture: the start values, except where
+// those leave it as it is (a whirl of 0, a brightness of 0...).
+std::vector<double> showValues(const ExportInfo &info);
+
+// Where and how an effect runs: the rectangle (0, 0, 0, 0 for the whole
+// picture; ignored by exports without one), the overlay of MergeDib and
+// DropDib, and the progress callback.
+struct CallContext {
+    int left = 0, top = 0, right = 0, bottom = 0;
+    HGLOBAL overlay = nullptr;
+    void *userData = nullptr;
+    ILProgressProc progress = nullptr;
+};
+
+// Runs the export on dib with the values in table order (converted to the
+// export's argument types).  Returns a new DIB owned by the caller; for
+// exports that work in place the input is copied first, so dib never
+// changes.  NULL when the export fails, stops or the values do not fit the
+// table's count.
+HGLOBAL applyEffect(const ExportInfo &info, HGLOBAL dib, std::span<const double> values,
+                    const CallContext &context = {});
+
+} // namespace isp

@@ -1,0 +1,28 @@
+// Whirl: a swirl around the centre of the rectangle.  Within the inscribed
+// circle a point is turned by `amount` degrees at the centre, less and less
+// towards the rim ((1 - r)²), not at all outside.  0 is the identity.
+#include "Sampler.h"
+
+#include <cmath>
+
+extern "C" HGLOBAL Whirl(HGLOBAL dib, double amount, int32_t left, int32_t top, int32_t right, int32_t bottom,
+                         void *userData, ILProgressProc progress)
+{
+    return isp::newDibEffect(dib, left, top, right, bottom, userData, progress,
+                             [amount](const isp::Image &source, isp::Image &target, const isp::Rect &rect,
+                                      isp::Progress &p) {
+        if (!std::isfinite(amount) || std::abs(amount) > 36000.0)
+            isp::badArgument("amount");
+        const isp::Polar polar(rect);
+        const double turn = amount * 3.141592653589793 / 180.0;
+        return isp::distort(source, target, rect, p, [&](double x, double y, double &sx, double &sy) {
+            const double dx = x - polar.cx, dy = y - polar.cy;
+            const double r = std::sqrt(dx * dx + dy * dy) / polar.radius;
+            if (r >= 1.0)
+                return;
+            const double angle = turn * (1.0 - r) * (1.0 - r);
+            const double c = std::cos(angle), s = std::sin(angle);
+            sx = polar.cx + dx * c - dy * s, sy = polar.cy + dx * s + dy * c;
+        });
+    });
+}

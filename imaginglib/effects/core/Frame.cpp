@@ -1,0 +1,117 @@
+#include "Frame.h"
+
+#include <algorithm>
+#include <cstring>
+
+namespace isp {
+
+void badArgument(const char *what) { codecs::fail(codecs::ErrorCode::BadParameter, what); }
+
+Rect completeRect(const Image &image, int left, int top, int right, int bottom)
+{
+    if (right == 0)
+        right = image.width();
+    if (bottom == 0)
+        bottom = image.height();
+    Rect rect{std::max(left, 0), std::max(top, 0), std::min(right, image.width()), std::min(bottom, image.height())};
+    if (rect.width() <= 0 || rect.height() <= 0)
+        badArgument("empty rectangle");
+    return rect;
+}
+
+Progress::Progress(ILProgressProc proc, void *user) : state_(std::make_shared<State>(State{proc, user})) {}
+
+Progress Progress::part(int from, int to) const
+{
+    const int span = to_ - from_;
+    return Progress(state_, from_ + span * from / 100, from_ + span * to / 100);
+}
+
+bool Progress::at(std::int64_t done, std::int64_t total)
+{
+    if (state_->stopped)
+        return false;
+    const int percent = total > 0 ? from_ + int((to_ - from_) * std::min(done, total) / total) : to_;
+    if (state_->proc != nullptr && percent > state_->last) {
+        state_->last = percent;
+        if (state_->proc(std::int16_t(percent), state_->user) == 0)
+            state_->stopped = true;
+    }
+    return !state_->stopped;
+}
+
+Image readDib(HGLOBAL dib)
+{
+    GlobalLockGuard lock(dib);
+    if (lock.data() == nullptr)
+        badArgument("no DIB");
+    return Image::fromPackedDib(lock.data(), GlobalSize(dib));
+}
+
+void requireTrueColour(const Image &image)
+{
+    if (image.bits() != 24 && image.bits() != 32)
+        codecs::fail(codecs::ErrorCode::BadDepth, "24 or 32 bits expected");
+}
+
+HGLOBAL toGlobal(const Image &image)
+{
+    const auto &bytes = image.packed();
+    HGLOBAL block = GlobalAlloc(GHND, bytes.size());
+    if (block == nullptr)
+        codecs::fail(codecs::ErrorCode::OutOfMemory, "out of memory");
+    GlobalLockGuard lock(block);
+    std::memcpy(lock.data(), bytes.data(), bytes.size());
+    return block;
+}
+
+void writeBack(HGLOBAL dib, const Image &image)
+{
+    GlobalLockGuard lock(dib);
+    auto *header = lock.as<BITMAPINFOHEADER>();
+    if (header == nullptr || header->biBitCount != image.bits() || header->biWidth != image.width()
+        || dib_abs_height(header) != image.height())
+        badArgument("picture changed shape");
+    const unsigned colours = std::min<unsigned>(dib_colour_count(header), unsigned(image.colourCount()));
+    RGBQUAD *table = dib_colour_table(header);
+    for (unsigned i = 0; i < colours; ++i) {
+        const codecs::Rgb c = image.colour(int(i));
+        table[i] = RGBQUAD{c.blue, c.green, c.red, 0};
+    }
+    BYTE *rows = dib_bits(header);
+    const std::size_t rowBytes = image.rowBytes();
+    for (int y = 0; y < image.height(); ++y) {
+        const int stored = header->biHeight < 0 ? y : image.height() - 1 - y;
+        std::memcpy(rows + std::size_t(stored) * rowBytes, image.row(y), rowBytes);
+    }
+}
+
+namespace {
+
+HGLOBAL runBody(const Image &source, const Rect &rect, void *user, ILProgressProc proc, const RectBody &body)
+{
+    Image target = source;
+    Progress progress(proc, user);
+    if (!progress.at(0, 1) || !body(source, target, rect, progress) || !progress.finish())
+        return nullptr;
+    return toGlobal(target);
+}
+
+} // namespace
+
+HGLOBAL newDibEffect(HGLOBAL dib, int left, int top, int right, int bottom, void *user, ILProgressProc proc,
+                     const RectBody &body)
+{
+    return guarded<HGLOBAL>(nullptr, [&] {
+        const Image source = readDib(dib);
+        requireTrueColour(source);
+        return runBody(source, completeRect(source, left, top, right, bottom), user, proc, body);
+    });
+}
+
+HGLOBAL newDibEffect(HGLOBAL dib, void *user, ILProgressProc proc, const RectBody &body)
+{
+    return newDibEffect(dib, 0, 0, 0, 0, user, proc, body);
+}
+
+} // namespace isp

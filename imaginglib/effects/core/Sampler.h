@@ -1,0 +1,70 @@
+#pragma once
+// The geometric distortions share one sampler and one loop: for every pixel
+// of the rectangle a mapping gives the point of the source it shows, read
+// with bilinear interpolation (or the nearest pixel) and kept inside the
+// rectangle, so nothing from outside is pulled in.
+#include "Frame.h"
+
+#include <cmath>
+
+namespace isp {
+
+// Reads the source at (x, y), clamped to the rectangle, into out (all the
+// picture's channels).
+inline void sampleBilinear(const Image &source, const Rect &rect, double x, double y, std::uint8_t *out)
+{
+    const int channels = source.bits() / 8;
+    x = std::clamp(x, double(rect.left), double(rect.right - 1));
+    y = std::clamp(y, double(rect.top), double(rect.bottom - 1));
+    const int x0 = int(x), y0 = int(y);
+    const int x1 = std::min(x0 + 1, rect.right - 1), y1 = std::min(y0 + 1, rect.bottom - 1);
+    const double fx = x - x0, fy = y - y0;
+    const std::uint8_t *a = pixel(source, x0, y0), *b = pixel(source, x1, y0);
+    const std::uint8_t *c = pixel(source, x0, y1), *d = pixel(source, x1, y1);
+    for (int k = 0; k < channels; ++k) {
+        const double top = a[k] + (b[k] - a[k]) * fx;
+        const double bottom = c[k] + (d[k] - c[k]) * fx;
+        out[k] = clampByte(top + (bottom - top) * fy);
+    }
+}
+
+inline void sampleNearest(const Image &source, const Rect &rect, double x, double y, std::uint8_t *out)
+{
+    const int channels = source.bits() / 8;
+    const int ix = std::clamp(int(std::floor(x + 0.5)), rect.left, rect.right - 1);
+    const int iy = std::clamp(int(std::floor(y + 0.5)), rect.top, rect.bottom - 1);
+    const std::uint8_t *p = pixel(source, ix, iy);
+    for (int k = 0; k < channels; ++k)
+        out[k] = p[k];
+}
+
+// Fills each pixel (x, y) of the rectangle from the source point that
+// map(x, y, sourceX, sourceY) gives.  Rows run in parallel.
+template <typename Map>
+bool distort(const Image &source, Image &target, const Rect &rect, Progress &progress, Map &&map,
+             bool smooth = true)
+{
+    return forRows(rect.top, rect.bottom, progress, [&](int y) {
+        for (int x = rect.left; x < rect.right; ++x) {
+            double sx = x, sy = y;
+            map(double(x), double(y), sx, sy);
+            if (smooth)
+                sampleBilinear(source, rect, sx, sy, pixel(target, x, y));
+            else
+                sampleNearest(source, rect, sx, sy, pixel(target, x, y));
+        }
+    });
+}
+
+// Centre and half the smaller side of a rectangle, the frame of the radial
+// distortions.
+struct Polar {
+    double cx, cy, radius;
+    explicit Polar(const Rect &rect)
+        : cx((rect.left + rect.right - 1) / 2.0), cy((rect.top + rect.bottom - 1) / 2.0),
+          radius(std::max(1.0, std::min(rect.width(), rect.height()) / 2.0))
+    {
+    }
+};
+
+} // namespace isp
