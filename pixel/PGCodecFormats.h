@@ -1,0 +1,7 @@
+#pragma once
+// Readers and writers of JPEG, PNG, PCX, TGA and TIFF for the file format
+// registry, as thin adapters over the shared codecs.
+#include "PGBmpExchange.h"
+
+void AddCodecFileFormatReaders(TFileFormatReaders &Readers);
+void AddCodecFileFormatWriters(TFileFormatWriters &Writers);

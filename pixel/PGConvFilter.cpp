@@ -1,0 +1,259 @@
+// The convolution filter.  Real arithmetic is in long double (80-bit extended).
+#include "PGConvFilter.h"
+
+#include "PGNumeric.h"
+
+#include <algorithm>
+#include <cmath>
+#include <functional>
+#include <numbers>
+
+namespace {
+
+using Real = long double;
+
+constexpr int maxKernelSize = 99;
+
+std::function<Real(Real)> density(TDistributionShape shape, Real sigma)
+{
+    switch (shape) {
+    case dsGaussian:
+        return [sigma](Real x) {
+            return std::exp(-x * x / (2 * sigma * sigma)) / (sigma * std::sqrt(2 * std::numbers::pi_v<Real>));
+        };
+    case dsTent: {
+        const Real a = std::sqrt(Real(6)) * sigma;
+        return [a](Real x) { return std::fabs(x) <= a ? 1 / a - std::fabs(x) / (a * a) : Real(0); };
+    }
+    case dsRect: {
+        const Real a = std::sqrt(Real(3)) * sigma;
+        return [a](Real x) { return std::fabs(x) <= a ? 1 / (2 * a) : Real(0); };
+    }
+    }
+    return {};
+}
+
+int64_t rnd(Real v) { return pgRound(v); }
+
+void requirePercent(Real percent)
+{
+    if (!(percent > 0) || !std::isfinite(percent))
+        throw EPGConvFilter(Text1(msgOutOfRange, QStringLiteral("Percent")));
+}
+
+} // namespace
+
+TConvFilter::TConvFilter() : kernel_(1, 1) {}
+
+size_t TConvFilter::index(int Col, int Row) const
+{
+    if (Col < 0 || Col >= width_ || Row < 0 || Row >= height_)
+        throw EPGConvFilter(Text(msgXYIndexOutOfRange));
+    return size_t(Col) + size_t(Row) * size_t(width_);
+}
+
+int32_t TConvFilter::Kernel(int Col, int Row) const
+{
+    return kernel_[index(Col, Row)];
+}
+
+void TConvFilter::SetKernel(int Col, int Row, int32_t Weight)
+{
+    kernel_[index(Col, Row)] = Weight;
+    tapsStale_ = true;
+}
+
+void TConvFilter::SetWidth(int Value)
+{
+    if (Value < 1 || Value > maxKernelSize)
+        throw EPGConvFilter(Text1(msgOutOfRange, QStringLiteral("TConvFilter.Width")));
+    if (Value != width_)
+        resize(Value, height_);
+}
+
+void TConvFilter::SetHeight(int Value)
+{
+    if (Value < 1 || Value > maxKernelSize)
+        throw EPGConvFilter(Text1(msgOutOfRange, QStringLiteral("TConvFilter.Height")));
+    if (Value != height_)
+        resize(width_, Value);
+}
+
+void TConvFilter::resize(int Width, int Height)
+{
+    width_ = Width;
+    height_ = Height;
+    kernel_.assign(size_t(Width) * size_t(Height), 0);
+    tapsStale_ = true;
+}
+
+void TConvFilter::BuildKernel(TDistributionShape Shape, bool UseDistance, Real StdDeviation)
+{
+    const auto refuseDeviation = [] {
+        throw EPGConvFilter(Text1(msgOutOfRange, QStringLiteral("StdDeviation")));
+    };
+    if (!(StdDeviation > 0) || !std::isfinite(StdDeviation))
+        refuseDeviation();
+    // Half the largest kernel (99 x 99), rounded up.
+    constexpr int maxRadius = (maxKernelSize + 1) / 2;
+    const auto f = density(Shape, StdDeviation);
+    if (!f) {
+        OffsetX = OffsetY = 0;
+        return;
+    }
+    const auto distance = [](int dx, int dy) { return std::sqrt(Real(dx * dx + dy * dy)); };
+    int centreIndex;
+    if (Shape == dsRect) {
+        int x = 0;
+        while (f(x) > 0 && x <= maxRadius)
+            ++x;
+        if (x > maxRadius)
+            refuseDeviation();
+        centreIndex = x - 1;
+        resize(2 * x - 1, 2 * x - 1);
+        for (int j = 0; j < width_; ++j)
+            for (int i = 0; i < width_; ++i) {
+                const int dx = i - centreIndex, dy = j - centreIndex;
+                const bool inside = UseDistance ? f(distance(dx, dy)) > 0 : f(dx) * f(dy) > 0;
+                kernel_[index(i, j)] = inside ? 1 : 0;
+            }
+    } else {
+        // The centre weight is 16; the radius ends where a weight rounds to 0.
+        const Real f0 = f(0);
+        const Real k = UseDistance ? 16 / f0 : 16 / (f0 * f0);
+        int e = 0;
+        while (rnd(UseDistance ? f(e) * k : f0 * f(e) * k) != 0 && e <= maxRadius)
+            ++e;
+        if (e > maxRadius)
+            refuseDeviation();
+        centreIndex = e - 1;
+        resize(2 * e - 1, 2 * e - 1);
+        for (int j = 0; j < width_; ++j)
+            for (int i = 0; i < width_; ++i) {
+                const int dx = i - centreIndex, dy = j - centreIndex;
+                kernel_[index(i, j)] = int32_t(UseDistance ? rnd(k * f(distance(dx, dy))) : rnd(f(dx) * k * f(dy)));
+            }
+    }
+    OffsetX = OffsetY = -centreIndex;
+    Bias = 0;
+    Scale = 1;
+}
+
+int64_t TConvFilter::weightSum() const
+{
+    int64_t sum = 0;
+    for (int32_t w : kernel_)
+        sum += w;
+    return sum;
+}
+
+int32_t &TConvFilter::centre()
+{
+    tapsStale_ = true;
+    return kernel_[index(width_ / 2, height_ / 2)];
+}
+
+void TConvFilter::negate()
+{
+    for (int32_t &w : kernel_)
+        w = -w;
+    tapsStale_ = true;
+}
+
+void TConvFilter::collectTaps()
+{
+    taps_.clear();
+    for (int row = 0; row < height_; ++row)
+        for (int col = 0; col < width_; ++col)
+            if (const int32_t w = kernel_[index(col, row)]; w != 0)
+                taps_.push_back({col, row, w});
+    tapsStale_ = false;
+}
+
+void TConvFilter::SetupSmooth(TDistributionShape Shape, bool UseDistance, Real Percent, Real StdDeviation)
+{
+    requirePercent(Percent);
+    BuildKernel(Shape, UseDistance, StdDeviation);
+    const int64_t sum = weightSum();
+    centre() += int32_t(rnd((100 / Percent - 1) * sum));
+}
+
+void TConvFilter::SetupSharpen(TDistributionShape Shape, bool UseDistance, Real Percent, Real StdDeviation)
+{
+    requirePercent(Percent);
+    BuildKernel(Shape, UseDistance, StdDeviation);
+    const int64_t sum = weightSum();
+    negate();
+    centre() = int32_t(rnd(100 / Percent * sum));
+}
+
+void TConvFilter::SetupDetail(TDistributionShape Shape, bool UseDistance, Real Percent, Real StdDeviation)
+{
+    requirePercent(Percent);
+    BuildKernel(Shape, UseDistance, StdDeviation);
+    const int64_t sum = weightSum();
+    const int32_t centreWeight = centre();
+    negate();
+    centre() = int32_t(rnd(100 / Percent * (sum - centreWeight + 1)));
+}
+
+void TConvFilter::SetupContour(TDistributionShape Shape, bool UseDistance, bool WhiteBk, Real Percent,
+                               Real StdDeviation)
+{
+    BuildKernel(Shape, UseDistance, StdDeviation);
+    const int64_t sum = weightSum();
+    const int32_t centreWeight = centre();
+    negate();
+    centre() = int32_t(sum - centreWeight + 1);
+    Bias = WhiteBk ? 100 : 0;
+    Scale = WhiteBk ? Percent : -Percent;
+}
+
+// The taps are gathered here so that the pixels of one run may be computed on several threads.
+void TConvFilter::Init(const TPixelGraphic *Source)
+{
+    TPGFilter::Init(Source);
+    if (tapsStale_)
+        collectTaps();
+}
+
+TRGB TConvFilter::GetFilteredPixel(int X, int Y)
+{
+    if (tapsStale_)
+        collectTaps();
+    const int left = X + OffsetX, top = Y + OffsetY;
+    const int width = Source->Width(), height = Source->Height();
+    const bool inside = left >= 0 && top >= 0 && left + width_ <= width && top + height_ <= height;
+    // 24-bit rows are read in place: row y lies y strides below row 0 in memory.
+    const uint8_t *firstRow = Source->PixelFormat() == pg24Bit ? Source->ScanLine(0) : nullptr;
+    const ptrdiff_t stride = ptrdiff_t(Source->RowStride());
+    int64_t sums[3] = {0, 0, 0};
+    int64_t weights = 0;
+    for (const Tap &tap : taps_) {
+        const int x = left + tap.col, y = top + tap.row;
+        if (!inside && (x < 0 || y < 0 || x >= width || y >= height))
+            continue;
+        int r, g, b;
+        if (firstRow) {
+            const uint8_t *p = firstRow - y * stride + 3 * x;
+            b = p[0];
+            g = p[1];
+            r = p[2];
+        } else {
+            const TRGB c = Source->GetPixelColor(x, y);
+            r = RedOf(c);
+            g = GreenOf(c);
+            b = BlueOf(c);
+        }
+        sums[0] += int64_t(tap.weight) * r;
+        sums[1] += int64_t(tap.weight) * g;
+        sums[2] += int64_t(tap.weight) * b;
+        weights += tap.weight;
+    }
+    const Real offset = Bias * 255 / 100;
+    const auto channel = [&](int64_t sum) {
+        const Real m = weights != 0 ? Real(sum) / weights : Real(sum);
+        return pgRoundByte(Scale * m + offset);
+    };
+    return MakeRGB(channel(sums[0]), channel(sums[1]), channel(sums[2]));
+}
