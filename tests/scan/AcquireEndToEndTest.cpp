@@ -1,0 +1,154 @@
+// The component with the real source manager (libtwain_32.so, loaded by name
+// as at every session) over SANE's test backend.
+#include "SaneTestBackend.h"
+#include "ScanTestSupport.h"
+
+#include <QApplication>
+#include <QDialog>
+#include <QProgressDialog>
+#include <QPushButton>
+#include <QTimer>
+#include <gtest/gtest.h>
+
+TEST(AcquireEndToEnd, DeliversThePageInEachPixelType)
+{
+    struct Case {
+        TcsPixelType type;
+        WORD bits;
+        QImage::Format format;
+    };
+    const Case cases[] = {{pxBW, 1, QImage::Format_Mono},
+                          {pxGray, 8, QImage::Format_Indexed8},
+                          {pxRGB, 24, QImage::Format_BGR888}};
+    SaneTestBackend backend;
+    for (const Case &c : cases) {
+        SCOPED_TRACE(c.type);
+        ScanFixture f;
+        f.recordImages();
+        f.scan->SetPixelType(c.type);
+        f.scan->SetFeederEnabled(false);
+        ASSERT_TRUE(f.scan->Acquire());
+        EXPECT_TRUE(f.messages.texts().isEmpty());
+        EXPECT_EQ(f.scan->SessionState(), 1);
+        EXPECT_EQ(f.scan->ImageCount(), 1);
+        ASSERT_EQ(f.pages.size(), 1u);
+        const BITMAPINFOHEADER &header = f.pages[0].header;
+        EXPECT_EQ(+header.biBitCount, c.bits);
+        // The A4 frame of 20.9 x 29.6 cm at 100 dpi.
+        EXPECT_NEAR(+header.biWidth, 209 / 25.4 * 100, 1.0);
+        EXPECT_NEAR(+header.biHeight, 296 / 25.4 * 100, 1.0);
+        ASSERT_EQ(f.images.size(), 1u);
+        EXPECT_EQ(f.images[0].format(), c.format);
+        EXPECT_EQ(f.images[0].size(), QSize(header.biWidth, header.biHeight));
+        // The test picture is solid black.
+        EXPECT_EQ(f.images[0].pixel(10, 10), qRgb(0, 0, 0));
+    }
+}
+
+TEST(AcquireEndToEnd, FeederDeliversEveryPage)
+{
+    SaneTestBackend backend;
+    ScanFixture f;
+    f.recordImages();
+    f.scan->SetResolution(25);
+    ASSERT_TRUE(f.scan->Acquire());
+    EXPECT_EQ(f.scan->ImageCount(), 10);
+    EXPECT_EQ(f.pages.size(), 10u);
+    EXPECT_EQ(f.events.count(QStringLiteral("new")), 10);
+    EXPECT_EQ(f.scan->SessionState(), 1);
+}
+
+TEST(AcquireEndToEnd, JammedScannerEndsTheSessionQuietly)
+{
+    SaneTestBackend backend("read-status-code \"SANE_STATUS_JAMMED\"\n");
+    ScanFixture f;
+    f.recordImages();
+    f.scan->SetFeederEnabled(false);
+    EXPECT_TRUE(f.scan->Acquire());
+    EXPECT_EQ(f.events, QStringList({"new"}));
+    EXPECT_EQ(f.scan->ImageCount(), 0);
+    EXPECT_EQ(f.scan->SessionState(), 1);
+    EXPECT_TRUE(f.messages.texts().isEmpty());
+    // The device was closed: the next session scans.
+    SaneTestBackend working;
+    ScanFixture g;
+    g.recordImages();
+    g.scan->SetFeederEnabled(false);
+    g.scan->SetResolution(25);
+    EXPECT_TRUE(g.scan->Acquire());
+    EXPECT_EQ(g.scan->ImageCount(), 1);
+}
+
+TEST(AcquireEndToEnd, SourceWindowCancelledGivesNoImage)
+{
+    SaneTestBackend backend;
+    ScanFixture f;
+    f.recordImages();
+    f.scan->SetUserInterface(true);
+    QTimer::singleShot(50, [&f] {
+        if (auto *dialog = f.owner.findChild<QDialog *>(QStringLiteral("SourceDialog")))
+            dialog->findChild<QPushButton *>(QStringLiteral("cancelButton"))->click();
+    });
+    EXPECT_TRUE(f.scan->Acquire());
+    EXPECT_TRUE(f.events.isEmpty());
+    EXPECT_EQ(f.scan->SessionState(), 1);
+}
+
+TEST(AcquireEndToEnd, SourceWindowScansWithItsSettings)
+{
+    SaneTestBackend backend;
+    ScanFixture f;
+    f.recordImages();
+    f.scan->SetUserInterface(true);
+    f.scan->SetFeederEnabled(false);
+    f.scan->SetResolution(25);
+    QTimer::singleShot(50, [&f] {
+        if (auto *dialog = f.owner.findChild<QDialog *>(QStringLiteral("SourceDialog")))
+            dialog->findChild<QPushButton *>(QStringLiteral("scanButton"))->click();
+    });
+    EXPECT_TRUE(f.scan->Acquire());
+    EXPECT_EQ(f.scan->ImageCount(), 1);
+    EXPECT_EQ(f.scan->SessionState(), 1);
+}
+
+TEST(AcquireEndToEnd, ProgressWindowStopsASlowScan)
+{
+    // A quarter of a second per buffer: the progress window shows, and is cancelled.
+    SaneTestBackend backend("read-delay true\nread-delay-duration 200000\n");
+    ScanFixture f;
+    f.recordImages();
+    f.scan->SetFeederEnabled(false);
+    bool seen = false;
+    std::function<void()> cancel = [&] {
+        auto *progress = f.owner.findChild<QProgressDialog *>(QStringLiteral("ScanProgress"));
+        if (!progress || !progress->isVisible())
+            return void(QTimer::singleShot(50, cancel));
+        seen = true;
+        progress->cancel();
+    };
+    QTimer::singleShot(50, cancel);
+    EXPECT_TRUE(f.scan->Acquire());
+    EXPECT_TRUE(seen);
+    EXPECT_EQ(f.events, QStringList({"new"}));
+    EXPECT_EQ(f.scan->ImageCount(), 0);
+    EXPECT_EQ(f.scan->SessionState(), 1);
+}
+
+TEST(AcquireEndToEnd, SelectSourceChoosesAmongTheDevices)
+{
+    SaneTestBackend backend;
+    ScanFixture f;
+    std::function<void()> answer = [&answer] {
+        auto *dialog = qobject_cast<QDialog *>(QApplication::activeModalWidget());
+        if (!dialog || !dialog->findChild<QPushButton *>())
+            return void(QTimer::singleShot(50, answer));
+        for (QPushButton *button : dialog->findChildren<QPushButton *>())
+            if (!button->isEnabled())
+                return void(QTimer::singleShot(50, answer));
+        dialog->accept();
+    };
+    QTimer::singleShot(50, answer);
+    EXPECT_TRUE(f.scan->SelectSource());
+    EXPECT_STREQ(f.scan->SourceIdentity().ProductName, "test:0");
+    EXPECT_EQ(f.scan->SessionState(), 1);
+}
