@@ -130,20 +130,20 @@ void Printer::useSystem()
     current_ = name;
 }
 
-void Printer::usePdf(const PdfPrinterSpec &spec, const QString &name)
+void Printer::usePdf(const PdfPrinterSettings &settings, const QString &name)
 {
-    const QSizeF paperMm = QPageSize(spec.paper).size(QPageSize::Millimeter);
-    auto toPixels = [&](double mm) { return static_cast<int>(roundEven(mm / 25.4L * spec.dpi)); };
+    const QSizeF paperMm = QPageSize(settings.paper).size(QPageSize::Millimeter);
+    auto toPixels = [&](double mm) { return static_cast<int>(roundEven(mm / 25.4L * settings.dpi)); };
     Geometry geometry;
     geometry.physical = QSize(toPixels(paperMm.width()), toPixels(paperMm.height()));
-    geometry.offset = QPoint(toPixels(spec.marginsMm), toPixels(spec.marginsMm));
-    geometry.dpi = spec.dpi;
+    geometry.offset = QPoint(toPixels(settings.marginsMm), toPixels(settings.marginsMm));
+    geometry.dpi = settings.dpi;
     fixed_ = geometry;
     device_ = std::make_unique<QPrinter>(QPrinter::HighResolution);
     device_->setOutputFormat(QPrinter::PdfFormat);
-    device_->setOutputFileName(spec.fileName);
-    device_->setResolution(spec.dpi);
-    device_->setPageSize(QPageSize(spec.paper));
+    device_->setOutputFileName(settings.fileName);
+    device_->setResolution(settings.dpi);
+    device_->setPageSize(QPageSize(settings.paper));
     device_->setFullPage(true);
     names_ = name.isEmpty() ? QStringList{} : QStringList{name};
     current_ = name;

@@ -20,7 +20,7 @@ namespace platform {
 enum class Orientation { Portrait = 0, Landscape = 1 };
 
 // A PDF printer of chosen geometry: paper, resolution and unprintable margins.
-struct PdfPrinterSpec {
+struct PdfPrinterSettings {
     QString fileName;
     int dpi = 600;
     QPageSize::PageSizeId paper = QPageSize::A4;
@@ -30,7 +30,7 @@ struct PdfPrinterSpec {
 // What a "--printer" option asks for.
 struct PrinterChoice {
     enum class Kind { System, None, Pdf } kind = Kind::System;
-    PdfPrinterSpec pdf;
+    PdfPrinterSettings pdf;
 };
 
 class Printer {
@@ -65,7 +65,7 @@ public:
 private:
     Printer();
     void useSystem();
-    void usePdf(const PdfPrinterSpec &spec, const QString &name);
+    void usePdf(const PdfPrinterSettings &settings, const QString &name);
 
     // Portrait geometry of a PDF printer, exact from its millimetres and
     // resolution; system printers answer through Qt instead.
