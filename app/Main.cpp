@@ -941,6 +941,11 @@ int TForm1::PPI() const
     return logicalDpiX();
 }
 
+int TForm1::TenthsOfMm(int screenPixels) const
+{
+    return toInt(screenPixels * 254.0L / PPI());
+}
+
 void TForm1::DrawBitmapAsDib(const QImage &bitmap, QPainter &canvas, int x, int y, int width, int height)
 {
     if (width < 1 || height < 1) {
@@ -1002,8 +1007,8 @@ void TForm1::ResetPosterSize()
     PosterWidth = toInt(page.width() * 1.5L * PPI() / printer.logPixelsX());
     PosterHeight = toInt(page.height() * 1.5L * PPI() / printer.logPixelsY());
     if (NewFor) {
-        NewFor->WScroll->setValue(std::min(NewFor->WScroll->maximum(), toInt(PosterWidth * 254.0L / PPI())));
-        NewFor->HScroll->setValue(std::min(NewFor->HScroll->maximum(), toInt(PosterHeight * 254.0L / PPI())));
+        NewFor->WScroll->setValue(std::min(NewFor->WScroll->maximum(), TenthsOfMm(PosterWidth)));
+        NewFor->HScroll->setValue(std::min(NewFor->HScroll->maximum(), TenthsOfMm(PosterHeight)));
     }
 }
 
@@ -1238,12 +1243,12 @@ void TForm1::FormatBtnClick()
 {
     if (!NewFor)
         return;
-    NewFor->WScroll->setValue(toInt(PosterWidth * 254.0L / PPI()));
-    NewFor->HScroll->setValue(toInt(PosterHeight * 254.0L / PPI()));
+    NewFor->WScroll->setValue(TenthsOfMm(PosterWidth));
+    NewFor->HScroll->setValue(TenthsOfMm(PosterHeight));
     if (platform::execModal(*NewFor) != QDialog::Accepted)
         return;
-    PosterWidth = toInt(PPI() * (NewFor->WScroll->value() / 10.0L) / 25.4L);
-    PosterHeight = toInt(PPI() * (NewFor->HScroll->value() / 10.0L) / 25.4L);
+    PosterWidth = NewFor->ScreenPixels(NewFor->WScroll->value());
+    PosterHeight = NewFor->ScreenPixels(NewFor->HScroll->value());
     CheckBox1->setChecked(platform::Printer::instance().orientation() == platform::Orientation::Landscape);
     DrawPosterSheet();
 }

@@ -186,6 +186,8 @@ private:
     void cutLinePen(QPainter &canvas) const;
     void printPosterSheet(QPainter &canvas, const QImage &work, const QRect &part, long double fx, long double fy);
     int PPI() const;
+    // Poster bar position (tenths of a millimetre) of a size in screen pixels.
+    int TenthsOfMm(int screenPixels) const;
 
     TMMImageList images_;
     bool shown_ = false;

@@ -340,20 +340,28 @@ bool TcsTwainScan::SelectSource()
         UnloadSourceManager();
         ClearError();
     });
-    if (!LoadSourceManager()) {
-        ShowError(LoadManagerFailed + QStringLiteral("(") + ManagerLibrary + QStringLiteral(")"));
+    if (!StartSourceManager(QStringLiteral("(")))
         return false;
-    }
-    if (!OpenSourceManager()) {
-        ShowError(OpenManagerFailed);
-        return false;
-    }
     // The default goes in first so that the manager's dialog preselects it.
     TW_IDENTITY identity{};
     CallManager(DAT_IDENTITY, MSG_GETDEFAULT, &identity);
     if (CallManager(DAT_IDENTITY, MSG_USERSELECT, &identity) != TWRC_SUCCESS)
         return false;
     SourceIdentity_ = identity;
+    return true;
+}
+
+bool TcsTwainScan::StartSourceManager(const QString &beforeLibrary)
+{
+    // The two operations word the load failure apart only by what stands before the library's name.
+    if (!LoadSourceManager()) {
+        ShowError(LoadManagerFailed + beforeLibrary + ManagerLibrary + QStringLiteral(")"));
+        return false;
+    }
+    if (!OpenSourceManager()) {
+        ShowError(OpenManagerFailed);
+        return false;
+    }
     return true;
 }
 
@@ -382,14 +390,8 @@ bool TcsTwainScan::Acquire()
     pendingException_ = nullptr;
     {
         Finally cleanUp([this] { CleanUpSession(); });
-        if (!LoadSourceManager()) {
-            ShowError(LoadManagerFailed + QStringLiteral(" (") + ManagerLibrary + QStringLiteral(")"));
+        if (!StartSourceManager(QStringLiteral(" (")))
             return false;
-        }
-        if (!OpenSourceManager()) {
-            ShowError(OpenManagerFailed);
-            return false;
-        }
         if (!OpenSource()) {
             ShowTwainError(OpenSourceFailed);
             return false;

@@ -159,6 +159,7 @@ private:
     void DeliverImage(HGLOBAL dib);
     bool EndTransfer();
     void AbortTransfers();
+    bool StartSourceManager(const QString &beforeLibrary);
     void CleanUpSession();
     bool CheckCapabilityState();
     template <typename Signal> bool IsAssigned(Signal signal) const
