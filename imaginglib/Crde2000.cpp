@@ -370,16 +370,4 @@ void DibtoDdb(const BITMAPINFOHEADER *dib, HPALETTE *palette, HBITMAP *bitmap)
     });
 }
 
-ILSTATUS aquiredibimage(void *, int32_t, int32_t, int16_t, HGLOBAL *dib, HPALETTE, void *, ILPROGRESSPROC, int16_t)
-{
-    if (dib)
-        *dib = nullptr;
-    return IL_ERR_NO_SOURCE_MANAGER;
-}
-
-ILSTATUS selectsource(void *, int16_t)
-{
-    return IL_ERR_NO_SOURCE_MANAGER;
-}
-
 } // extern "C"

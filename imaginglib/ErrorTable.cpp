@@ -41,6 +41,7 @@ const char *errorText(int id)
     case IL_ERR_NO_SUCH_PAGE: return "The file has no such page";
     case IL_ERR_BAD_PARAMETER: return "Invalid parameter";
     case IL_ERR_NO_SOURCE_MANAGER: return "The TWAIN source manager is missing";
+    case IL_ERR_SCAN_FAILED: return "The scanner could not deliver the image";
     case IL_ERR_UNKNOWN: return "Unknown error";
     default: return nullptr;
     }

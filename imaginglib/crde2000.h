@@ -65,6 +65,7 @@ typedef struct tagILDEVICEBITMAP {
 #define IL_ERR_NO_SUCH_PAGE (-10)
 #define IL_ERR_BAD_PARAMETER (-11)
 #define IL_ERR_NO_SOURCE_MANAGER (-12)
+#define IL_ERR_SCAN_FAILED (-13)
 #define IL_ERR_UNKNOWN (-14)
 
 /* Text buffers of fileinfo hold at least this many bytes. */
@@ -156,8 +157,18 @@ ILAPI HGLOBAL ReduceDib(HGLOBAL dib, int32_t bits, int16_t dither, int32_t unuse
  * palette is none for DIBs without a colour table.  Both belong to the caller. */
 ILAPI void DibtoDdb(const BITMAPINFOHEADER *dib, HPALETTE *palette, HBITMAP *bitmap);
 
-/* Scanning through the TWAIN source manager: not yet connected, both
- * report IL_ERR_NO_SOURCE_MANAGER. */
+/* Scanning through the TWAIN source manager libtwain_32.so (found beside
+ * this library, else on the system's path).  `window` is the parent window
+ * (the program's QWidget pointer); both need the application's Qt event loop.
+ * aquiredibimage: one page from the default source, with the source's dialog
+ * unless `option` holds IL_ACQUIRE_NO_UI; the DIB has `bits` bits per pixel
+ * (0: as scanned); `palette`, `userData` and `callback` are not used (the
+ * source shows its own progress).  1 with a new DIB; IL_ERR_STOPPED when the
+ * user closed the source's dialog; IL_ERR_SCAN_FAILED when no source could
+ * be opened or the scanner failed.
+ * selectsource: the manager's dialog for choosing the default source; 1 when
+ * chosen, IL_ERR_STOPPED when cancelled. */
+#define IL_ACQUIRE_NO_UI 1
 ILAPI ILSTATUS aquiredibimage(void *window, int32_t bits, int32_t dither, int16_t zero, HGLOBAL *dib,
                               HPALETTE palette, void *userData, ILPROGRESSPROC callback, int16_t option);
 ILAPI ILSTATUS selectsource(void *window, int16_t option);
