@@ -18,11 +18,11 @@
 namespace codecs {
 namespace {
 
-const std::array<const Codec *, 10> &allCodecs()
+const std::array<const Codec *, 11> &allCodecs()
 {
-    static const std::array<const Codec *, 10> codecs = {&bmpCodec(), &pngCodec(), &jpegCodec(), &tiffCodec(),
+    static const std::array<const Codec *, 11> codecs = {&bmpCodec(), &pngCodec(), &jpegCodec(), &tiffCodec(),
                                                          &gifCodec(), &pcxCodec(), &tgaCodec(), &epsCodec(),
-                                                         &dxfCodec(), &pcdCodec()};
+                                                         &dxfCodec(), &pcdCodec(), &pnmCodec()};
     return codecs;
 }
 
@@ -133,7 +133,7 @@ std::optional<Format> formatFromExtension(std::string_view path)
         {"jpg", Format::Jpeg}, {"jpeg", Format::Jpeg}, {"jpe", Format::Jpeg}, {"jfif", Format::Jpeg},
         {"tif", Format::Tiff}, {"tiff", Format::Tiff}, {"gif", Format::Gif}, {"pcx", Format::Pcx},
         {"tga", Format::Tga}, {"eps", Format::Eps}, {"epsf", Format::Eps}, {"ps", Format::Eps}, {"dxf", Format::Dxf},
-        {"pcd", Format::Pcd},
+        {"pcd", Format::Pcd}, {"pbm", Format::Pnm}, {"pgm", Format::Pnm}, {"ppm", Format::Pnm}, {"pnm", Format::Pnm},
     };
     for (const auto &[name, format] : table)
         if (ext == name)

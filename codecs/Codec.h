@@ -16,7 +16,7 @@
 
 namespace codecs {
 
-enum class Format { Bmp, Png, Jpeg, Tiff, Gif, Pcx, Tga, Eps, Dxf, Pcd };
+enum class Format { Bmp, Png, Jpeg, Tiff, Gif, Pcx, Tga, Eps, Dxf, Pcd, Pnm };
 
 // TIFF compression tag values, also used to name compressions of other formats.
 enum TiffCompression : int {

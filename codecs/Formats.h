@@ -14,5 +14,6 @@ const Codec &tgaCodec();
 const Codec &epsCodec();
 const Codec &dxfCodec();
 const Codec &pcdCodec();
+const Codec &pnmCodec();
 
 } // namespace codecs

@@ -5,10 +5,12 @@
 // 24 (blue, green, red) and 32 (blue, green, red, alpha or unused).
 // Every reader returns one and every writer takes one, so the imaging
 // library and the pixel library share the same pixels without conversion.
+// Beside the DIB it carries the gamma a file declares for its samples.
 #include "dib.h"
 
 #include <cstddef>
 #include <cstdint>
+#include <optional>
 #include <span>
 #include <vector>
 
@@ -61,6 +63,11 @@ public:
     std::int32_t xPelsPerMeter() const { return header()->biXPelsPerMeter; }
     std::int32_t yPelsPerMeter() const { return header()->biYPelsPerMeter; }
 
+    // The gamma of the display the samples were made for, when the file
+    // declares one: 2.2 for a PNG whose gAMA chunk holds 0.45455.
+    std::optional<double> gamma() const { return gamma_; }
+    void setGamma(std::optional<double> gamma) { gamma_ = gamma; }
+
     BITMAPINFOHEADER *header() { return reinterpret_cast<BITMAPINFOHEADER *>(data_.data()); }
     const BITMAPINFOHEADER *header() const { return reinterpret_cast<const BITMAPINFOHEADER *>(data_.data()); }
     // The whole packed DIB.
@@ -69,6 +76,7 @@ public:
 private:
     std::size_t pixelOffset() const { return sizeof(BITMAPINFOHEADER) + std::size_t(colourCount()) * 4; }
     std::vector<std::uint8_t> data_;
+    std::optional<double> gamma_;
 };
 
 // Throws TooLarge unless width × height at this depth fits our limits.

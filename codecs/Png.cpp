@@ -1,7 +1,8 @@
 // PNG through libpng: every colour type and depth, interlaced or not.
 // Palette and grey images up to 8 bits keep a colour table (2 bits widen to
 // 4); colour gives 24 bits, or 32 with alpha when there is transparency;
-// 16-bit samples keep their high byte.
+// 16-bit samples are rounded to 8 bits.  The gAMA chunk (or the gamma that
+// libpng derives from an sRGB chunk) is reported as the image's gamma.
 #include "Convert.h"
 #include "Formats.h"
 
@@ -218,6 +219,10 @@ public:
         int unit = 0;
         if (png_get_pHYs(r.png, r.info, &xRes, &yRes, &unit) && unit == PNG_RESOLUTION_METER)
             image.setResolution(std::int32_t(xRes), std::int32_t(yRes));
+        // gAMA holds the encoding exponent, the inverse of the display gamma
+        double encoding = 0;
+        if (png_get_gAMA(r.png, r.info, &encoding) && encoding > 0)
+            image.setGamma(1 / encoding);
         return image;
     }
 

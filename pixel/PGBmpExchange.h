@@ -114,7 +114,7 @@ public:
 using TFileFormatReaders = std::vector<std::unique_ptr<TFileFormatReader>>;
 using TFileFormatWriters = std::vector<std::unique_ptr<TFileFormatWriter>>;
 
-// The registered readers and writers: BMP, DIB and RLE, then JPEG, PNG, PCX, TGA and TIFF
+// The registered readers and writers: BMP, DIB and RLE, then JPEG, PNG, PCX, PBM/PGM/PPM, TGA and TIFF
 // over the shared codecs; more may be added.
 TFileFormatReaders &FileFormatReaders();
 TFileFormatWriters &FileFormatWriters();

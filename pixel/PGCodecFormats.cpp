@@ -36,6 +36,10 @@ QString messageOf(const codecs::Error &error, const char *formatName)
 bool isJpeg(const QByteArray &h) { return h.size() >= 3 && uint8_t(h[0]) == 0xFF && uint8_t(h[1]) == 0xD8 && uint8_t(h[2]) == 0xFF; }
 bool isPng(const QByteArray &h) { return h.startsWith("\x89PNG\r\n\x1a\n"); }
 bool isTiff(const QByteArray &h) { return h.startsWith(QByteArray("II*\0", 4)) || h.startsWith(QByteArray("MM\0*", 4)); }
+bool isPnm(const QByteArray &h)
+{
+    return codecs::codec(codecs::Format::Pnm).canRead({reinterpret_cast<const uint8_t *>(h.constData()), size_t(h.size())});
+}
 bool isPcx(const QByteArray &h)
 {
     return h.size() >= 4 && h[0] == 10 && uint8_t(h[1]) <= 5 && uint8_t(h[2]) <= 1
@@ -87,6 +91,8 @@ public:
         QBuffer dib(&packed);
         dib.open(QIODevice::ReadOnly);
         Graphic.ReadDIB(dib, false);
+        if (image.gamma())
+            Graphic.FileGamma = *image.gamma();
     }
 
 private:
@@ -143,6 +149,32 @@ const Family &pcx()
     return family;
 }
 
+// PBM, PGM and PPM share one codec, its content test and its messages; a
+// file of any of the three reads through whichever reader is found first.
+Family pnm(const char *description)
+{
+    return {codecs::Format::Pnm, "PNM", QString::fromLatin1(description), isPnm,
+            raiser<EPGPxMFileFormatReader>("PNM: "), raiser<EPGPxMFileFormatWriter>("PNM: ")};
+}
+
+const Family &pbm()
+{
+    static const Family family = pnm("Portable Bitmap");
+    return family;
+}
+
+const Family &pgm()
+{
+    static const Family family = pnm("Portable Graymap");
+    return family;
+}
+
+const Family &ppm()
+{
+    static const Family family = pnm("Portable Pixelmap");
+    return family;
+}
+
 const Family &tga()
 {
     static const Family family{codecs::Format::Tga, "TGA", QStringLiteral("Truevision Targa"), nullptr,
@@ -177,6 +209,9 @@ void AddCodecFileFormatReaders(TFileFormatReaders &Readers)
     add("TJIFFileFormatReader", "jif", jpeg());
     add("TPNGFileFormatReader", "png", png());
     add("TPCXFileFormatReader", "pcx", pcx());
+    add("TPBMFileFormatReader", "pbm", pbm());
+    add("TPGMFileFormatReader", "pgm", pgm());
+    add("TPPMFileFormatReader", "ppm", ppm());
     add("TTGAFileFormatReader", "tga", tga());
     add("TTIFFileFormatReader", "tif", tiff());
     add("TTIFFFileFormatReader", "tiff", tiff());
@@ -194,6 +229,10 @@ void AddCodecFileFormatWriters(TFileFormatWriters &Writers)
     add("TJPEGFileFormatWriter", "jpeg", jpeg(), jpegSet, false);
     add("TJIFFileFormatWriter", "jif", jpeg(), jpegSet, false);
     add("TPNGFileFormatWriter", "png", png(), TPGColorResolutions(0xFF), true);
+    // what each of the three holds: black and white, 256 greys, true colour
+    add("TPBMFileFormatWriter", "pbm", pbm(), resolutions({crBlackWhite}), true);
+    add("TPGMFileFormatWriter", "pgm", pgm(), resolutions({cr256Grays}), true);
+    add("TPPMFileFormatWriter", "ppm", ppm(), resolutions({crTrueColor}), true);
     add("TTGAFileFormatWriter", "tga", tga(), resolutions({cr256Colors, crTrueColor}), true);
     add("TTIFFileFormatWriter", "tif", tiff(), tiffSet, true);
     add("TTIFFFileFormatWriter", "tiff", tiff(), tiffSet, false);

@@ -1,5 +1,5 @@
 #pragma once
-// Readers and writers of JPEG, PNG, PCX, TGA and TIFF for the file format
+// Readers and writers of JPEG, PNG, PCX, PBM/PGM/PPM, TGA and TIFF for the file format
 // registry, as thin adapters over the shared codecs.
 #include "PGBmpExchange.h"
 

@@ -2,6 +2,7 @@
 // dithering, resampling and filtering.
 #include "PGPixelGraphic.h"
 
+#include "PGCanvas.h"
 #include "PGColorFilters.h"
 #include "PGScopeExit.h"
 
@@ -417,6 +418,20 @@ void TPixelGraphic::PixelMemoryDeleter::operator()(uint8_t *p) const
 TPixelGraphic::TPixelGraphic() = default;
 TPixelGraphic::~TPixelGraphic() = default;
 
+TPGCanvas &TPixelGraphic::Canvas()
+{
+    if (!canvas_)
+        canvas_.reset(new TPGCanvas(*this));
+    return *canvas_;
+}
+
+// Logically const: the drawing already belongs to the image, it only moves into the pixel memory.
+void TPixelGraphic::flushCanvas() const
+{
+    if (canvasDirty_)
+        canvas_->Flush();
+}
+
 // ---------------------------------------------------------------- size and format
 
 int TPixelGraphic::BitCount() const { return bitsPerPixel(format_); }
@@ -429,6 +444,7 @@ void TPixelGraphic::SetFormat(int Width, int Height, TPGPixelFormat PixelFormat)
     if (Height < 0)
         throw EPGInvalidSize(Text(msgNegativeHeight));
     if (Width != width_ || Height != height_ || PixelFormat != format_) {
+        flushCanvas();
         width_ = Width;
         height_ = Height;
         format_ = PixelFormat;
@@ -507,6 +523,7 @@ void TPixelGraphic::SetPixelFormat(TPGPixelFormat Value)
 
 uint8_t *TPixelGraphic::ScanLine(int Y)
 {
+    flushCanvas();
     if (!bits_ || Y < 0 || Y >= height_)
         return nullptr;
     return bits_.get() + size_t(height_ - 1 - Y) * rowStride_;
@@ -519,6 +536,7 @@ const uint8_t *TPixelGraphic::ScanLine(int Y) const
 
 void TPixelGraphic::Clear()
 {
+    flushCanvas();
     if (!bits_ || width_ == 0 || height_ == 0)
         return;
     std::memset(bits_.get(), 0, dataSize_);
@@ -593,6 +611,7 @@ void TPixelGraphic::writePixel(int X, int Y, uint32_t Value)
 
 uint32_t TPixelGraphic::GetPixel(int X, int Y) const
 {
+    flushCanvas();
     if (!holds(X, Y)) {
         if (RangeCheck)
             throw EPGXYIndexOutOfRange(Text(msgXYIndexOutOfRange));
@@ -603,6 +622,7 @@ uint32_t TPixelGraphic::GetPixel(int X, int Y) const
 
 void TPixelGraphic::SetPixel(int X, int Y, uint32_t Value)
 {
+    flushCanvas();
     if (!holds(X, Y)) {
         if (RangeCheck)
             throw EPGXYIndexOutOfRange(Text(msgXYIndexOutOfRange));
@@ -656,6 +676,7 @@ void TPixelGraphic::SetPaletteCount(int N)
 {
     if (N < 0 || N > 256)
         throw EPGInvalidPaletteIndex(Text(msgInvalidPaletteIndex));
+    flushCanvas();
     if (N != PaletteCount()) {
         palette_.resize(size_t(N), 0);
         paletteIdent_ = N > 0 ? pUnknown : pNone;
@@ -680,6 +701,7 @@ void TPixelGraphic::SetPaletteEntry(int I, TRGB Color)
         throw EPGNoPalette(Text(msgNoPalette));
     if (I < 0 || I >= PaletteCount())
         throw EPGInvalidPaletteIndex(Text(msgInvalidPaletteIndex));
+    flushCanvas();
     writeBitmapInfoColor(I, Color);
     palette_[size_t(I)] = Color & 0xFFFFFFu;
     paletteIdent_ = pUnknown;
@@ -690,6 +712,7 @@ void TPixelGraphic::SetPaletteIdent(TPaletteIdent Kind)
 {
     if (Kind == paletteIdent_)
         return;
+    flushCanvas();
     switch (Kind) {
     case pNone:
     case pTrueColor:
@@ -928,6 +951,7 @@ void TPixelGraphic::EndDither()
 
 void TPixelGraphic::SetPixelDithered(int X, int Y, TRGB Color)
 {
+    flushCanvas();
     if (!dither_ || !holds(X, Y)) {
         SetPixelColor(X, Y, Color);
         return;
@@ -1004,9 +1028,10 @@ void TPixelGraphic::Assign(const TPixelGraphic *Source)
     BeginUpdate();
     const PGScopeExit endUpdate([this] { EndUpdate(); });
     if (!Source) {
-        SetFormat(0, 0, pg24Bit);
+        SetFormat(0, 0, pg24Bit); // takes in and closes the own canvas, as below
         return;
     }
+    Source->flushCanvas();
     SetFormat(Source->width_, Source->height_, Source->format_);
     if (bits_ && Source->bits_)
         std::memcpy(bits_.get(), Source->bits_.get(), std::min(dataSize_, Source->dataSize_));
@@ -1074,6 +1099,8 @@ void TPixelGraphic::plainCopy(int DestLeft, int DestTop, const TPixelGraphic &So
 void TPixelGraphic::StretchCopy(int DestLeft, int DestTop, int DestWidth, int DestHeight, const TPixelGraphic &Source,
                                 int SrcLeft, int SrcTop, int SrcWidth, int SrcHeight)
 {
+    flushCanvas();
+    Source.flushCanvas();
     if (DestWidth == SrcWidth && DestHeight == SrcHeight) {
         plainCopy(DestLeft, DestTop, Source, SrcLeft, SrcTop, DestWidth, DestHeight);
         return;
@@ -1131,6 +1158,9 @@ void TPixelGraphic::ApplyFilter(TPGFilter &Filter, const TPixelGraphic &Source)
     const bool inPlace = &Source == this;
     if (inPlace && !Filter.IsColorFilter())
         throw EPGFilter(Text(msgSourceIsTarget));
+    // the filter threads read the source, so nothing may be left to flush
+    flushCanvas();
+    Source.flushCanvas();
     if (!inPlace)
         SetFormat(Source.width_, Source.height_, format_);
     if (width_ <= 0 || height_ <= 0)
@@ -1206,6 +1236,7 @@ void TPixelGraphic::Draw(QPainter &Canvas, const QRect &Rect) const
 {
     if (width_ == 0 || height_ == 0 || !bits_)
         return;
+    flushCanvas();
     QImage picture;
     if (format_ == pg24Bit) {
         picture = QImage(width_, height_, QImage::Format_RGB888);

@@ -19,6 +19,7 @@ class QImage;
 class QPainter;
 class QRect;
 class QString;
+class TPGCanvas;
 class TPGFilter;
 class TPixelGraphic;
 
@@ -110,6 +111,9 @@ public:
     bool GetTransparent() const { return transparent_; }
     void SetTransparent(bool Value) { transparent_ = Value; }
 
+    // Drawing into the pixels, created on first use (PGCanvas.h).
+    TPGCanvas &Canvas();
+
     void Clear();
     void BeginUpdate() { ++updateCount_; }
     void EndUpdate();
@@ -187,12 +191,15 @@ public:
     void ProgressEnd();
 
 private:
+    friend class TPGCanvas;
     struct NearestCache;
     struct DitherState;
     struct PixelMemoryDeleter {
         void operator()(uint8_t *p) const;
     };
 
+    // Every direct access to the pixels or the palette first takes in what the canvas drew.
+    void flushCanvas() const;
     bool holds(int X, int Y) const;
     uint32_t readPixel(int X, int Y) const;
     void writePixel(int X, int Y, uint32_t Value);
@@ -232,4 +239,6 @@ private:
     std::unique_ptr<DitherState> dither_;
     mutable std::vector<QRgb> logicalPalette_;
     mutable bool paletteHandleStale_ = false;
+    std::unique_ptr<TPGCanvas> canvas_;
+    mutable bool canvasDirty_ = false; // the canvas's painter is open on a copy of the pixels
 };

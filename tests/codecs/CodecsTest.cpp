@@ -3,6 +3,8 @@
 #include "TestImages.h"
 
 #include <QFile>
+#include <QProcess>
+#include <QStandardPaths>
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
 
@@ -82,7 +84,9 @@ INSTANTIATE_TEST_SUITE_P(Formats, RoundTrip, testing::Values(
     RoundTripCase{"Tga8", Format::Tga, 8, 8, {}}, RoundTripCase{"Tga24", Format::Tga, 24, 24, {}},
     RoundTripCase{"Tga32Alpha", Format::Tga, 32, 32, {}}, RoundTripCase{"Tga24Rle", Format::Tga, 24, 24, with(TiffNone, false, true)},
     RoundTripCase{"Tga8Rle", Format::Tga, 8, 8, with(TiffNone, false, true)},
-    RoundTripCase{"Eps24", Format::Eps, 24, 24, {}}),
+    RoundTripCase{"Eps24", Format::Eps, 24, 24, {}},
+    RoundTripCase{"Pnm1", Format::Pnm, 1, 1, {}}, RoundTripCase{"Pnm8Colour", Format::Pnm, 8, 24, {}},
+    RoundTripCase{"Pnm16", Format::Pnm, 16, 24, {}}, RoundTripCase{"Pnm24", Format::Pnm, 24, 24, {}}),
     caseName);
 
 TEST(BmpCodec, ReadsTopDownRows)
@@ -133,6 +137,39 @@ TEST(TiffCodec, AppendsPagesAndReadsEachPage)
     } catch (const Error &e) {
         EXPECT_EQ(e.code(), ErrorCode::NoSuchPage);
     }
+}
+
+// A page of several strips is compressed and decompressed a strip per core at
+// a time: its rows must come back in order, for us and for ImageMagick.
+TEST(TiffCodec, PagesOfManyStripsKeepTheirRows)
+{
+    const Image page = pattern(24, 700, 1100); // 2.3 MB: five strips of half a megabyte
+    for (int compression : {TiffLzw, TiffDeflate, TiffPackBits, TiffNone}) {
+        const std::vector<std::uint8_t> file = codec(Format::Tiff).write(page, with(compression), {});
+        EXPECT_EQ(maxDifference(readMemory(file), page), 0) << compression;
+    }
+    if (!testimages::haveImageMagick())
+        return;
+    QTemporaryDir dir;
+    const std::string path = dir.filePath(QStringLiteral("strips.tif")).toStdString();
+    writeFile(path, Format::Tiff, page, with(TiffLzw));
+    EXPECT_EQ(maxDifference(testimages::readWithImageMagick(QString::fromStdString(path), dir.path()), page), 0);
+}
+
+// Strips of a YCbCr JPEG page are decoded to RGB by every strip reader, not
+// only by the first.
+TEST(TiffCodec, JpegStripsOfYCbCrPagesAllDecodeToRgb)
+{
+    const QString tiffcp = QStandardPaths::findExecutable(QStringLiteral("tiffcp"));
+    if (tiffcp.isEmpty() || !testimages::haveImageMagick())
+        GTEST_SKIP() << "tiffcp or ImageMagick missing";
+    QTemporaryDir dir;
+    const QString plain = dir.filePath(QStringLiteral("plain.tif")), jpeg = dir.filePath(QStringLiteral("jpeg.tif"));
+    writeFile(plain.toStdString(), Format::Tiff, pattern(24, 300, 400), {});
+    QProcess process; // libtiff's own JPEG writer stores YCbCr, 64 rows a strip
+    process.start(tiffcp, {QStringLiteral("-c"), QStringLiteral("jpeg"), QStringLiteral("-r"), QStringLiteral("64"), plain, jpeg});
+    ASSERT_TRUE(process.waitForFinished(60000) && process.exitCode() == 0);
+    EXPECT_LE(maxDifference(readFile(jpeg.toStdString()), testimages::readWithImageMagick(jpeg, dir.path())), 3);
 }
 
 TEST(TiffCodec, RefusesFaxCompressionForColour)
@@ -256,7 +293,16 @@ INSTANTIATE_TEST_SUITE_P(Formats, ImageMagickFiles, testing::Values(
     ForeignCase{"Jpeg", "jpg", {"-quality", "92"}, 24, 0},
     ForeignCase{"JpegProgressive", "jpg", {"-interlace", "JPEG", "-quality", "92"}, 24, 0},
     ForeignCase{"JpegGrey", "jpg", {"-colorspace", "Gray"}, 8, 0},
-    ForeignCase{"JpegCmyk", "jpg", {"-colorspace", "CMYK"}, 24, 3}),
+    ForeignCase{"JpegCmyk", "jpg", {"-colorspace", "CMYK"}, 24, 3},
+    ForeignCase{"Ppm", "ppm", {}, 24, 0},
+    ForeignCase{"PpmPlain", "ppm", {"-compress", "none"}, 24, 0},
+    ForeignCase{"Pgm", "pgm", {"-colorspace", "Gray"}, 8, 0},
+    ForeignCase{"PgmPlain", "pgm", {"-colorspace", "Gray", "-compress", "none"}, 8, 0},
+    // samples above 8 bits: we round, ImageMagick at most one level apart (netpbm's are exact, PnmTest.cpp)
+    ForeignCase{"Ppm10Bit", "ppm", {"-depth", "10"}, 24, 1},
+    ForeignCase{"Pgm16", "pgm", {"-colorspace", "Gray", "-depth", "16"}, 8, 1},
+    ForeignCase{"Pbm", "pbm", {"-monochrome"}, 1, 0},
+    ForeignCase{"PbmPlain", "pbm", {"-monochrome", "-compress", "none"}, 1, 0}),
     [](const testing::TestParamInfo<ForeignCase> &info) { return std::string(info.param.name); });
 
 // ---- files we write, read by ImageMagick ------------------------------------
@@ -297,7 +343,8 @@ INSTANTIATE_TEST_SUITE_P(Formats, ImageMagickReadsOurFiles, testing::Values(
     OwnCase{"Tiff1Fax4", Format::Tiff, "tif", 1, with(TiffFax4), 0}, OwnCase{"Tiff1Fax3", Format::Tiff, "tif", 1, with(TiffFax3), 0},
     OwnCase{"Pcx4", Format::Pcx, "pcx", 4, {}, 0}, OwnCase{"Pcx8", Format::Pcx, "pcx", 8, {}, 0},
     OwnCase{"Pcx24", Format::Pcx, "pcx", 24, {}, 0}, OwnCase{"Tga24Rle", Format::Tga, "tga", 24, with(TiffNone, false, true), 0},
-    OwnCase{"Tga8", Format::Tga, "tga", 8, {}, 0}, OwnCase{"Jpeg", Format::Jpeg, "jpg", 24, {}, 2}),
+    OwnCase{"Tga8", Format::Tga, "tga", 8, {}, 0}, OwnCase{"Jpeg", Format::Jpeg, "jpg", 24, {}, 2},
+    OwnCase{"Pbm", Format::Pnm, "pbm", 1, {}, 0}, OwnCase{"Ppm", Format::Pnm, "ppm", 24, {}, 0}),
     [](const testing::TestParamInfo<OwnCase> &info) { return std::string(info.param.name); });
 
 TEST(EpsCodec, GhostscriptRendersOurEpsLikeTheImage)
@@ -488,7 +535,8 @@ std::vector<DamageCase> damageCases()
             {"Jpeg", Format::Jpeg, 24, {}}, {"TiffLzw", Format::Tiff, 24, with(TiffLzw)},
             {"TiffFax4", Format::Tiff, 1, with(TiffFax4)}, {"Tiff8", Format::Tiff, 8, {}}, {"Gif", Format::Gif, 8, {}},
             {"Pcx8", Format::Pcx, 8, {}}, {"Pcx24", Format::Pcx, 24, {}}, {"TgaRle", Format::Tga, 24, with(TiffNone, false, true)},
-            {"Tga8", Format::Tga, 8, {}}, {"Eps", Format::Eps, 24, {}}};
+            {"Tga8", Format::Tga, 8, {}}, {"Eps", Format::Eps, 24, {}}, {"Pnm1", Format::Pnm, 1, {}},
+            {"Pnm24", Format::Pnm, 24, {}}};
 }
 
 class DamagedFiles : public testing::TestWithParam<DamageCase> {};
@@ -598,6 +646,7 @@ TEST(Files, FormatFromExtensionIgnoresCase)
 {
     EXPECT_EQ(formatFromExtension("a/b.JPG"), Format::Jpeg);
     EXPECT_EQ(formatFromExtension("x.tiff"), Format::Tiff);
+    EXPECT_EQ(formatFromExtension("scan.PGM"), Format::Pnm);
     EXPECT_EQ(formatFromExtension("dir.png/file"), std::nullopt);
 }
 

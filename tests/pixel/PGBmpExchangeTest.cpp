@@ -70,12 +70,12 @@ public:
     mutable std::deque<TPixelGraphic> written;
 };
 
-// Registers a writer for one test.
+// Registers a writer for one test, ahead of one registered for the same extension.
 class ScopedWriter {
 public:
     explicit ScopedWriter(std::unique_ptr<TFileFormatWriter> writer) : writer_(writer.get())
     {
-        FileFormatWriters().push_back(std::move(writer));
+        FileFormatWriters().insert(FileFormatWriters().begin(), std::move(writer));
     }
     ~ScopedWriter()
     {

@@ -1,9 +1,12 @@
 #include "PixelTestSupport.h"
 
 #include "PGBmpExchange.h"
+#include "PGCodecFormats.h"
 
 #include <QFile>
+#include <QFileInfo>
 #include <QProcess>
+#include <QRegularExpression>
 #include <QTemporaryDir>
 
 namespace {
@@ -53,7 +56,38 @@ struct FormatCase {
     double tolerance; // JPEG is lossy
 };
 
-const FormatCase formats[] = {{"png", 0}, {"tif", 0}, {"tga", 0}, {"pcx", 0}, {"jpg", 25}};
+const FormatCase formats[] = {{"png", 0}, {"tif", 0}, {"tga", 0}, {"pcx", 0}, {"jpg", 25}, {"ppm", 0}};
+
+// Runs a netpbm tool on `input` into `output`.
+bool netpbm(const QString &tool, const QStringList &arguments, const QString &input, const QString &output)
+{
+    QProcess process;
+    process.setStandardInputFile(input);
+    process.setStandardOutputFile(output);
+    process.start(QStringLiteral("/usr/bin/") + tool, arguments);
+    return process.waitForFinished() && process.exitStatus() == QProcess::NormalExit && process.exitCode() == 0;
+}
+
+bool haveNetpbm() { return QFile::exists("/usr/bin/pnmtoplainpnm"); }
+
+// The numbers of a file as netpbm writes it in plain form: magic, width, height, [maxval,] samples.
+QStringList plainNumbers(const QString &path, const QTemporaryDir &dir)
+{
+    const QString plain = dir.filePath("plain.pnm");
+    if (!netpbm("pnmtoplainpnm", {}, path, plain))
+        return {};
+    QFile file(plain);
+    file.open(QIODevice::ReadOnly);
+    QStringList numbers = QString::fromLatin1(file.readAll()).split(QRegularExpression("\\s+"), Qt::SkipEmptyParts);
+    if (numbers.value(0) == "P1") {
+        // plain PBM pixels are single digits, rows written without blanks
+        const QString pixels = numbers.mid(3).join(QString());
+        numbers = numbers.mid(0, 3);
+        for (const QChar digit : pixels)
+            numbers << QString(digit);
+    }
+    return numbers;
+}
 
 } // namespace
 
@@ -75,7 +109,10 @@ TEST(CodecFormats, FilesWrittenByImageMagickLoad)
             pamtotga.start("/usr/bin/pamtotga", {"-rgb"});
             ASSERT_TRUE(pamtotga.waitForFinished());
         } else {
-            ASSERT_EQ(QProcess::execute("/usr/bin/convert", {ppm, "-quality", "95", path}), 0) << c.extension;
+            // without the gamma chunk ImageMagick adds to PNG files, whose correction is tested below
+            ASSERT_EQ(QProcess::execute("/usr/bin/convert",
+                                        {ppm, "-quality", "95", "-define", "png:exclude-chunk=gAMA", path}), 0)
+                << c.extension;
         }
         TPixelGraphic loaded;
         loaded.LoadFromFile(path);
@@ -144,6 +181,7 @@ TEST(CodecFormats, DamagedFilesRaiseTheirFamilysError)
         {"jpg", [](const EPixelGraphic &e) { return dynamic_cast<const EPGJPGFileFormatReaderWriter *>(&e); }},
         {"tif", [](const EPixelGraphic &e) { return dynamic_cast<const EPGTIFFileFormatReader *>(&e); }},
         {"tga", [](const EPixelGraphic &e) { return dynamic_cast<const EPGTGAFileFormatReader *>(&e); }},
+        {"ppm", [](const EPixelGraphic &e) { return dynamic_cast<const EPGPxMFileFormatReader *>(&e); }},
     };
     for (const Case &c : cases) {
         const QString path = dir.filePath(QStringLiteral("whole.") + c.extension);
@@ -160,6 +198,161 @@ TEST(CodecFormats, DamagedFilesRaiseTheirFamilysError)
             } catch (const EPixelGraphic &error) {
                 EXPECT_TRUE(c.isFamily(error)) << c.extension << " " << length << ": " << error.what();
             }
+        }
+    }
+}
+
+TEST(CodecFormats, NetpbmFilesLoadWithTheirPixels)
+{
+    if (!haveNetpbm())
+        GTEST_SKIP() << "netpbm is not installed";
+    QTemporaryDir dir;
+    const QString colour = writeReferencePpm(dir);
+    const QString grey = dir.filePath("grey.pgm"), bw = dir.filePath("bw.pbm");
+    ASSERT_TRUE(netpbm("ppmtopgm", {}, colour, grey));
+    ASSERT_TRUE(netpbm("pgmtopbm", {"-threshold"}, grey, bw));
+    struct Case {
+        QString path;
+        TPGPixelFormat format;
+        TPaletteIdent ident;
+    };
+    const Case cases[] = {{colour, pg24Bit, pTrueColor}, {grey, pg8Bit, pGray256}, {bw, pg1Bit, pBlackWhite}};
+    for (const Case &c : cases)
+        for (const bool plain : {false, true}) {
+            QString path = c.path;
+            if (plain) {
+                path = dir.filePath("plain." + QFileInfo(c.path).suffix());
+                ASSERT_TRUE(netpbm("pnmtoplainpnm", {}, c.path, path));
+            }
+            // netpbm's own BMP of the same picture, read by the BMP reader
+            const QString bmp = dir.filePath("same.bmp");
+            ASSERT_TRUE(netpbm("ppmtobmp", {}, c.path, bmp));
+            TPixelGraphic loaded, expected;
+            loaded.LoadFromFile(path);
+            expected.LoadFromFile(bmp);
+            EXPECT_EQ(loaded.PixelFormat(), c.format) << path.toStdString();
+            EXPECT_EQ(loaded.PaletteIdent(), c.ident) << path.toStdString();
+            ASSERT_EQ(loaded.Width(), 11);
+            ASSERT_EQ(loaded.Height(), 6);
+            EXPECT_EQ(meanDifference(loaded, expected), 0.0) << path.toStdString();
+        }
+    TPixelGraphic loaded;
+    loaded.LoadFromFile(colour);
+    EXPECT_EQ(meanDifference(loaded, reference()), 0.0);
+}
+
+TEST(CodecFormats, NetpbmWritersFallBackToWhatTheirFormatHolds)
+{
+    if (!haveNetpbm())
+        GTEST_SKIP() << "netpbm is not installed";
+    QTemporaryDir dir;
+    // true-colour pictures that each format holds exactly once converted
+    const auto level = [](int x, int y) { return (x * 23 + y * 41) % 256; };
+    struct Case {
+        const char *extension;
+        const char *magic;
+        std::function<TRGB(int, int)> colour;
+        std::function<QStringList(int, int)> samples; // what netpbm reads for pixel x, y
+    };
+    const Case cases[] = {
+        {"pbm", "P1", [](int x, int y) { return (x + y) % 3 ? MakeRGB(255, 255, 255) : 0; },
+         [](int x, int y) { return QStringList{(x + y) % 3 ? "0" : "1"}; }}, // 1 is black
+        {"pgm", "P2", [&](int x, int y) { return MakeRGB(level(x, y), level(x, y), level(x, y)); },
+         [&](int x, int y) { return QStringList{QString::number(level(x, y))}; }},
+        {"ppm", "P3", [](int x, int y) { return reference().GetPixel(x, y); },
+         [](int x, int y) {
+             const TRGB c = reference().GetPixel(x, y);
+             return QStringList{QString::number(RedOf(c)), QString::number(GreenOf(c)), QString::number(BlueOf(c))};
+         }},
+    };
+    for (const Case &c : cases) {
+        TPixelGraphic image;
+        fill24(image, 11, 6, c.colour);
+        image.SaveColorResWarningAction = pgwaIgnore;
+        const QString path = dir.filePath(QStringLiteral("ours.") + c.extension);
+        image.SaveToFile(path);
+        QStringList expected = {c.magic, "11", "6"};
+        if (QString(c.magic) != "P1")
+            expected << "255";
+        for (int y = 0; y < 6; ++y)
+            for (int x = 0; x < 11; ++x)
+                expected << c.samples(x, y);
+        EXPECT_EQ(plainNumbers(path, dir).join(' ').toStdString(), expected.join(' ').toStdString()) << c.extension;
+    }
+}
+
+TEST(CodecFormats, NetpbmEntriesTakeTheirPlacesInTheRegistry)
+{
+    TFileFormatReaders readers;
+    AddCodecFileFormatReaders(readers);
+    QStringList readerNames;
+    for (const auto &reader : readers)
+        readerNames << reader->ClassName();
+    EXPECT_EQ(readerNames, QStringList({"TJPGFileFormatReader", "TJPEGFileFormatReader", "TJIFFileFormatReader",
+                                        "TPNGFileFormatReader", "TPCXFileFormatReader", "TPBMFileFormatReader",
+                                        "TPGMFileFormatReader", "TPPMFileFormatReader", "TTGAFileFormatReader",
+                                        "TTIFFileFormatReader", "TTIFFFileFormatReader"}));
+    TFileFormatWriters writers;
+    AddCodecFileFormatWriters(writers);
+    QStringList writerNames;
+    for (const auto &writer : writers)
+        writerNames << writer->ClassName();
+    EXPECT_EQ(writerNames, QStringList({"TJPGFileFormatWriter", "TJPEGFileFormatWriter", "TJIFFileFormatWriter",
+                                        "TPNGFileFormatWriter", "TPBMFileFormatWriter", "TPGMFileFormatWriter",
+                                        "TPPMFileFormatWriter", "TTGAFileFormatWriter", "TTIFFileFormatWriter",
+                                        "TTIFFFileFormatWriter"}));
+
+    struct Entry {
+        const char *extension, *description;
+        TPGColorResolution resolution;
+    };
+    const Entry entries[] = {{"pbm", "Portable Bitmap", crBlackWhite},
+                             {"pgm", "Portable Graymap", cr256Grays},
+                             {"ppm", "Portable Pixelmap", crTrueColor}};
+    for (const Entry &e : entries) {
+        const auto reader = std::find_if(readers.begin(), readers.end(), [&](const auto &r) { return r->Extension == e.extension; });
+        const auto writer = std::find_if(writers.begin(), writers.end(), [&](const auto &w) { return w->Extension == e.extension; });
+        ASSERT_NE(reader, readers.end());
+        ASSERT_NE(writer, writers.end());
+        EXPECT_EQ((*reader)->Description, e.description);
+        EXPECT_TRUE((*reader)->DetectsByContent);
+        EXPECT_EQ((*writer)->CanWriteResolutions, TPGColorResolutions(1u << e.resolution)) << e.extension;
+        EXPECT_TRUE((*writer)->Listed);
+        // one content test for the three
+        for (const char *head : {"P1\n", "P2 ", "P3#", "P4\n", "P5\t", "P6\r"})
+            EXPECT_TRUE((*reader)->CanRead(QByteArray(head) + "1 1 255\n\xff\xff\xff\xff\xff\xff\xff")) << head;
+        for (const char *head : {"P7\n", "P0 ", "p6 ", "P6x", "BM "})
+            EXPECT_FALSE((*reader)->CanRead(QByteArray(head) + "1 1 255\n\xff\xff\xff\xff\xff\xff\xff")) << head;
+    }
+}
+
+TEST(CodecFormats, PngGammaChunkCorrectsToTheDisplayGamma)
+{
+    if (!QFile::exists("/usr/bin/convert"))
+        GTEST_SKIP() << "ImageMagick is not installed";
+    QTemporaryDir dir;
+    const int levels[] = {0, 1, 37, 64, 100, 128, 150, 200, 254, 255};
+    QByteArray ppm = "P6\n10 1\n255\n";
+    for (const int v : levels)
+        ppm.append(3, char(v));
+    const QString source = dir.filePath("grey.ppm");
+    QFile file(source);
+    ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+    file.write(ppm);
+    file.close();
+    for (const bool withGamma : {true, false}) {
+        const QString png = dir.filePath("grey.png");
+        // gAMA 0.45455: samples made for a display gamma of 2.2
+        ASSERT_EQ(QProcess::execute("/usr/bin/convert",
+                                    {source, "-define", withGamma ? "png:include-chunk=gAMA" : "png:exclude-chunk=gAMA",
+                                     "-type", "TrueColor", png}), 0);
+        TPixelGraphic loaded;
+        loaded.LoadFromFile(png);
+        EXPECT_EQ(double(loaded.FileGamma), 1.8);
+        for (int x = 0; x < 10; ++x) {
+            const long double v = levels[x];
+            const int expected = withGamma ? int(std::nearbyintl(std::pow(v / 255, 2.2L / 1.8L) * 255)) : levels[x];
+            EXPECT_EQ(loaded.GetPixelColor(x, 0), MakeRGB(expected, expected, expected)) << levels[x] << " " << withGamma;
         }
     }
 }
