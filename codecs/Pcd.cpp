@@ -3,6 +3,11 @@
 // pixel and one pair of chroma samples per 2 × 2 pixels, converted to
 // 24-bit RGB and turned upright as the pack's orientation says.  The higher
 // resolutions need Huffman-coded residuals and are not read.
+//
+// PhotoYCC keeps room above reference white (luma 188) for highlights: we
+// show reference white as white and clip the highlights above it, rather
+// than squeezing the whole range into 0..255, which would show reference
+// white as grey 188.
 #include "Formats.h"
 
 #include <algorithm>
@@ -22,6 +27,17 @@ constexpr std::size_t kSignatureOffset = 0x800;
 constexpr std::size_t kOrientationOffset = 0xE02;
 
 std::uint8_t clampByte(double v) { return std::uint8_t(std::clamp(std::lround(v), 0L, 255L)); }
+
+// One PhotoYCC sample (8-bit luma, chroma 1 and 2) to blue, green, red:
+//   Y = 1.3584 × luma, C1 = 2.2179 × (chroma1 − 156), C2 = 1.8215 × (chroma2 − 137)
+//   R = Y + C2, G = Y − 0.194 × C1 − 0.509 × C2, B = Y + C1, each clipped to 0..255.
+void photoYccToBgr(std::uint8_t luma, std::uint8_t chroma1, std::uint8_t chroma2, std::uint8_t *bgr)
+{
+    const double y = 1.3584 * luma, c1 = 2.2179 * (chroma1 - 156.0), c2 = 1.8215 * (chroma2 - 137.0);
+    bgr[0] = clampByte(y + c1);
+    bgr[1] = clampByte(y - 0.194 * c1 - 0.509 * c2);
+    bgr[2] = clampByte(y + c2);
+}
 
 Image rotate(const Image &image, int quarterTurnsClockwise)
 {
@@ -81,14 +97,9 @@ public:
             const std::uint8_t *c2 = c1 + std::size_t(r.width) / 2;
             for (int pair = 0; pair < 2; ++pair) {
                 std::uint8_t *line = image.row(y + pair);
-                for (std::int32_t x = 0; x < r.width; ++x) {
-                    // PhotoYCC to RGB
-                    const double l = 1.3584 * luma[std::size_t(pair) * std::size_t(r.width) + std::size_t(x)];
-                    const double blue = c1[x / 2] - 156.0, red = c2[x / 2] - 137.0;
-                    line[x * 3 + 2] = clampByte(l + 1.8215 * red);
-                    line[x * 3 + 1] = clampByte(l - 0.4302726 * blue - 0.9271435 * red);
-                    line[x * 3] = clampByte(l + 2.2179 * blue);
-                }
+                for (std::int32_t x = 0; x < r.width; ++x)
+                    photoYccToBgr(luma[std::size_t(pair) * std::size_t(r.width) + std::size_t(x)], c1[x / 2], c2[x / 2],
+                                  line + x * 3);
             }
             tick(y);
         }

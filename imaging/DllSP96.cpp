@@ -105,7 +105,6 @@ namespace {
 using DepthFn = HGLOBAL (*)(HGLOBAL);
 using ReduceFn = HGLOBAL (*)(HGLOBAL, std::int32_t, std::int16_t, std::int32_t, std::int32_t, std::int32_t, void *,
                              ILProgressProc);
-using DdbFn = void (*)(const BITMAPINFOHEADER *, HGLOBAL *, HGLOBAL *);
 using PaletteReadFn = std::int16_t (*)(const char *, std::int32_t, std::int32_t, HGLOBAL *, HGLOBAL, void *,
                                        ILProgressProc, std::int16_t);
 using JpegReadFn = std::int16_t (*)(const char *, std::int32_t, std::int32_t, std::int32_t, HGLOBAL *, HGLOBAL,
@@ -741,7 +740,8 @@ bool aquiredibimage(void *window, int bits, bool dither, HGLOBAL &dib, void *use
         [&] { return int(acquire(window, bits, dither ? 1 : 0, 0, &result, nullptr, userData, callback, 0)); });
     if (!status)
         return false;
-    if (*status < 0) {
+    // 0: the user closed the source's window without scanning.
+    if (*status < 1) {
         FreeDib(result);
         recordFailure(*status);
         return false;
@@ -761,7 +761,8 @@ bool selectsource(void *window)
     const std::optional<int> status = callLibrary([&] { return int(select(window, 0)); });
     if (!status)
         return false;
-    if (*status < 0) {
+    // 0: the choice was cancelled.
+    if (*status < 1) {
         recordFailure(*status);
         return false;
     }

@@ -24,6 +24,8 @@ class Module;
 
 namespace imaging {
 
+class TransitionSurface;
+
 // The library's progress callback: percent done and the caller's user data;
 // returning 0 asks the library to stop.
 using ILProgressProc = std::int16_t (*)(std::int16_t percent, void *userData);
@@ -232,6 +234,29 @@ HGLOBAL ILReduceColors(HGLOBAL dib, int colours, int dither, void *userData = nu
 bool ILInvert(HGLOBAL &dib, void *userData = nullptr, ILProgressProc callback = nullptr);
 // Replaces the caller's DIB by the rotated one (the old one is freed).
 bool ILRotate(HGLOBAL &dib, double angle, int left, int top, int right, int bottom, QRgb background, void *userData = nullptr, ILProgressProc callback = nullptr);
+
+// ---- transitions (ISP2000.DLL) -----------------------------------------------
+// The picture drawn onto the surface progressively, stretched to its size,
+// in bands of `thickness` pixels with `delay` milliseconds between steps;
+// true when drawn.  The bitmap forms hand the library a device bitmap made
+// by DibtoDdb.  An empty picture, an empty surface or values the library
+// refuses give false with LastImagingError set.
+bool FXSkipHorizontal(TransitionSurface &surface, const Bitmap &bitmap, int thickness, int delay);
+bool FXSkipVertical(TransitionSurface &surface, const Bitmap &bitmap, int thickness, int delay);
+bool FXSkipDiagonals(TransitionSurface &surface, const Bitmap &bitmap, int thickness, int delay);
+bool FXSkipDiagonalSquares(TransitionSurface &surface, const Bitmap &bitmap, int thickness, int delay);
+bool FXSkipRectangles(TransitionSurface &surface, const Bitmap &bitmap, int delay);
+bool FXSkipHorizontalDib(TransitionSurface &surface, HGLOBAL dib, int thickness, int delay);
+bool FXSkipVerticalDib(TransitionSurface &surface, HGLOBAL dib, int thickness, int delay);
+bool FXSkipDiagonalsDib(TransitionSurface &surface, HGLOBAL dib, int thickness, int delay);
+bool FXSkipDiagonalSquaresDib(TransitionSurface &surface, HGLOBAL dib, int thickness, int delay);
+bool FXSkipRectanglesDib(TransitionSurface &surface, HGLOBAL dib, int delay);
+
+enum TFXMethod { FXNone, FXHorizontal, FXVertical, FXDiagonal, FXDiagonalSquares, FXRectangles };
+// The transition of `method` (FXRectangles takes no thickness); FXNone
+// draws the picture at once, in one band the height of the surface.
+bool PlayTransition(TransitionSurface &surface, TFXMethod method, const Bitmap &bitmap, int thickness, int delay);
+bool PlayTransitionDib(TransitionSurface &surface, TFXMethod method, HGLOBAL dib, int thickness, int delay);
 
 // The same on a whole bitmap, which receives the result; an empty bitmap or
 // result raises "Input image is empty".

@@ -2,6 +2,8 @@
 // The frame shared by every wrapper: a call into the library that throws
 // shows the library exception message and gives no result.
 #include "MessageBox.h"
+#include "dib.h"
+#include "globalmem.h"
 
 #include <optional>
 
@@ -21,5 +23,8 @@ template <typename Call> auto callLibrary(Call &&call) -> std::optional<decltype
 
 // Keeps the failing status and the library's text for it.
 void recordFailure(int status);
+
+// DibtoDdb of CRDE2000.DLL: a locked DIB to a palette and a device bitmap.
+using DdbFn = void (*)(const BITMAPINFOHEADER *, HGLOBAL *, HGLOBAL *);
 
 } // namespace imaging

@@ -108,4 +108,41 @@ __attribute__((visibility("default"))) HGLOBAL ILRotate(HGLOBAL dib, double angl
     return result;
 }
 
+// The transitions: which export was called with what; a delay of 666 throws.
+struct FxTransition {
+    const char *name;
+    int32_t thickness, delay;
+};
+
+__attribute__((visibility("default"))) FxTransition fxLastTransition;
+
+static int32_t transition(const char *name, int32_t thickness, int32_t delay)
+{
+    if (delay == 666)
+        throw std::runtime_error("failure inside the library");
+    fxLastTransition = {name, thickness, delay};
+    return 1;
+}
+
+#define FX_BANDS(name)                                                                                   \
+    __attribute__((visibility("default"))) int32_t name(void *, HGLOBAL, int32_t thickness, int32_t delay) \
+    {                                                                                                    \
+        return transition(#name, thickness, delay);                                                      \
+    }
+#define FX_RINGS(name)                                                                                   \
+    __attribute__((visibility("default"))) int32_t name(void *, HGLOBAL, int32_t delay)                  \
+    {                                                                                                    \
+        return transition(#name, -1, delay);                                                             \
+    }
+FX_BANDS(FXSkipHorizontal)
+FX_BANDS(FXSkipVertical)
+FX_BANDS(FXSkipDiagonals)
+FX_BANDS(FXSkipDiagonalSquares)
+FX_RINGS(FXSkipRectangles)
+FX_BANDS(FXSkipHorizontalDib)
+FX_BANDS(FXSkipVerticalDib)
+FX_BANDS(FXSkipDiagonalsDib)
+FX_BANDS(FXSkipDiagonalSquaresDib)
+FX_RINGS(FXSkipRectanglesDib)
+
 } // extern "C"

@@ -9,8 +9,14 @@
 #include "Codec.h"
 #include "TestImages.h"
 
+#include "SaneTestBackend.h"
+
+#include <QApplication>
+#include <QDialog>
 #include <QFile>
+#include <QPushButton>
 #include <QTemporaryDir>
+#include <QTimer>
 #include <gtest/gtest.h>
 
 #include <functional>
@@ -344,6 +350,26 @@ TEST_F(Bridge, FailedJpegWriteReleasesTheFileLibrary)
     EXPECT_TRUE(wrjpgfiledib(path("again.jpg"), 90, 0, 24, dib.get()));
 }
 
+// Closes the library's scanning window (the source's or the choice of a
+// source) as its user would, noting whether a TWAIN call was running then.
+void closeScanningWindow(bool &busyMeanwhile)
+{
+    QTimer::singleShot(50, [&busyMeanwhile] {
+        for (QWidget *window : QApplication::topLevelWidgets()) {
+            auto *dialog = qobject_cast<QDialog *>(window);
+            if (!dialog || !dialog->isVisible())
+                continue;
+            busyMeanwhile = TwainBusy;
+            if (auto *cancel = dialog->findChild<QPushButton *>(QStringLiteral("cancelButton")))
+                cancel->click();
+            else
+                dialog->reject();
+            return;
+        }
+        closeScanningWindow(busyMeanwhile);
+    });
+}
+
 TEST_F(Bridge, TwainCallsRespectTheBusyFlag)
 {
     HGLOBAL dib = nullptr;
@@ -351,10 +377,20 @@ TEST_F(Bridge, TwainCallsRespectTheBusyFlag)
     EXPECT_FALSE(aquiredibimage(nullptr, 24, false, dib));
     EXPECT_EQ(LastImagingError.Code, 0); // refused without asking the library
     TwainBusy = false;
+
+    SaneTestBackend scanner;
+    bool busyMeanwhile = false;
+    closeScanningWindow(busyMeanwhile);
     EXPECT_FALSE(aquiredibimage(nullptr, 24, false, dib));
-    EXPECT_EQ(LastImagingError.Text, QStringLiteral("The TWAIN source manager is missing"));
+    EXPECT_EQ(dib, nullptr);
+    EXPECT_TRUE(busyMeanwhile);
+    EXPECT_EQ(LastImagingError.Text, QStringLiteral("The operation was stopped"));
     EXPECT_FALSE(TwainBusy);
+
+    busyMeanwhile = false;
+    closeScanningWindow(busyMeanwhile);
     EXPECT_FALSE(selectsource(nullptr));
+    EXPECT_TRUE(busyMeanwhile);
     EXPECT_FALSE(TwainBusy);
 }
 
