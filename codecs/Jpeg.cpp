@@ -150,7 +150,14 @@ public:
                                     std::span<const std::uint8_t>) const override
     {
         const bool grey = source.bits() <= 8 && source.hasGreyPalette() && source.bits() == 8;
-        const Image image = grey || source.bits() == 24 ? source : toTrueColour(source);
+        if (!grey && source.bits() != 24)
+            return compress(toTrueColour(source), grey, options);
+        return compress(source, grey, options);
+    }
+
+private:
+    static std::vector<std::uint8_t> compress(const Image &image, bool grey, const WriteOptions &options)
+    {
         JpegCompress c;
         if (setjmp(c.error.jump))
             fail(ErrorCode::CannotCreate, c.error.message);
@@ -177,7 +184,6 @@ public:
         return {c.buffer, c.buffer + c.size};
     }
 
-private:
     static void cmykToBgr(const std::uint8_t *in, std::uint8_t *out, std::int32_t width, bool inverted)
     {
         for (std::int32_t x = 0; x < width; ++x) {

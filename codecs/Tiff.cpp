@@ -10,24 +10,34 @@
 
 #include <algorithm>
 #include <cstring>
+#include <exception>
 #include <memory>
+#include <mutex>
+#include <optional>
+#include <thread>
 
 namespace codecs {
 namespace {
 
-// A growable in-memory file for TIFFClientOpen.
+// An in-memory file for TIFFClientOpen: a growable one to write (or append
+// to), or the caller's bytes, read where they are.
 struct MemoryFile {
     std::vector<std::uint8_t> data;
+    std::span<const std::uint8_t> view;
+    bool readOnly = false;
     std::uint64_t pos = 0;
+
+    std::span<const std::uint8_t> contents() const { return readOnly ? view : std::span<const std::uint8_t>(data); }
 };
 
 tmsize_t memoryRead(thandle_t h, void *buffer, tmsize_t size)
 {
     auto *f = static_cast<MemoryFile *>(h);
-    if (size < 0 || f->pos >= f->data.size())
+    const std::span<const std::uint8_t> bytes = f->contents();
+    if (size < 0 || f->pos >= bytes.size())
         return 0;
-    const auto n = std::min<std::uint64_t>(std::uint64_t(size), f->data.size() - f->pos);
-    std::memcpy(buffer, f->data.data() + f->pos, n);
+    const auto n = std::min<std::uint64_t>(std::uint64_t(size), bytes.size() - f->pos);
+    std::memcpy(buffer, bytes.data() + f->pos, n);
     f->pos += n;
     return tmsize_t(n);
 }
@@ -35,11 +45,16 @@ tmsize_t memoryRead(thandle_t h, void *buffer, tmsize_t size)
 tmsize_t memoryWrite(thandle_t h, void *buffer, tmsize_t size)
 {
     auto *f = static_cast<MemoryFile *>(h);
-    if (size < 0 || f->pos + std::uint64_t(size) > kMaxImageBytes * 2)
+    if (f->readOnly || size < 0 || f->pos + std::uint64_t(size) > kMaxImageBytes * 2)
         return -1;
-    if (f->pos + std::uint64_t(size) > f->data.size())
-        f->data.resize(f->pos + std::uint64_t(size));
-    std::memcpy(f->data.data() + f->pos, buffer, std::size_t(size));
+    const auto *bytes = static_cast<const std::uint8_t *>(buffer);
+    if (f->pos > f->data.size())
+        f->data.resize(f->pos);
+    // overwrite what is there, append the rest
+    const auto overlap = std::size_t(std::min<std::uint64_t>(std::uint64_t(size), f->data.size() - f->pos));
+    if (overlap > 0)
+        std::memcpy(f->data.data() + f->pos, bytes, overlap);
+    f->data.insert(f->data.end(), bytes + overlap, bytes + size);
     f->pos += std::uint64_t(size);
     return size;
 }
@@ -47,13 +62,13 @@ tmsize_t memoryWrite(thandle_t h, void *buffer, tmsize_t size)
 toff_t memorySeek(thandle_t h, toff_t offset, int whence)
 {
     auto *f = static_cast<MemoryFile *>(h);
-    std::uint64_t base = whence == SEEK_CUR ? f->pos : whence == SEEK_END ? f->data.size() : 0;
+    std::uint64_t base = whence == SEEK_CUR ? f->pos : whence == SEEK_END ? f->contents().size() : 0;
     f->pos = base + offset;
     return f->pos;
 }
 
 int memoryClose(thandle_t) { return 0; }
-toff_t memorySize(thandle_t h) { return static_cast<MemoryFile *>(h)->data.size(); }
+toff_t memorySize(thandle_t h) { return static_cast<MemoryFile *>(h)->contents().size(); }
 int noMap(thandle_t, void **, toff_t *) { return 0; }
 void noUnmap(thandle_t, void *, toff_t) {}
 
@@ -80,21 +95,42 @@ struct TiffCloser {
 
 class TiffFile {
 public:
+    // A file to write, or to append to when `mode` is "a".
     TiffFile(std::vector<std::uint8_t> bytes, const char *mode)
     {
         file_.data = std::move(bytes);
-        std::unique_ptr<TIFFOpenOptions, void (*)(TIFFOpenOptions *)> opts(TIFFOpenOptionsAlloc(), TIFFOpenOptionsFree);
-        TIFFOpenOptionsSetMaxSingleMemAlloc(opts.get(), tmsize_t(kMaxImageBytes));
-        TIFFOpenOptionsSetErrorHandlerExtR(opts.get(), quietHandler, message_);
-        TIFFOpenOptionsSetWarningHandlerExtR(opts.get(), noteWarning, &damaged_);
-        tif_.reset(TIFFClientOpenExt("memory", mode, &file_, memoryRead, memoryWrite, memorySeek, memoryClose,
-                                     memorySize, noMap, noUnmap, opts.get()));
+        open(mode);
+    }
+    // A file to read, in bytes that outlive this object.
+    explicit TiffFile(std::span<const std::uint8_t> bytes)
+    {
+        file_.view = bytes;
+        file_.readOnly = true;
+        open("rm");
+    }
+    TiffFile(const TiffFile &) = delete;
+    TiffFile &operator=(const TiffFile &) = delete;
+
+    // Another reader of the same bytes, on the same page, decoding JPEG
+    // strips to the same colours.
+    std::unique_ptr<TiffFile> sameFile() const
+    {
+        auto other = std::make_unique<TiffFile>(file_.view);
+        if (!other->get() || !TIFFSetDirectory(other->get(), TIFFCurrentDirectory(tif_.get())))
+            fail(ErrorCode::Corrupt, other->message());
+        std::uint16_t compression = COMPRESSION_NONE;
+        TIFFGetFieldDefaulted(tif_.get(), TIFFTAG_COMPRESSION, &compression);
+        int colourMode = JPEGCOLORMODE_RAW;
+        if (compression == COMPRESSION_JPEG && TIFFGetField(tif_.get(), TIFFTAG_JPEGCOLORMODE, &colourMode))
+            TIFFSetField(other->get(), TIFFTAG_JPEGCOLORMODE, colourMode);
+        return other;
     }
     TIFF *get() const { return tif_.get(); }
     std::string message() const { return message_[0] ? message_ : "damaged TIFF file"; }
     bool damaged() const { return damaged_; }
     // Room for what will be written, so the buffer does not move while growing.
     void reserve(std::size_t bytes) { file_.data.reserve(bytes); }
+    const std::vector<std::uint8_t> &bytes() const { return file_.data; }
     // Finishes writing and hands over the file's bytes.
     std::vector<std::uint8_t> finish()
     {
@@ -105,6 +141,16 @@ public:
     }
 
 private:
+    void open(const char *mode)
+    {
+        std::unique_ptr<TIFFOpenOptions, void (*)(TIFFOpenOptions *)> opts(TIFFOpenOptionsAlloc(), TIFFOpenOptionsFree);
+        TIFFOpenOptionsSetMaxSingleMemAlloc(opts.get(), tmsize_t(kMaxImageBytes));
+        TIFFOpenOptionsSetErrorHandlerExtR(opts.get(), quietHandler, message_);
+        TIFFOpenOptionsSetWarningHandlerExtR(opts.get(), noteWarning, &damaged_);
+        tif_.reset(TIFFClientOpenExt("memory", mode, &file_, memoryRead, memoryWrite, memorySeek, memoryClose,
+                                     memorySize, noMap, noUnmap, opts.get()));
+    }
+
     MemoryFile file_;
     char message_[256] = {};
     bool damaged_ = false;
@@ -150,6 +196,31 @@ int sampleAt(const std::uint8_t *line, std::uint32_t x, int bps)
     }
 }
 
+// Runs work(0 .. count - 1) on as many threads and waits for all; the first
+// exception any of them raised is raised again here.
+template <typename Work> void runTogether(int count, const Work &work)
+{
+    std::exception_ptr failure;
+    std::mutex failureLock;
+    const auto guarded = [&](int index) {
+        try {
+            work(index);
+        } catch (...) {
+            const std::lock_guard<std::mutex> lock(failureLock);
+            if (!failure)
+                failure = std::current_exception();
+        }
+    };
+    {
+        std::vector<std::jthread> threads;
+        for (int index = 1; index < count; ++index)
+            threads.emplace_back(guarded, index);
+        guarded(0);
+    }
+    if (failure)
+        std::rethrow_exception(failure);
+}
+
 // Hands every row of the page, as libtiff decodes it, to `useRow(y, row)`,
 // one strip or one band of tiles at a time.
 template <typename UseRow>
@@ -187,18 +258,31 @@ void forEachRow(TiffFile &file, const Layout &l, std::size_t scanline, const Rea
     perStrip = std::clamp<std::uint32_t>(perStrip, 1, l.height);
     if (std::uint64_t(scanline) * perStrip > kMaxImageBytes)
         fail(ErrorCode::TooLarge, "TIFF strip too large");
-    std::vector<std::uint8_t> strip(scanline * perStrip);
-    const std::uint32_t strips = TIFFNumberOfStrips(tif);
-    if (std::uint64_t(strips) * perStrip < l.height)
+    const std::uint32_t strips = std::uint32_t((std::uint64_t(l.height) + perStrip - 1) / perStrip);
+    if (TIFFNumberOfStrips(tif) < strips)
         fail(ErrorCode::Corrupt, "TIFF strips missing");
-    for (std::uint32_t s = 0; std::uint64_t(s) * perStrip < l.height; ++s) {
-        const std::uint32_t first = s * perStrip;
-        const std::uint32_t count = std::min(perStrip, l.height - first);
-        if (TIFFReadEncodedStrip(tif, s, strip.data(), tmsize_t(std::size_t(count) * scanline)) < 0)
-            fail(ErrorCode::Corrupt, file.message());
-        for (std::uint32_t r = 0; r < count; ++r)
-            useRow(std::int32_t(first + r), strip.data() + r * scanline);
-        tick(first);
+    // Strips decode independently: as many as there are cores at once, each
+    // reader on its own handle over the same bytes, in rounds between which
+    // progress is reported.
+    const int workers = int(std::min<std::uint32_t>(std::clamp(std::thread::hardware_concurrency(), 1u, 8u), strips));
+    std::vector<std::unique_ptr<TiffFile>> others;
+    for (int worker = 1; worker < workers; ++worker)
+        others.push_back(file.sameFile());
+    std::vector<std::vector<std::uint8_t>> buffers(static_cast<std::size_t>(workers));
+    for (std::uint32_t round = 0; round < strips; round += std::uint32_t(workers)) {
+        const int count = int(std::min(std::uint32_t(workers), strips - round));
+        runTogether(count, [&](int worker) {
+            const TiffFile &reader = worker == 0 ? file : *others[std::size_t(worker) - 1];
+            std::vector<std::uint8_t> &strip = buffers[std::size_t(worker)];
+            const std::uint32_t s = round + std::uint32_t(worker), first = s * perStrip;
+            const std::uint32_t rows = std::min(perStrip, l.height - first);
+            strip.resize(scanline * rows);
+            if (TIFFReadEncodedStrip(reader.get(), s, strip.data(), tmsize_t(strip.size())) < 0)
+                fail(ErrorCode::Corrupt, reader.message());
+            for (std::uint32_t r = 0; r < rows; ++r)
+                useRow(std::int32_t(first + r), strip.data() + r * scanline);
+        });
+        tick(std::int64_t(round) * perStrip);
     }
 }
 
@@ -341,6 +425,101 @@ const char *compressionName(int code)
     }
 }
 
+// The tags that decide how a strip's pixels are laid out and compressed.
+struct StripFormat {
+    std::uint32_t width = 0;
+    std::uint16_t bitsPerSample = 8, spp = 3, photometric = PHOTOMETRIC_RGB, compression = COMPRESSION_NONE;
+    bool predictor = false;
+};
+
+void setStripFormat(TIFF *tif, const StripFormat &f, std::uint32_t height)
+{
+    TIFFSetField(tif, TIFFTAG_IMAGEWIDTH, f.width);
+    TIFFSetField(tif, TIFFTAG_IMAGELENGTH, height);
+    TIFFSetField(tif, TIFFTAG_BITSPERSAMPLE, f.bitsPerSample);
+    TIFFSetField(tif, TIFFTAG_SAMPLESPERPIXEL, f.spp);
+    TIFFSetField(tif, TIFFTAG_PHOTOMETRIC, f.photometric);
+    TIFFSetField(tif, TIFFTAG_PLANARCONFIG, PLANARCONFIG_CONTIG);
+    TIFFSetField(tif, TIFFTAG_COMPRESSION, f.compression);
+    if (f.predictor)
+        TIFFSetField(tif, TIFFTAG_PREDICTOR, PREDICTOR_HORIZONTAL);
+}
+
+// Compresses one strip on its own, as the only strip of a throw-away file in
+// memory with the same format, and returns the compressed bytes.
+std::vector<std::uint8_t> compressStrip(const StripFormat &format, std::vector<std::uint8_t> &pixels, std::uint32_t rows)
+{
+    TiffFile scratch({}, "w");
+    TIFF *tif = scratch.get();
+    if (!tif)
+        fail(ErrorCode::CannotCreate, scratch.message());
+    setStripFormat(tif, format, rows);
+    TIFFSetField(tif, TIFFTAG_ROWSPERSTRIP, rows);
+    if (TIFFWriteEncodedStrip(tif, 0, pixels.data(), tmsize_t(pixels.size())) < 0)
+        fail(ErrorCode::CannotCreate, scratch.message());
+    const std::uint64_t offset = TIFFGetStrileOffset(tif, 0), count = TIFFGetStrileByteCount(tif, 0);
+    const std::vector<std::uint8_t> &bytes = scratch.bytes();
+    if (offset > bytes.size() || count > bytes.size() - offset)
+        fail(ErrorCode::CannotCreate, "strip lost while compressing");
+    return {bytes.begin() + std::ptrdiff_t(offset), bytes.begin() + std::ptrdiff_t(offset + count)};
+}
+
+// The pixels, in strips of about half a megabyte: few enough that the
+// compressor's per-strip start costs nothing, small enough for any reader.
+// Rows go straight from the image into a strip buffer, turned from blue,
+// green, red to red, green, blue on the way.  Strips compress independently,
+// so as many as there are cores are compressed at once and then written in
+// order as they are; progress is reported between those rounds.
+void writeStrips(TiffFile &file, const Image &image, const StripFormat &format, const Progress &progress)
+{
+    TIFF *tif = file.get();
+    const auto scanline = std::size_t(TIFFScanlineSize64(tif));
+    const auto height = std::uint32_t(image.height());
+    const auto rowsPerStrip = std::uint32_t(std::clamp<std::size_t>((512 << 10) / scanline, 1, height));
+    TIFFSetField(tif, TIFFTAG_ROWSPERSTRIP, rowsPerStrip);
+    const std::uint32_t strips = (height + rowsPerStrip - 1) / rowsPerStrip;
+    const bool compressed = format.compression != COMPRESSION_NONE;
+    const int workers = compressed ? std::clamp(int(std::thread::hardware_concurrency()), 1, 8) : 1;
+    std::vector<std::vector<std::uint8_t>> pixels(std::size_t(workers), std::vector<std::uint8_t>(scanline * rowsPerStrip));
+    std::vector<std::vector<std::uint8_t>> packed(static_cast<std::size_t>(workers));
+    const auto fill = [&](std::uint32_t strip, std::vector<std::uint8_t> &buffer) {
+        const std::uint32_t first = strip * rowsPerStrip, rows = std::min(rowsPerStrip, height - first);
+        buffer.resize(scanline * rows);
+        for (std::uint32_t r = 0; r < rows; ++r) {
+            const std::uint8_t *in = image.row(std::int32_t(first + r));
+            std::uint8_t *out = buffer.data() + std::size_t(r) * scanline;
+            if (image.bits() <= 8) {
+                std::memcpy(out, in, scanline);
+                continue;
+            }
+            for (std::int32_t x = 0; x < image.width(); ++x, in += format.spp, out += format.spp) {
+                out[0] = in[2];
+                out[1] = in[1];
+                out[2] = in[0];
+                if (format.spp == 4)
+                    out[3] = in[3];
+            }
+        }
+        return rows;
+    };
+    ProgressTicker tick(progress, strips);
+    for (std::uint32_t round = 0; round < strips; round += std::uint32_t(workers)) {
+        const int count = int(std::min(std::uint32_t(workers), strips - round));
+        runTogether(count, [&](int worker) {
+            std::vector<std::uint8_t> &buffer = pixels[std::size_t(worker)];
+            const std::uint32_t rows = fill(round + std::uint32_t(worker), buffer);
+            if (compressed)
+                packed[std::size_t(worker)] = compressStrip(format, buffer, rows);
+        });
+        for (int worker = 0; worker < count; ++worker) {
+            std::vector<std::uint8_t> &bytes = compressed ? packed[std::size_t(worker)] : pixels[std::size_t(worker)];
+            if (TIFFWriteRawStrip(tif, round + std::uint32_t(worker), bytes.data(), tmsize_t(bytes.size())) < 0)
+                fail(ErrorCode::CannotCreate, file.message());
+        }
+        tick(round + std::uint32_t(count));
+    }
+}
+
 class TiffCodec final : public Codec {
 public:
     Format format() const override { return Format::Tiff; }
@@ -357,7 +536,7 @@ public:
     {
         if (!canRead(bytes))
             fail(ErrorCode::NotThisFormat, "not a TIFF file");
-        TiffFile file({bytes.begin(), bytes.end()}, "rm");
+        TiffFile file(bytes);
         openPage(file, options.page);
         const Layout l = readLayout(file.get());
         ImageInfo info;
@@ -375,7 +554,7 @@ public:
     {
         if (!canRead(bytes))
             fail(ErrorCode::NotThisFormat, "not a TIFF file");
-        TiffFile file({bytes.begin(), bytes.end()}, "rm");
+        TiffFile file(bytes);
         openPage(file, options.page);
         Layout l = readLayout(file.get());
         checkDimensions(l.width, l.height, 32);
@@ -405,7 +584,10 @@ public:
         if (fax && source.bits() != 1)
             fail(ErrorCode::BadDepth, "fax compression needs a 1-bit image");
         const bool alpha = hasAlpha(source);
-        const Image image = source.bits() == 16 || (source.bits() == 32 && !alpha) ? toTrueColour(source) : source;
+        std::optional<Image> widened;
+        if (source.bits() == 16 || (source.bits() == 32 && !alpha))
+            widened = toTrueColour(source);
+        const Image &image = widened ? *widened : source;
         const bool appending = options.append && !existing.empty();
         if (appending && !canRead(existing))
             fail(ErrorCode::NotThisFormat, "cannot append to a file that is not TIFF");
@@ -426,16 +608,19 @@ public:
             else
                 photometric = PHOTOMETRIC_PALETTE;
         }
-        const std::uint16_t spp = bits <= 8 ? 1 : bits == 24 ? 3 : 4;
-        TIFFSetField(tif, TIFFTAG_IMAGEWIDTH, std::uint32_t(image.width()));
-        TIFFSetField(tif, TIFFTAG_IMAGELENGTH, std::uint32_t(image.height()));
-        TIFFSetField(tif, TIFFTAG_BITSPERSAMPLE, std::uint16_t(bits <= 8 ? bits : 8));
-        TIFFSetField(tif, TIFFTAG_SAMPLESPERPIXEL, spp);
-        TIFFSetField(tif, TIFFTAG_PHOTOMETRIC, photometric);
-        TIFFSetField(tif, TIFFTAG_PLANARCONFIG, PLANARCONFIG_CONTIG);
+        StripFormat format;
+        format.width = std::uint32_t(image.width());
+        format.bitsPerSample = std::uint16_t(bits <= 8 ? bits : 8);
+        format.spp = bits <= 8 ? 1 : bits == 24 ? 3 : 4;
+        format.photometric = photometric;
+        format.compression = std::uint16_t(compression);
+        // horizontal differencing makes LZW and Deflate pay on photographs
+        // (without it LZW makes them larger); it means nothing for indices
+        format.predictor = (compression == TiffLzw || compression == TiffDeflate) && photometric != PHOTOMETRIC_PALETTE
+                        && bits >= 8;
+        setStripFormat(tif, format, std::uint32_t(image.height()));
         TIFFSetField(tif, TIFFTAG_ORIENTATION, ORIENTATION_TOPLEFT);
-        TIFFSetField(tif, TIFFTAG_COMPRESSION, std::uint16_t(compression));
-        if (spp == 4) {
+        if (format.spp == 4) {
             const std::uint16_t extra = EXTRASAMPLE_UNASSALPHA;
             TIFFSetField(tif, TIFFTAG_EXTRASAMPLES, 1, &extra);
         }
@@ -456,31 +641,7 @@ public:
             }
             TIFFSetField(tif, TIFFTAG_COLORMAP, map.data(), map.data() + count, map.data() + 2 * count);
         }
-        // horizontal differencing makes LZW and Deflate pay on photographs
-        // (without it LZW makes them larger); it means nothing for indices
-        if ((compression == TiffLzw || compression == TiffDeflate) && photometric != PHOTOMETRIC_PALETTE && bits >= 8)
-            TIFFSetField(tif, TIFFTAG_PREDICTOR, PREDICTOR_HORIZONTAL);
-        TIFFSetField(tif, TIFFTAG_ROWSPERSTRIP, TIFFDefaultStripSize(tif, std::uint32_t(std::max<tmsize_t>(1, (64 << 10) / TIFFScanlineSize(tif)))));
-        std::vector<std::uint8_t> line(std::size_t(TIFFScanlineSize64(tif)) + image.rowBytes());
-        ProgressTicker tick(options.progress, image.height());
-        for (std::int32_t y = 0; y < image.height(); ++y) {
-            const std::uint8_t *in = image.row(y);
-            if (bits <= 8) {
-                std::memcpy(line.data(), in, image.rowBytes());
-            } else {
-                const int step = spp;
-                for (std::int32_t x = 0; x < image.width(); ++x) {
-                    line[x * step] = in[x * step + 2];
-                    line[x * step + 1] = in[x * step + 1];
-                    line[x * step + 2] = in[x * step];
-                    if (step == 4)
-                        line[x * 4 + 3] = in[x * 4 + 3];
-                }
-            }
-            if (TIFFWriteScanline(tif, line.data(), std::uint32_t(y), 0) < 0)
-                fail(ErrorCode::CannotCreate, file.message());
-            tick(y);
-        }
+        writeStrips(file, image, format, options.progress);
         if (!TIFFWriteDirectory(tif))
             fail(ErrorCode::CannotCreate, file.message());
         return file.finish();

@@ -100,6 +100,18 @@ TRGB TPGFilter::GetFilteredPixel(int, int)
     return 0;
 }
 
+void ColourMemo::Open(const TPixelGraphic *Source)
+{
+    // Below about a megapixel, touching the table's pages costs about what it saves.
+    constexpr int64_t smallestSource = int64_t(1) << 20;
+    constexpr size_t colours = size_t(1) << 24;
+    Close();
+    // calloc hands out untouched zero pages: only the colours met cost memory.
+    // Without the memory the filter simply computes every colour.
+    if (Source && int64_t(Source->Width()) * Source->Height() >= smallestSource)
+        slots_.reset(static_cast<uint32_t *>(std::calloc(colours, sizeof(uint32_t))));
+}
+
 THSV RGBToHSV(Real R, Real G, Real B)
 {
     const Real max = std::max({R, G, B}), min = std::min({R, G, B});
@@ -187,14 +199,14 @@ TRGB TCMYFilter::FilterColor(TRGB Color)
                    255 - Tables[2][size_t(255 - BlueOf(Color))]);
 }
 
-TRGB TYCbCrFilter::FilterColor(TRGB Color)
+TRGB TYCbCrFilter::FilterOne(TRGB Color)
 {
     const YCbCr c = toYCbCr(Color);
     return fromYCbCr({lookup(Tables[0], 255 * c.Y) / 255, lookup(Tables[1], 255 * (c.Cb + 0.5L)) / 255 - 0.5L,
                       lookup(Tables[2], 255 * (c.Cr + 0.5L)) / 255 - 0.5L});
 }
 
-TRGB THLSFilter::FilterColor(TRGB Color)
+TRGB THLSFilter::FilterOne(TRGB Color)
 {
     THLS c = RGBToHLS(unit(RedOf(Color)), unit(GreenOf(Color)), unit(BlueOf(Color)));
     if (hueDefined(c.H))
@@ -210,7 +222,7 @@ TRGB THLSFilter::FilterColor(TRGB Color)
     return MakeRGB(toByte(r), toByte(g), toByte(b));
 }
 
-TRGB THSVFilter::FilterColor(TRGB Color)
+TRGB THSVFilter::FilterOne(TRGB Color)
 {
     THSV c = RGBToHSV(unit(RedOf(Color)), unit(GreenOf(Color)), unit(BlueOf(Color)));
     if (hueDefined(c.H))
@@ -228,8 +240,8 @@ TRGB THSVFilter::FilterColor(TRGB Color)
 
 void TBCGFilter::Init(const TPixelGraphic *Source)
 {
-    TPGColorFilter::Init(Source);
     buildTable();
+    MemoisedFilter::Init(Source);
 }
 
 void TBCGFilter::buildTable()
@@ -249,7 +261,7 @@ void TBCGFilter::buildTable()
     }
 }
 
-TRGB TBCGFilter::FilterColor(TRGB Color)
+TRGB TBCGFilter::FilterOne(TRGB Color)
 {
     if (!UseY)
         return MakeRGB(Table[size_t(RedOf(Color))], Table[size_t(GreenOf(Color))], Table[size_t(BlueOf(Color))]);

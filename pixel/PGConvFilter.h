@@ -21,7 +21,7 @@ public:
 
     int32_t OffsetX = 0;
     int32_t OffsetY = 0;
-    long double Bias = 0;  // percent of 255
+    long double Bias = 0;  // percent of 255; taken by Init, like Scale
     long double Scale = 1; // applied to the normalised sum
 
     void BuildKernel(TDistributionShape Shape, bool UseDistance, long double StdDeviation);
@@ -42,6 +42,9 @@ private:
     void negate();
     void collectTaps();
 
+    int channel(int64_t Sum, int64_t Weights) const;
+    void planRun();
+
     // The non-zero weights with their column and row, rebuilt after any change of the kernel.
     struct Tap {
         int col, row;
@@ -49,6 +52,22 @@ private:
     };
     std::vector<Tap> taps_;
     bool tapsStale_ = true;
+
+    // What Init prepares for one run.  A 24-bit source is read in place.
+    // Inside it every tap is read and the weights always have the same sum, so
+    // a channel's result depends on its weighted sum alone, an integer in a
+    // bounded range: the result of each possible sum is computed once, and
+    // those pixels need only integer work.
+    struct Run {
+        long double scale = 1, offset = 0; // Scale, and Bias in channel units
+        const uint8_t *firstRow = nullptr; // row 0 of a 24-bit source; row y lies y strides below
+        ptrdiff_t stride = 0;
+        std::vector<ptrdiff_t> offsets; // of each tap from the kernel's top-left pixel, in bytes
+        std::vector<int32_t> weights;
+        int32_t lowestSum = 0;
+        std::vector<uint8_t> results; // result of sum s at s - lowestSum; empty: not planned
+    };
+    Run run_;
     std::vector<int32_t> kernel_;
     int width_ = 1;
     int height_ = 1;

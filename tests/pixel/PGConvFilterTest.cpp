@@ -2,6 +2,10 @@
 
 #include "PGConvFilter.h"
 
+#include <Rounding.h>
+
+#include <algorithm>
+
 namespace {
 
 std::vector<int32_t> weights(const TConvFilter &filter)
@@ -27,6 +31,33 @@ int64_t sum(const TConvFilter &filter)
     for (int32_t w : weights(filter))
         s += w;
     return s;
+}
+
+// The convolution of one pixel as its definition reads: every kernel tap that
+// falls inside the source, normalised by their weights, scaled and offset.
+TRGB convolvedByDefinition(const TConvFilter &filter, const TPixelGraphic &source, int X, int Y)
+{
+    int64_t sums[3] = {0, 0, 0};
+    int64_t weightSum = 0;
+    for (int row = 0; row < filter.Height(); ++row)
+        for (int col = 0; col < filter.Width(); ++col) {
+            const int x = X + filter.OffsetX + col, y = Y + filter.OffsetY + row;
+            if (x < 0 || y < 0 || x >= source.Width() || y >= source.Height())
+                continue;
+            const int64_t w = filter.Kernel(col, row);
+            const TRGB c = source.GetPixelColor(x, y);
+            sums[0] += w * RedOf(c);
+            sums[1] += w * GreenOf(c);
+            sums[2] += w * BlueOf(c);
+            weightSum += w;
+        }
+    int channels[3];
+    for (int k = 0; k < 3; ++k) {
+        const auto sum = static_cast<long double>(sums[k]);
+        const long double m = weightSum != 0 ? sum / weightSum : sum;
+        channels[k] = int(std::clamp<int64_t>(platform::roundEven(filter.Scale * m + filter.Bias * 255 / 100), 0, 255));
+    }
+    return MakeRGB(channels[0], channels[1], channels[2]);
 }
 
 } // namespace
@@ -169,4 +200,43 @@ TEST(ConvFilter, SizeAndKernelLimits)
     EXPECT_THROW(filter.BuildKernel(dsGaussian, true, 0), EPGConvFilter);
     EXPECT_THROW(filter.BuildKernel(dsGaussian, true, 40), EPGConvFilter);
     EXPECT_THROW(filter.SetupSharpen(dsGaussian, true, 0, 1), EPGConvFilter);
+}
+
+// A 24-bit source with more channel values than a kernel has possible sums
+// takes the integer path for the pixels whose taps all fall inside; every
+// pixel must still be exactly what the definition gives.
+TEST(ConvFilter, WholeImagesMatchTheDefinition)
+{
+    TPixelGraphic image;
+    uint32_t noise = 99;
+    fill24(image, 161, 121, [&noise](int x, int y) {
+        noise = noise * 1103515245u + 12345u;
+        const int grain = int(noise >> 27) - 16;
+        return MakeRGB(x * 255 / 160, std::clamp(y * 2 + grain, 0, 255), (noise >> 16) & 0xFF);
+    });
+    TConvFilter sharpen, detail, smooth, contourWhite, contourBlack, tent, gradient;
+    sharpen.SetupSharpen(dsGaussian, true, 50, 0.75L);
+    detail.SetupDetail(dsGaussian, false, 75, 1.0L);
+    smooth.SetupSmooth(dsGaussian, true, 100, 1.3L);
+    contourWhite.SetupContour(dsRect, true, true, 100, 1.0L);
+    contourBlack.SetupContour(dsRect, false, false, 35, 1.3L);
+    tent.SetupSmooth(dsTent, true, 40, 0.75L);
+    gradient.SetWidth(3); // weights summing to 0: the raw sum inside, renormalised at the edges
+    gradient.SetKernel(0, 0, -1);
+    gradient.SetKernel(2, 0, 1);
+    gradient.OffsetX = -1;
+    const struct {
+        const char *name;
+        TConvFilter &filter;
+    } cases[] = {{"sharpen", sharpen}, {"detail", detail},   {"smooth", smooth},    {"white contour", contourWhite},
+                 {"black contour", contourBlack}, {"tent", tent}, {"gradient", gradient}};
+    for (const auto &c : cases) {
+        TPixelGraphic result;
+        result.ApplyFilter(c.filter, image);
+        int wrong = 0;
+        for (int y = 0; y < image.Height(); ++y)
+            for (int x = 0; x < image.Width(); ++x)
+                wrong += result.GetPixel(x, y) != convolvedByDefinition(c.filter, image, x, y);
+        EXPECT_EQ(wrong, 0) << c.name;
+    }
 }
