@@ -14,12 +14,9 @@ tool="$(realpath "${1:?usage: $0 path/to/quillon-img [rounds]}")"
 rounds="${2:-5}"
 work="$(mktemp -d)"
 trap 'rm -rf "$work"' EXIT
-convert=/usr/bin/convert
+. "$(dirname "$0")/../common.sh"
 
-# a photo-like page: soft plasma with shapes and lines
-"$convert" -size 2480x3508 -seed 11 plasma:fractal -blur 0x2 \
-  -fill '#3060c0' -draw 'circle 700,1000 700,500' -fill '#f0d020' -draw 'rectangle 1400,600 2200,1400' \
-  -stroke black -strokewidth 12 -draw 'line 100,3300 2300,2200' -type TrueColor "BMP3:$work/page.bmp"
+photo_page "$work/page.bmp"
 "$convert" "$work/page.bmp" -quality 90 -sampling-factor 2x2 "$work/page.jpg"
 "$convert" "$work/page.bmp" "$work/page.png"
 "$convert" "$work/page.bmp" -compress LZW "$work/page.tif"
@@ -35,7 +32,6 @@ cases=(
 )
 
 seconds() { local start end; start=$(date +%s.%N); "$@" >/dev/null 2>&1 || return 1; end=$(date +%s.%N); echo "$end - $start" | bc; }
-median() { sort -g | awk '{ v[NR] = $1 } END { print (NR % 2) ? v[(NR + 1) / 2] : (v[NR / 2] + v[NR / 2 + 1]) / 2 }'; }
 size() { [ -n "$1" ] && printf '%.2f MB' "$(echo "$(stat -c %s "$work/$2.$1") / 1000000" | bc -l)" || echo '-'; }
 
 echo "| operation | ours (s) | ImageMagick (s) | ratio | ours file | ImageMagick file |"

@@ -9,12 +9,9 @@ tool="$1"
 rounds="${2:-5}"
 work="$(mktemp -d)"
 trap 'rm -rf "$work"' EXIT
-convert=/usr/bin/convert
+. "$(dirname "$0")/../common.sh"
 
-# a photo-like page: soft plasma with shapes and lines
-"$convert" -size 2480x3508 -seed 11 plasma:fractal -blur 0x2 \
-  -fill '#3060c0' -draw 'circle 700,1000 700,500' -fill '#f0d020' -draw 'rectangle 1400,600 2200,1400' \
-  -stroke black -strokewidth 12 -draw 'line 100,3300 2300,2200' -type TrueColor "BMP3:$work/page.bmp"
+photo_page "$work/page.bmp"
 
 # name | our export and values | ImageMagick options
 pairs=(
@@ -45,7 +42,6 @@ pairs=(
 )
 
 seconds() { local start end; start=$(date +%s.%N); "$@" >/dev/null 2>&1 || return 1; end=$(date +%s.%N); echo "$end - $start" | bc; }
-median() { sort -g | awk '{ v[NR] = $1 } END { print (NR % 2) ? v[(NR + 1) / 2] : (v[NR / 2] + v[NR / 2 + 1]) / 2 }'; }
 
 echo "| ImageMagick | ours | ours (s) | ImageMagick (s) | ratio |"
 echo "|---|---|---|---|---|"

@@ -6,7 +6,7 @@
 set -euo pipefail
 bench="${1:?usage: $0 path/to/pixel_bench [runs]}"
 runs="${2:-5}"
-convert=/usr/bin/convert
+. "$(dirname "$0")/../common.sh"
 work="$(mktemp -d)"
 trap 'rm -rf "$work"' EXIT
 
@@ -25,7 +25,6 @@ declare -A imagemagick=(
   [BM_PreviewCopy]="-resize 140x140"
 )
 
-median() { sort -g | awk '{ v[NR] = $1 } END { print (NR % 2) ? v[(NR + 1) / 2] : (v[NR / 2] + v[NR / 2 + 1]) / 2 }'; }
 
 printf '%-18s %12s %12s %8s\n' operation 'ours (ms)' 'IM (ms)' ratio
 for op in BM_BCGFilter BM_HSVFilter BM_SharpenFilter BM_SmoothFilter BM_PreviewCopy; do

@@ -350,11 +350,12 @@ TEST_F(Bridge, FailedJpegWriteReleasesTheFileLibrary)
     EXPECT_TRUE(wrjpgfiledib(path("again.jpg"), 90, 0, 24, dib.get()));
 }
 
-// Closes the library's scanning window (the source's or the choice of a
-// source) as its user would, noting whether a TWAIN call was running then.
-void closeScanningWindow(bool &busyMeanwhile)
+// While `timer` runs, closes the library's scanning windows (the source's
+// or the choice of a source) as their user would, noting whether a TWAIN
+// call was running then.
+void closeScanningWindows(QTimer &timer, bool &busyMeanwhile)
 {
-    QTimer::singleShot(50, [&busyMeanwhile] {
+    QObject::connect(&timer, &QTimer::timeout, [&busyMeanwhile] {
         for (QWidget *window : QApplication::topLevelWidgets()) {
             auto *dialog = qobject_cast<QDialog *>(window);
             if (!dialog || !dialog->isVisible())
@@ -364,10 +365,9 @@ void closeScanningWindow(bool &busyMeanwhile)
                 cancel->click();
             else
                 dialog->reject();
-            return;
         }
-        closeScanningWindow(busyMeanwhile);
     });
+    timer.start(50);
 }
 
 TEST_F(Bridge, TwainCallsRespectTheBusyFlag)
@@ -379,8 +379,9 @@ TEST_F(Bridge, TwainCallsRespectTheBusyFlag)
     TwainBusy = false;
 
     SaneTestBackend scanner;
+    QTimer closer;
     bool busyMeanwhile = false;
-    closeScanningWindow(busyMeanwhile);
+    closeScanningWindows(closer, busyMeanwhile);
     EXPECT_FALSE(aquiredibimage(nullptr, 24, false, dib));
     EXPECT_EQ(dib, nullptr);
     EXPECT_TRUE(busyMeanwhile);
@@ -388,7 +389,6 @@ TEST_F(Bridge, TwainCallsRespectTheBusyFlag)
     EXPECT_FALSE(TwainBusy);
 
     busyMeanwhile = false;
-    closeScanningWindow(busyMeanwhile);
     EXPECT_FALSE(selectsource(nullptr));
     EXPECT_TRUE(busyMeanwhile);
     EXPECT_FALSE(TwainBusy);

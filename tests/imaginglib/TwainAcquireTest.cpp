@@ -3,42 +3,12 @@
 #include "crde2000.h"
 
 #include "SaneTestBackend.h"
+#include "ScanDialogs.h"
 #include "dib.h"
 
-#include <QApplication>
-#include <QDialog>
-#include <QListWidget>
-#include <QPushButton>
-#include <QTimer>
-#include <QWidget>
 #include <gtest/gtest.h>
 
-#include <functional>
-
 namespace {
-
-// Presses a button of the source's window once it is shown.
-void pressInSourceWindow(QWidget &window, const char *button)
-{
-    QTimer::singleShot(50, [&window, button] {
-        auto *dialog = window.findChild<QDialog *>(QStringLiteral("SourceDialog"));
-        if (!dialog)
-            return pressInSourceWindow(window, button);
-        dialog->findChild<QPushButton *>(QString::fromLatin1(button))->click();
-    });
-}
-
-// Answers the manager's choice of a source once it lists the devices.
-void answerSelection(bool accept)
-{
-    QTimer::singleShot(50, [accept] {
-        auto *dialog = qobject_cast<QDialog *>(QApplication::activeModalWidget());
-        auto *list = dialog ? dialog->findChild<QListWidget *>(QStringLiteral("sources")) : nullptr;
-        if (!list || list->count() == 0)
-            return answerSelection(accept);
-        accept ? dialog->accept() : dialog->reject();
-    });
-}
 
 struct Acquired {
     ILSTATUS status;

@@ -1,6 +1,7 @@
 // The component with the real source manager (libtwain_32.so, loaded by name
 // as at every session) over SANE's test backend.
 #include "SaneTestBackend.h"
+#include "ScanDialogs.h"
 #include "ScanTestSupport.h"
 
 #include <QApplication>
@@ -85,10 +86,7 @@ TEST(AcquireEndToEnd, SourceWindowCancelledGivesNoImage)
     ScanFixture f;
     f.recordImages();
     f.scan->SetUserInterface(true);
-    QTimer::singleShot(50, [&f] {
-        if (auto *dialog = f.owner.findChild<QDialog *>(QStringLiteral("SourceDialog")))
-            dialog->findChild<QPushButton *>(QStringLiteral("cancelButton"))->click();
-    });
+    pressInSourceWindow(f.owner, "cancelButton");
     EXPECT_TRUE(f.scan->Acquire());
     EXPECT_TRUE(f.events.isEmpty());
     EXPECT_EQ(f.scan->SessionState(), 1);
@@ -102,10 +100,7 @@ TEST(AcquireEndToEnd, SourceWindowScansWithItsSettings)
     f.scan->SetUserInterface(true);
     f.scan->SetFeederEnabled(false);
     f.scan->SetResolution(25);
-    QTimer::singleShot(50, [&f] {
-        if (auto *dialog = f.owner.findChild<QDialog *>(QStringLiteral("SourceDialog")))
-            dialog->findChild<QPushButton *>(QStringLiteral("scanButton"))->click();
-    });
+    pressInSourceWindow(f.owner, "scanButton");
     EXPECT_TRUE(f.scan->Acquire());
     EXPECT_EQ(f.scan->ImageCount(), 1);
     EXPECT_EQ(f.scan->SessionState(), 1);

@@ -3,6 +3,7 @@
 // window, the feeder, and failures told by condition codes.
 #include "SaneStatus.h"
 #include "SaneTestBackend.h"
+#include "ScanDialogs.h"
 #include "SourceManager.h"
 #include "dib.h"
 #include "twainmsg.h"
@@ -161,18 +162,6 @@ public:
     bool opened = false;
     bool enabled = false;
 };
-
-// Answers the selection dialog once it lists the devices.
-void answerSelection(bool accept)
-{
-    QTimer::singleShot(50, [accept] {
-        auto *dialog = qobject_cast<QDialog *>(QApplication::activeModalWidget());
-        auto *list = dialog ? dialog->findChild<QListWidget *>(QStringLiteral("sources")) : nullptr;
-        if (!list || list->count() == 0)
-            return answerSelection(accept);
-        accept ? dialog->accept() : dialog->reject();
-    });
-}
 
 void forgetDefaultSource()
 {
