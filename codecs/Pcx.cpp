@@ -36,7 +36,8 @@ PcxHeader parseHeader(std::span<const std::uint8_t> file)
     h.bytesPerLine = in.u16();
     h.width = xMax - xMin + 1;
     h.height = yMax - yMin + 1;
-    if (h.width <= 0 || h.height <= 0 || h.encoding > 1)
+    // no planes would mean an image of any size without a byte of pixel data
+    if (h.width <= 0 || h.height <= 0 || h.encoding > 1 || h.planes == 0 || h.bitsPerPlane == 0)
         fail(ErrorCode::Corrupt, "bad PCX header");
     if (std::int64_t(h.bytesPerLine) * 8 < std::int64_t(h.width) * h.bitsPerPlane)
         fail(ErrorCode::Corrupt, "PCX line too short for its width");

@@ -262,25 +262,29 @@ void forEachRow(TiffFile &file, const Layout &l, std::size_t scanline, const Rea
     if (TIFFNumberOfStrips(tif) < strips)
         fail(ErrorCode::Corrupt, "TIFF strips missing");
     // Strips decode independently: as many as there are cores at once, each
-    // reader on its own handle over the same bytes, in rounds between which
-    // progress is reported.
+    // reader on its own handle over the same bytes taking every workers-th
+    // strip of a round; a round is about a hundredth of the picture, and
+    // progress is reported between rounds.
     const int workers = int(std::min<std::uint32_t>(std::clamp(std::thread::hardware_concurrency(), 1u, 8u), strips));
+    const std::uint32_t perRound = std::max<std::uint32_t>(std::uint32_t(workers), (strips + 99) / 100);
     std::vector<std::unique_ptr<TiffFile>> others;
     for (int worker = 1; worker < workers; ++worker)
         others.push_back(file.sameFile());
     std::vector<std::vector<std::uint8_t>> buffers(static_cast<std::size_t>(workers));
-    for (std::uint32_t round = 0; round < strips; round += std::uint32_t(workers)) {
-        const int count = int(std::min(std::uint32_t(workers), strips - round));
-        runTogether(count, [&](int worker) {
+    for (std::uint32_t round = 0; round < strips; round += perRound) {
+        const std::uint32_t end = std::min(strips, round + perRound);
+        runTogether(int(std::min(std::uint32_t(workers), end - round)), [&](int worker) {
             const TiffFile &reader = worker == 0 ? file : *others[std::size_t(worker) - 1];
             std::vector<std::uint8_t> &strip = buffers[std::size_t(worker)];
-            const std::uint32_t s = round + std::uint32_t(worker), first = s * perStrip;
-            const std::uint32_t rows = std::min(perStrip, l.height - first);
-            strip.resize(scanline * rows);
-            if (TIFFReadEncodedStrip(reader.get(), s, strip.data(), tmsize_t(strip.size())) < 0)
-                fail(ErrorCode::Corrupt, reader.message());
-            for (std::uint32_t r = 0; r < rows; ++r)
-                useRow(std::int32_t(first + r), strip.data() + r * scanline);
+            for (std::uint32_t s = round + std::uint32_t(worker); s < end; s += std::uint32_t(workers)) {
+                const std::uint32_t first = s * perStrip;
+                const std::uint32_t rows = std::min(perStrip, l.height - first);
+                strip.resize(scanline * rows);
+                if (TIFFReadEncodedStrip(reader.get(), s, strip.data(), tmsize_t(strip.size())) < 0)
+                    fail(ErrorCode::Corrupt, reader.message());
+                for (std::uint32_t r = 0; r < rows; ++r)
+                    useRow(std::int32_t(first + r), strip.data() + r * scanline);
+            }
         });
         tick(std::int64_t(round) * perStrip);
     }
@@ -292,7 +296,8 @@ Image readThroughRgba(TiffFile &file, const Layout &l)
     if (!TIFFRGBAImageOK(file.get(), message))
         fail(ErrorCode::Unsupported, message);
     std::vector<std::uint32_t> raster(std::size_t(l.width) * l.height);
-    if (!TIFFReadRGBAImageOriented(file.get(), l.width, l.height, raster.data(), ORIENTATION_TOPLEFT, 0))
+    // stop at the first damaged strip instead of going through every one of them
+    if (!TIFFReadRGBAImageOriented(file.get(), l.width, l.height, raster.data(), ORIENTATION_TOPLEFT, 1))
         fail(ErrorCode::Corrupt, file.message());
     Image image(std::int32_t(l.width), std::int32_t(l.height), l.alpha ? 32 : 24);
     const int step = image.bits() / 8;

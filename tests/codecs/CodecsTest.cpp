@@ -601,6 +601,14 @@ TEST(DamagedFiles, AbsurdDimensionsAreRefusedWithoutAllocating)
         poke(file, c.heightOffset, huge, c.bytes, c.bigEndian);
         EXPECT_THROW(codec(c.format).read(file, {}), Error) << codec(c.format).name();
     }
+    // PCX without planes: a size from the header and not a byte of pixel data to bound it
+    std::vector<std::uint8_t> pcx = codec(Format::Pcx).write(pattern(4, 16, 16), {}, {});
+    pcx.resize(128);
+    poke(pcx, 8, 32512, 2);
+    poke(pcx, 10, 50430, 2);
+    poke(pcx, 65, 0, 1);
+    poke(pcx, 66, 65024, 2);
+    EXPECT_THROW(codec(Format::Pcx).read(pcx, {}), Error);
     // TIFF: the width and length entries of the first directory
     std::vector<std::uint8_t> tiff = codec(Format::Tiff).write(pattern(8, 16, 16), {}, {});
     const std::uint32_t ifd = tiff[4] | tiff[5] << 8 | tiff[6] << 16 | std::uint32_t(tiff[7]) << 24;
