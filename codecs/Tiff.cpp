@@ -5,16 +5,14 @@
 // (YCbCr, CMYK, Lab, separate planes) goes through libtiff's RGBA reader.
 #include "Convert.h"
 #include "Formats.h"
+#include "Parallel.h"
 
 #include <tiffio.h>
 
 #include <algorithm>
 #include <cstring>
-#include <exception>
 #include <memory>
-#include <mutex>
 #include <optional>
-#include <thread>
 
 namespace codecs {
 namespace {
@@ -196,31 +194,6 @@ int sampleAt(const std::uint8_t *line, std::uint32_t x, int bps)
     }
 }
 
-// Runs work(0 .. count - 1) on as many threads and waits for all; the first
-// exception any of them raised is raised again here.
-template <typename Work> void runTogether(int count, const Work &work)
-{
-    std::exception_ptr failure;
-    std::mutex failureLock;
-    const auto guarded = [&](int index) {
-        try {
-            work(index);
-        } catch (...) {
-            const std::lock_guard<std::mutex> lock(failureLock);
-            if (!failure)
-                failure = std::current_exception();
-        }
-    };
-    {
-        std::vector<std::jthread> threads;
-        for (int index = 1; index < count; ++index)
-            threads.emplace_back(guarded, index);
-        guarded(0);
-    }
-    if (failure)
-        std::rethrow_exception(failure);
-}
-
 // Hands every row of the page, as libtiff decodes it, to `useRow(y, row)`,
 // one strip or one band of tiles at a time.
 template <typename UseRow>
@@ -265,7 +238,7 @@ void forEachRow(TiffFile &file, const Layout &l, std::size_t scanline, const Rea
     // reader on its own handle over the same bytes taking every workers-th
     // strip of a round; a round is about a hundredth of the picture, and
     // progress is reported between rounds.
-    const int workers = int(std::min<std::uint32_t>(std::clamp(std::thread::hardware_concurrency(), 1u, 8u), strips));
+    const int workers = int(std::min(std::uint32_t(workerCount()), strips));
     const std::uint32_t perRound = std::max<std::uint32_t>(std::uint32_t(workers), (strips + 99) / 100);
     std::vector<std::unique_ptr<TiffFile>> others;
     for (int worker = 1; worker < workers; ++worker)
@@ -484,7 +457,7 @@ void writeStrips(TiffFile &file, const Image &image, const StripFormat &format, 
     TIFFSetField(tif, TIFFTAG_ROWSPERSTRIP, rowsPerStrip);
     const std::uint32_t strips = (height + rowsPerStrip - 1) / rowsPerStrip;
     const bool compressed = format.compression != COMPRESSION_NONE;
-    const int workers = compressed ? std::clamp(int(std::thread::hardware_concurrency()), 1, 8) : 1;
+    const int workers = compressed ? workerCount() : 1;
     std::vector<std::vector<std::uint8_t>> pixels(std::size_t(workers), std::vector<std::uint8_t>(scanline * rowsPerStrip));
     std::vector<std::vector<std::uint8_t>> packed(static_cast<std::size_t>(workers));
     const auto fill = [&](std::uint32_t strip, std::vector<std::uint8_t> &buffer) {

@@ -9,7 +9,7 @@
 #include "Convert.h"
 #include "DibHandles.h"
 #include "ErrorTable.h"
-#include "twain.h"
+#include "twainidentity.h"
 #include "twainmsg.h"
 
 #include <QCoreApplication>
@@ -18,7 +18,6 @@
 
 #include <dlfcn.h>
 
-#include <cstring>
 #include <string>
 
 using namespace imaginglib;
@@ -40,29 +39,11 @@ void *loadManager()
     return dlopen(ManagerFile, RTLD_NOW | RTLD_LOCAL);
 }
 
-void setText(TW_STR32 field, const char *text)
-{
-    std::strncpy(field, text, sizeof(TW_STR32) - 1);
-    field[sizeof(TW_STR32) - 1] = '\0';
-}
-
 // One session with the source manager, walked back down to "not loaded"
 // from wherever it stopped when it ends.
 class TwainSession {
 public:
-    explicit TwainSession(void *window) : window_(window)
-    {
-        identity_.Version.MajorNum = 1;
-        identity_.Version.Language = TWLG_USA;
-        identity_.Version.Country = TWCY_USA;
-        setText(identity_.Version.Info, "1.0");
-        identity_.ProtocolMajor = 1;
-        identity_.ProtocolMinor = 8;
-        identity_.SupportedGroups = DG_CONTROL | DG_IMAGE;
-        setText(identity_.Manufacturer, "Quillon");
-        setText(identity_.ProductFamily, "Imaging");
-        setText(identity_.ProductName, "CRDE2000");
-    }
+    explicit TwainSession(void *window) : window_(window) {}
     TwainSession(const TwainSession &) = delete;
     TwainSession &operator=(const TwainSession &) = delete;
     ~TwainSession()
@@ -143,7 +124,7 @@ private:
     void *window_;
     void *module_ = nullptr;
     DSMENTRYPROC entry_ = nullptr;
-    TW_IDENTITY identity_{};
+    TW_IDENTITY identity_ = twainIdentity("1.0", "Quillon", "Imaging", "CRDE2000");
     TW_IDENTITY source_{};
     bool managerOpen_ = false;
     bool sourceOpen_ = false;

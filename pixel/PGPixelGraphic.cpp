@@ -11,6 +11,7 @@
 #include <QRect>
 #include <QStringList>
 
+#include <Parallel.h>
 #include <Rounding.h>
 
 #include <algorithm>
@@ -18,11 +19,7 @@
 #include <bitset>
 #include <cstdlib>
 #include <cstring>
-#include <exception>
-#include <functional>
 #include <limits>
-#include <mutex>
-#include <thread>
 
 namespace {
 
@@ -347,31 +344,6 @@ private:
     };
     std::array<Slot, 4096> slots_{};
 };
-
-// Runs work(0 .. workers - 1) on as many threads and waits for all; the first
-// exception any of them raised is raised again here.
-void runOnWorkers(int workers, const std::function<void(int)> &work)
-{
-    std::exception_ptr failure;
-    std::mutex failureLock;
-    const auto guarded = [&](int worker) {
-        try {
-            work(worker);
-        } catch (...) {
-            const std::lock_guard<std::mutex> lock(failureLock);
-            if (!failure)
-                failure = std::current_exception();
-        }
-    };
-    {
-        std::vector<std::jthread> threads;
-        for (int worker = 1; worker < workers; ++worker)
-            threads.emplace_back(guarded, worker);
-        guarded(0);
-    }
-    if (failure)
-        std::rethrow_exception(failure);
-}
 
 } // namespace
 
@@ -1198,13 +1170,13 @@ void TPixelGraphic::ApplyFilter(TPGFilter &Filter, const TPixelGraphic &Source)
 void TPixelGraphic::filterRows(TPGFilter &Filter, const TPixelGraphic &Source, bool Dithered)
 {
     constexpr int bandRows = 64;
-    const int workers = std::clamp(int(std::thread::hardware_concurrency()), 1, 8);
+    const int workers = codecs::workerCount();
     auto *colourFilter = dynamic_cast<TPGColorFilter *>(&Filter);
     std::vector<RecentColours> recent(static_cast<size_t>(workers));
     std::vector<TRGB> band(size_t(bandRows) * size_t(width_));
     for (int first = 0; first < height_; first += bandRows) {
         const int last = std::min(height_, first + bandRows);
-        runOnWorkers(workers, [&](int worker) {
+        codecs::runTogether(workers, [&](int worker) {
             for (int y = first + worker; y < last; y += workers) {
                 TRGB *out = band.data() + size_t(y - first) * size_t(width_);
                 for (int x = 0; x < width_; ++x)

@@ -3,6 +3,7 @@
 #include "MessageBox.h"
 #include "Module.h"
 #include "TwainDib.h"
+#include "twainidentity.h"
 #include "twainmsg.h"
 
 #include <QCoreApplication>
@@ -56,12 +57,6 @@ struct SourceManagerOverride {
     DSMENTRYPROC entry = nullptr;
 };
 SourceManagerOverride Override;
-
-void setText(TW_STR32 &target, const char *text)
-{
-    std::memset(target, 0, sizeof(TW_STR32));
-    std::strncpy(target, text, sizeof(TW_STR32) - 1);
-}
 
 // Marks a session as running for the lifetime of the guard.
 class SessionGuard {
@@ -131,17 +126,7 @@ private:
 
 TcsTwainScan::TcsTwainScan(QWidget *owner) : QObject(owner), ParentWindow_(owner)
 {
-    AppIdentity_.Version.MajorNum = 1;
-    AppIdentity_.Version.MinorNum = 0;
-    AppIdentity_.Version.Language = TWLG_USA;
-    AppIdentity_.Version.Country = TWCY_USA;
-    setText(AppIdentity_.Version.Info, "Version 1.0");
-    AppIdentity_.ProtocolMajor = 1;
-    AppIdentity_.ProtocolMinor = 8;
-    AppIdentity_.SupportedGroups = DG_CONTROL | DG_IMAGE;
-    setText(AppIdentity_.Manufacturer, "Manufacturer");
-    setText(AppIdentity_.ProductFamily, "Product Family");
-    setText(AppIdentity_.ProductName, "Product Name");
+    AppIdentity_ = twainIdentity("Version 1.0", "Manufacturer", "Product Family", "Product Name");
 
     // Frames in centimetres: A4, A5, B5, Legal, Letter.
     const double frames[][2] = {{20.9, 29.6}, {14.8, 20.9}, {17.5, 24.9}, {21.6, 35.6}, {21.6, 27.9}};

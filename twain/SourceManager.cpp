@@ -2,6 +2,7 @@
 
 #include "SaneStatus.h"
 #include "SelectSourceDialog.h"
+#include "twainidentity.h"
 
 #include <QSettings>
 
@@ -35,12 +36,6 @@ void storeDefault(const SaneDeviceInfo &device)
     store->setValue(QStringLiteral("DefaultSource/Name"), QString::fromStdString(device.name));
     store->setValue(QStringLiteral("DefaultSource/Vendor"), QString::fromStdString(device.vendor));
     store->setValue(QStringLiteral("DefaultSource/Model"), QString::fromStdString(device.model));
-}
-
-void copyText(TW_STR32 &target, const std::string &text)
-{
-    std::memset(target, 0, sizeof(TW_STR32));
-    std::memcpy(target, text.data(), std::min(text.size(), sizeof(TW_STR32) - 1));
 }
 
 std::string textOf(const TW_STR32 &text)
@@ -132,19 +127,7 @@ TW_UINT16 SourceManager::identity(TW_UINT16 msg, pTW_IDENTITY identity)
 
 TW_IDENTITY SourceManager::identityOf(const SaneDeviceInfo &device) const
 {
-    TW_IDENTITY identity{};
-    identity.Version.MajorNum = 1;
-    identity.Version.MinorNum = 0;
-    identity.Version.Language = TWLG_USA;
-    identity.Version.Country = TWCY_USA;
-    copyText(identity.Version.Info, "SANE");
-    identity.ProtocolMajor = TWON_PROTOCOLMAJOR;
-    identity.ProtocolMinor = TWON_PROTOCOLMINOR;
-    identity.SupportedGroups = DG_CONTROL | DG_IMAGE;
-    copyText(identity.Manufacturer, device.vendor);
-    copyText(identity.ProductFamily, device.model);
-    copyText(identity.ProductName, device.name);
-    return identity;
+    return twainIdentity("SANE", device.vendor, device.model, device.name);
 }
 
 std::string SourceManager::deviceNameFor(const TW_IDENTITY &identity)
