@@ -60,6 +60,10 @@ public:
         }
         png_set_user_limits(png, kMaxDimension, kMaxDimension);
         png_set_chunk_malloc_max(png, 64u << 20);
+        // Chunks we have no use for are skipped unread, so that a damaged
+        // length there cannot make libpng allocate for it.
+        static const png_byte unused[] = "tEXt\0zTXt\0iTXt\0iCCP\0sPLT\0eXIf\0hIST\0tIME";
+        png_set_keep_unknown_chunks(png, PNG_HANDLE_CHUNK_NEVER, unused, int(sizeof unused / 5));
     }
     ~PngRead() { png_destroy_read_struct(&png, &info, nullptr); }
     PngRead(const PngRead &) = delete;
