@@ -1,8 +1,10 @@
 #include "Printer.h"
 
+#include "Exception.h"
 #include "Rounding.h"
 
 #include <QDir>
+#include <QFileInfo>
 #include <QPainter>
 #include <QPrinter>
 #include <QPrinterInfo>
@@ -231,20 +233,22 @@ PrintJob::PrintJob(Printer &printer, const QString &title, int copies) : printer
     passes_ = pdf ? copies : 1;
     device.setDocName(title);
     device.setCopyCount(pdf ? 1 : copies);
+    if (pdf) // the built-in printer's folder (Documents) may not exist yet on a new account
+        QDir().mkpath(QFileInfo(device.outputFileName()).absolutePath());
     painter_ = std::make_unique<QPainter>();
-    if (painter_->begin(&device))
-        painter_->translate(printer.canvasOrigin());
+    if (!printer.hasPrinter() || !painter_->begin(&device)) {
+        QString why = QStringLiteral("Impossible de lancer l'impression.");
+        if (pdf)
+            why += QStringLiteral(" Le fichier « %1 » ne peut pas être créé.").arg(QDir::toNativeSeparators(device.outputFileName()));
+        throw Exception(why);
+    }
+    painter_->translate(printer.canvasOrigin());
 }
 
 PrintJob::~PrintJob()
 {
     if (painter_->isActive())
         painter_->end();
-}
-
-bool PrintJob::isActive() const
-{
-    return painter_->isActive();
 }
 
 void PrintJob::beginPage()

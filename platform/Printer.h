@@ -86,9 +86,11 @@ private:
 namespace platform {
 
 // One print job: begun on construction, ended on destruction (also when an
-// error unwinds).  The canvas origin is the printable area's corner.  A PDF
-// file has no copy count of its own: for one, the caller draws its pages
-// once per pass, and there are as many passes as copies.
+// error unwinds).  A job that cannot start (no printer, a PDF file that
+// cannot be written) throws platform::Exception saying why.  The canvas
+// origin is the printable area's corner.  A PDF file has no copy count of
+// its own: for one, the caller draws its pages once per pass, and there are
+// as many passes as copies.
 class PrintJob {
 public:
     PrintJob(Printer &printer, const QString &title, int copies);
@@ -96,7 +98,6 @@ public:
     PrintJob(const PrintJob &) = delete;
     PrintJob &operator=(const PrintJob &) = delete;
 
-    bool isActive() const;
     QPainter &canvas() { return *painter_; }
     int passes() const { return passes_; }
     // Starts the next sheet: a new page for every sheet but the first.

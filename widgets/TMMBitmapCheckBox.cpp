@@ -24,7 +24,15 @@ QSize TMMBitmapCheckBox::sizeHint() const
 
 void TMMBitmapCheckBox::nextCheckState()
 {
+    if (clicking_)
+        return;
     const bool target = !isChecked();
+    clicking_ = true;
+    // Reset on every way out: a handler's error still ends its click.
+    struct EndOfClick {
+        bool &flag;
+        ~EndOfClick() { flag = false; }
+    } end{clicking_};
     emit clicking(target);
     setChecked(target);
 }

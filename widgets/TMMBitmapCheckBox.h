@@ -14,7 +14,9 @@ public:
     QSize sizeHint() const override;
 
     // setChecked() is a program-made change and runs no handler; click()
-    // does what a user's click does.
+    // does what a user's click does.  A click that arrives while the handler
+    // of the previous one still runs (a handler that lets input through) is
+    // ignored: the box would otherwise switch twice to the same state.
 
 signals:
     // Emitted before the state changes.
@@ -26,4 +28,5 @@ protected:
 
 private:
     QPixmap glyph_;
+    bool clicking_ = false;
 };

@@ -11,6 +11,7 @@ TPicture::TPicture(const QString &name, QWidget *parent, bool stretch) : QWidget
 void TPicture::setPicture(const QImage &picture)
 {
     picture_ = picture;
+    ++generation_;
     update();
 }
 

@@ -14,6 +14,9 @@ public:
     QImage &picture() { return picture_; }
     const QImage &picture() const { return picture_; }
     void setPicture(const QImage &picture);
+    // Counts the pictures assigned, so that a drawing that takes a while can
+    // tell whether its target was given another picture meanwhile.
+    quint64 pictureGeneration() const { return generation_; }
     int pictureWidth() const { return picture_.width(); }
     int pictureHeight() const { return picture_.height(); }
 
@@ -27,6 +30,7 @@ protected:
 
 private:
     QImage picture_;
+    quint64 generation_ = 0;
     bool stretch_;
     bool pressed_ = false;
 };

@@ -1,5 +1,7 @@
 // Test entry shared by every test executable: a QApplication without a
 // display, in a fresh configuration folder so no test sees the user's settings.
+#include "ErrorBoundary.h"
+
 #include <QApplication>
 #include <QDir>
 #include <QStandardPaths>
@@ -21,7 +23,7 @@ int main(int argc, char **argv)
                               QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner);
         setenv("XDG_RUNTIME_DIR", (base + "/runtime").constData(), 1);
     }
-    QApplication app(argc, argv);
+    platform::Application app(argc, argv);
     QCoreApplication::setApplicationName(QStringLiteral("quillon-tests"));
     testing::InitGoogleTest(&argc, argv);
     return RUN_ALL_TESTS();

@@ -38,6 +38,22 @@ TEST(BitmapCheckBox, HandlerRunsBeforeTheStateChanges)
     EXPECT_TRUE(box.isChecked());
 }
 
+TEST(BitmapCheckBox, AClickDuringItsOwnHandlerIsIgnored)
+{
+    TMMBitmapCheckBox box(QStringLiteral("Poster"));
+    int handled = 0;
+    QObject::connect(&box, &TMMBitmapCheckBox::clicking, [&](bool) {
+        ++handled;
+        box.click(); // as a click let through while the handler draws
+    });
+    box.click();
+    EXPECT_EQ(handled, 1);
+    EXPECT_TRUE(box.isChecked());
+    box.click();
+    EXPECT_EQ(handled, 2);
+    EXPECT_FALSE(box.isChecked());
+}
+
 TEST(BitmapButton, ShowsItsPicture)
 {
     QPixmap strip(64, 32);
