@@ -1,5 +1,7 @@
 #include "Automation.h"
 
+#include "ErrorBoundary.h"
+
 #include <QAbstractButton>
 #include <QAbstractSlider>
 #include <QAbstractSpinBox>
@@ -218,7 +220,11 @@ void invoke(QObject *object, const QString &name, const QJsonArray &args)
         QGenericArgument a[3];
         for (size_t p = 0; p < values.size(); ++p)
             a[p] = QGenericArgument(values[p].typeName(), values[p].constData());
-        if (!method.invoke(object, Qt::DirectConnection, a[0], a[1], a[2]))
+        // The handler's own errors are the program's, shown as its error
+        // report; only a method that cannot be called fails the command.
+        bool invoked = true;
+        platform::guarded([&] { invoked = method.invoke(object, Qt::DirectConnection, a[0], a[1], a[2]); });
+        if (!invoked)
             throw CommandError(("cannot invoke " + name).toStdString());
         return;
     }

@@ -3,19 +3,20 @@
 // sibling controls.  Dragging inside moves them, dragging a square resizes
 // them, the arrow keys nudge them.  During a drag only an outline is shown;
 // the controls move once, on release.
+#include "Exception.h"
+
 #include <QColor>
 #include <QCursor>
 #include <QPoint>
 #include <QRect>
 #include <QWidget>
-#include <stdexcept>
 #include <vector>
 
 class QRubberBand;
 
-class EBadChild : public std::runtime_error {
+class EBadChild : public platform::Exception {
 public:
-    using std::runtime_error::runtime_error;
+    using platform::Exception::Exception;
 };
 
 class TStretchHandle : public QWidget {

@@ -2,7 +2,14 @@
 // The main window: the sheet preview with the picture placed on it, the
 // layout bars and buttons, the print and scan controls, the corrections
 // column, the menus and the settings kept in the registry.
+//
+// One class over several files, one per concern:
+//   Main.cpp          start-up, settings, menus and help
+//   MainControls.cpp  the controls, menus and handler connections
+//   MainSheet.cpp     the sheet and the placement of the picture
+//   MainPrinting.cpp  printing, duplication and poster modes
 #include "Printer.h"
+#include "SheetGeometry.h"
 #include "TMMImageList.h"
 
 #include <QMainWindow>
@@ -31,29 +38,26 @@ public:
     explicit TForm1(QWidget *parent = nullptr);
     ~TForm1() override;
 
-    // Layout state (preview pixels of Panel1 unless said otherwise).
-    double PrintableWidthRatio = 0;
-    double PrintableHeightRatio = 0;
-    double OffsetXRatio = 0;
-    double OffsetYRatio = 0;
+    // Window state the other windows and the picture's sources read and write.
     bool OrientationLock = false;
     bool TipAtStart = true;
     platform::Orientation SavedOrientation = platform::Orientation::Portrait;
     bool ContinueToPrint = false;
     bool PreviewInOpenDialog = true;
-    int PosterWidth = 0;
+    int PosterWidth = 0;  // screen pixels at the window's resolution
     int PosterHeight = 0;
     QString ExeFolder;
-    int NaturalWidth = 0;
+    int NaturalWidth = 0; // the picture as it was acquired, before any quarter turn
     int NaturalHeight = 0;
     bool PosterKeepProportions = true;
     QString ImageFolder;
     QString RegistryKey;
     QString HelpFile;
 
-    // Derived preview quantities.
-    int SheetWidth() const;   // W
-    int SheetHeight() const;  // H
+    // The sheet as last drawn, on the preview's present size.
+    platform::SheetGeometry sheet() const;
+    int SheetWidth() const;  // W
+    int SheetHeight() const; // H
     int X0() const;
     int Y0() const;
     int X1() const;
@@ -98,7 +102,7 @@ public:
     static const PredefinedFormat Formats[FormatCount];
 
 public slots:
-    // Start-up, settings and menus.
+    // Start-up, settings and menus (Main.cpp).
     void FormShow();
     void FormActivate();
     void FormClose();
@@ -111,7 +115,7 @@ public slots:
     void UserInterfaceMnuClick();
     void Edition1Click();
 
-    // The sheet and the placement of the picture.
+    // The sheet and the placement of the picture (MainSheet.cpp).
     void ClearSheet();
     void DrawSheet();
     void PlaceNewImage();
@@ -126,7 +130,6 @@ public slots:
     void ApplyZoom();
     void KeepProportions();
     void SetFormatSize(int widthMm, int heightMm);
-    void ResetPosterSize();
 
     void ImageClick();
     void PageClick();
@@ -149,7 +152,8 @@ public slots:
     void conserverClick(bool checking);
     void ComboFormatsChange(int index);
 
-    // Print composition: the normal sheet, duplication and poster.
+    // Print composition: the normal sheet, duplication and poster (MainPrinting.cpp).
+    void ResetPosterSize();
     void PrintBtnClick();
     void PrintSheet();
     void PrintPoster();
@@ -170,26 +174,49 @@ public:
 protected:
     void showEvent(QShowEvent *event) override;
     void closeEvent(QCloseEvent *event) override;
+    bool eventFilter(QObject *watched, QEvent *event) override;
 
 private:
-    void FormCreate();
+    // What a layout mode changes while it is on: the controls it hides (shown
+    // again when it goes off), those it shows only while on, and the copy
+    // button's hint and picture.
+    struct ModeLayout {
+        std::vector<QWidget *> hidden;
+        std::vector<QWidget *> shown;
+        QString goHint;
+        int goPicture = 0;
+    };
+
+    // MainControls.cpp
     void buildMenus();
     void buildControls();
-    void readSettings();
+    void buildModeLayouts();
     void connectHandlers();
-    void setImageBounds(const QRect &bounds);
-    void showHelpContents();
     void onUserScroll(QScrollBar *bar, void (TForm1::*handler)());
     void pressedPicture(TMMBitmapButton *button, int normal, int pressed);
-    void setModeLayout(const std::vector<QWidget *> &controls, bool normal);
-    void setGoButton(const QString &hint, int picture);
+
+    // Main.cpp
+    void FormCreate();
+    void readSettings();
+    void showHelpContents();
+    int helpContextOf(const QAction *item) const;
+
+    // MainSheet.cpp
+    platform::SheetGeometry currentPaper() const;
+
+    // MainPrinting.cpp
+    void applyMode(const ModeLayout &mode, bool on);
     void cutLinePen(QPainter &canvas) const;
-    void printPosterSheet(QPainter &canvas, const QImage &work, const QRect &part, long double fx, long double fy);
+    platform::PosterLayout posterLayout() const;
     int PPI() const;
-    // Poster bar position (tenths of a millimetre) of a size in screen pixels.
-    int TenthsOfMm(int screenPixels) const;
+
+    // The copy button in the normal layout.
+    static const QString CopyHint;
+    static constexpr int CopyPicture = 17;
 
     TMMImageList images_;
+    platform::SheetGeometry sheet_; // the ratios of the last DrawSheet
+    ModeLayout duplicationLayout_, posterLayout_;
     bool shown_ = false;
     bool activated_ = false;
     bool closed_ = false;

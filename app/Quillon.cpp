@@ -1,5 +1,6 @@
 // Program entry: splash, the windows in their fixed order, the message loop.
 #include "Automation.h"
+#include "ErrorBoundary.h"
 #include "Main.h"
 #include "Printer.h"
 #include "Resources.h"
@@ -90,7 +91,7 @@ struct Windows {
 
 int main(int argc, char **argv)
 {
-    QApplication application(argc, argv);
+    platform::Application application(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Quillon 2002"));
     QApplication::setOrganizationName(QStringLiteral("Vardo"));
     const std::optional<Options> options = parseOptions(QApplication::arguments());

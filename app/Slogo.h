@@ -8,5 +8,6 @@ class TLogo : public QWidget {
     Q_OBJECT
 public:
     explicit TLogo(QWidget *parent = nullptr);
+    QWidget *Client;
     TSleeper *Sleeper;
 };

@@ -3,6 +3,7 @@
 #include "Decimal.h"
 #include "Printer.h"
 #include "Rounding.h"
+#include "SheetGeometry.h"
 #include "TPicture.h"
 #include "WaitCursor.h"
 
@@ -12,6 +13,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QPainter>
+#include <QPointer>
 #include <QPushButton>
 #include <QScrollBar>
 #include <algorithm>
@@ -28,7 +30,7 @@ int toInt(long double value)
 
 const QColor Aqua(0, 255, 255);
 
-// Delphi-style rectangle: right and bottom edges excluded.
+// The sketch's rectangles leave out their right and bottom edges.
 void rectangle(QPainter &painter, int left, int top, int right, int bottom)
 {
     if (right - left <= 0 || bottom - top <= 0)
@@ -48,27 +50,29 @@ void DrawPosterSheets(TPicture *target, int posterWidth, int posterHeight, const
     std::optional<platform::WaitCursor> hourglass;
     if (withImage)
         hourglass.emplace();
-    QImage &canvasImage = target->picture();
-    if (canvasImage.size() != target->size()) {
-        canvasImage = QImage(target->size(), QImage::Format_RGB32);
-    }
-    QPainter canvas(&canvasImage);
-    canvas.fillRect(canvasImage.rect(), QApplication::palette().color(QPalette::Button));
+    // The sketch is drawn apart and given to the target at the end: drawing
+    // with the picture lets the window handle input between sheets, and a
+    // click may then give the target another picture (another mode, another
+    // sketch).  The newer picture wins; this drawing is dropped.
+    const QPointer<TPicture> targetAlive(target);
+    const QPointer<QLabel> labelAlive(label);
+    const quint64 generation = target->pictureGeneration();
+    auto overtaken = [&] { return !targetAlive || targetAlive->pictureGeneration() != generation; };
 
-    platform::Printer &printer = platform::Printer::instance();
-    const QSize page = printer.printableSize();
-    const QSize phys = printer.physicalPageSize();
-    const QPoint offset = printer.printingOffset();
+    QImage sketch(target->size().expandedTo(QSize(1, 1)), QImage::Format_RGB32);
+    QPainter canvas(&sketch);
+    canvas.fillRect(sketch.rect(), QApplication::palette().color(QPalette::Button));
+
+    const platform::PaperMetrics paper = platform::PaperMetrics::of(platform::Printer::instance());
+    const platform::PosterLayout poster(paper, QSize(posterWidth, posterHeight), ppi);
+    const QSize phys = paper.physical.expandedTo(QSize(1, 1));
     const long double r = static_cast<long double>(phys.height()) / phys.width();
-    const long double ox = static_cast<long double>(offset.x()) / phys.width();
-    const long double oy = static_cast<long double>(offset.y()) / phys.height();
-    const long double kx = static_cast<long double>(printer.logPixelsX()) / ppi;
-    const long double ky = static_cast<long double>(printer.logPixelsY()) / ppi;
-    const int c = toInt(posterWidth * kx);
-    const int d = toInt(posterHeight * ky);
-    const int targetWidth = canvasImage.width(), targetHeight = canvasImage.height();
+    const long double ox = static_cast<long double>(paper.offset.x()) / phys.width();
+    const long double oy = static_cast<long double>(paper.offset.y()) / phys.height();
+    const QSize page = poster.page();
+    const int targetWidth = sketch.width(), targetHeight = sketch.height();
 
-    if (c <= page.width() && d <= page.height()) {
+    if (poster.singleSheet()) {
         label->setText(QStringLiteral("Feuilles : 1"));
         int sw = 0, sh = 0, x0 = 0, y0 = 0;
         long double m = 0;
@@ -91,53 +95,51 @@ void DrawPosterSheets(TPicture *target, int posterWidth, int posterHeight, const
         rectangle(canvas, x0, y0, x0 + sw, y0 + sh);
         const int px = toInt(sw * ox) + x0, py = toInt(sh * oy) + y0;
         canvas.setBrush(withImage ? QColor(Qt::white) : Aqua);
-        rectangle(canvas, px, py, px + toInt(c * m), py + toInt(d * m));
+        rectangle(canvas, px, py, px + toInt(poster.width() * m), py + toInt(poster.height() * m));
         if (withImage)
-            withImage(canvas, QPointF(px, py), kx * m, ky * m);
+            withImage(canvas, QPointF(px, py), poster.kx() * m, poster.ky() * m);
     } else {
-        const int cols = (c + page.width() - 1) / page.width();
-        const int rows = (d + page.height() - 1) / page.height();
-        const QString count = QStringLiteral("Feuilles : ") + QString::number(cols * rows);
+        const int cols = poster.columns(), rows = poster.rows();
+        const QString count = QStringLiteral("Feuilles : ") + QString::number(poster.sheets());
         label->setText(withImage ? QStringLiteral("Découpage...") : count);
         const int sh = std::min(static_cast<int>(platform::truncate(targetHeight * r / cols)), targetHeight / rows);
         const int sw = static_cast<int>(platform::truncate(sh / r));
         const long double m = static_cast<long double>(sh) / phys.height();
         QImage work;
         if (withImage) {
-            work = QImage(std::max(1, toInt(c * m)), std::max(1, toInt(d * m)), QImage::Format_RGB32);
+            work = QImage(std::max(1, toInt(poster.width() * m)), std::max(1, toInt(poster.height() * m)),
+                          QImage::Format_RGB32);
             work.fill(Qt::white);
             QPainter workCanvas(&work);
-            withImage(workCanvas, QPointF(0, 0), kx * m, ky * m);
+            withImage(workCanvas, QPointF(0, 0), poster.kx() * m, poster.ky() * m);
         }
-        int x = 0, remainingWidth = c;
-        for (int j = 1; j <= cols; ++j) {
-            int y = 0, remainingHeight = d;
-            for (int k = 1; k <= rows; ++k) {
+        for (int j = 0; j < cols; ++j) {
+            for (int k = 0; k < rows; ++k) {
+                const int x = j * sw, y = k * sh;
+                const QRect part = poster.part(j, k);
                 canvas.setPen(Qt::black);
                 canvas.setBrush(Qt::white);
                 rectangle(canvas, x, y, x + sw, y + sh);
                 const int px = toInt(sw * ox) + x, py = toInt(sh * oy) + y;
-                const int qx = px + toInt(std::min(page.width(), remainingWidth) * m);
-                const int qy = py + toInt(std::min(page.height(), remainingHeight) * m);
+                const int qx = px + toInt(part.width() * m), qy = py + toInt(part.height() * m);
                 if (withImage)
                     canvas.drawImage(QPoint(px, py), work,
-                                     QRect(toInt(page.width() * m) * (j - 1), toInt(page.height() * m) * (k - 1),
-                                           qx - px, qy - py));
+                                     QRect(toInt(page.width() * m) * j, toInt(page.height() * m) * k, qx - px, qy - py));
                 canvas.setBrush(withImage ? QBrush(Qt::NoBrush) : QBrush(Aqua));
                 rectangle(canvas, px, py, qx, qy);
-                if (withImage)
+                if (withImage) {
                     QCoreApplication::processEvents();
-                y += sh;
-                remainingHeight -= page.height();
+                    if (overtaken())
+                        return;
+                }
             }
-            x += sw;
-            remainingWidth -= page.width();
         }
-        if (withImage)
-            label->setText(count);
+        if (withImage && labelAlive)
+            labelAlive->setText(count);
     }
     canvas.end();
-    target->update();
+    if (!overtaken())
+        target->setPicture(sketch);
 }
 
 TNewFor::TNewFor(QWidget *parent) : QDialog(parent)
@@ -200,7 +202,7 @@ TNewFor::TNewFor(QWidget *parent) : QDialog(parent)
 
 int TNewFor::ScreenPixels(int position) const
 {
-    return toInt(logicalDpiX() * (position / 10.0L) / 25.4L);
+    return platform::screenPixelsFromTenthsOfMm(position, logicalDpiX());
 }
 
 bool TNewFor::keepProportions() const

@@ -4,12 +4,16 @@
 #include "Handles.h"
 #include "HelpViewer.h"
 #include "Main.h"
+#include "Slogo.h"
 #include "TPicture.h"
 #include "TMMBitmapButton.h"
 #include "TMMBitmapCheckBox.h"
 #include "TestPrinter.h"
 
+#include <QApplication>
 #include <QComboBox>
+#include <QKeyEvent>
+#include <QMenu>
 #include <QLabel>
 #include <QScrollBar>
 #include <QTextBrowser>
@@ -47,10 +51,10 @@ struct MainWindow : testing::Test {
 
 TEST_F(MainWindow, SheetFromThePrinter)
 {
-    EXPECT_DOUBLE_EQ(form->PrintableWidthRatio, 4773.0 / 4961.0);
-    EXPECT_DOUBLE_EQ(form->PrintableHeightRatio, 6828.0 / 7016.0);
-    EXPECT_DOUBLE_EQ(form->OffsetXRatio, 94.0 / 4961.0);
-    EXPECT_DOUBLE_EQ(form->OffsetYRatio, 94.0 / 7016.0);
+    EXPECT_DOUBLE_EQ(form->sheet().printableWidthRatio(), 4773.0 / 4961.0);
+    EXPECT_DOUBLE_EQ(form->sheet().printableHeightRatio(), 6828.0 / 7016.0);
+    EXPECT_DOUBLE_EQ(form->sheet().offsetXRatio(), 94.0 / 4961.0);
+    EXPECT_DOUBLE_EQ(form->sheet().offsetYRatio(), 94.0 / 7016.0);
     EXPECT_EQ(QRect(QPoint(form->X0(), form->Y0()), QPoint(form->X1(), form->Y1())), QRect(QPoint(6, 6), QPoint(287, 409)));
     EXPECT_EQ(form->PW(), 282);
     EXPECT_EQ(form->PH(), 404);
@@ -71,8 +75,8 @@ TEST_F(MainWindow, LandscapeExchangesTheRatios)
 {
     platform::Printer::instance().setOrientation(platform::Orientation::Landscape);
     form->DrawSheet();
-    EXPECT_DOUBLE_EQ(form->PrintableWidthRatio, 4773.0 / 4961.0);
-    EXPECT_DOUBLE_EQ(form->OffsetYRatio, 94.0 / 7016.0);
+    EXPECT_DOUBLE_EQ(form->sheet().printableWidthRatio(), 4773.0 / 4961.0);
+    EXPECT_DOUBLE_EQ(form->sheet().offsetYRatio(), 94.0 / 7016.0);
     setPicture(100, 50);
     form->PlaceNewImage();
     EXPECT_EQ(form->Image->size(), QSize(50, 100)); // natural size exchanged
@@ -264,4 +268,35 @@ TEST(Help, PagesForHelpFilesAndContexts)
     HelpViewer::showContents(QStringLiteral("CATALOG.HLP"), &parent);
     EXPECT_EQ(parent.findChildren<HelpViewer *>().size(), 1); // one window, reused
     EXPECT_TRUE(text->toPlainText().contains(QStringLiteral("Du même auteur")));
+}
+
+TEST_F(MainWindow, F1InAnOpenMenuGivesTheTopicOfItsItem)
+{
+    form->Fichier1->popup(QPoint(0, 0));
+    form->Fichier1->setActiveAction(form->Ouvrir1);
+    QKeyEvent f1(QEvent::KeyPress, Qt::Key_F1, Qt::NoModifier);
+    QApplication::sendEvent(form->Fichier1, &f1);
+    auto *viewer = form->findChild<HelpViewer *>();
+    ASSERT_NE(viewer, nullptr);
+    EXPECT_EQ(viewer->findChild<QTextBrowser *>()->source().fragment(), QStringLiteral("context-4"));
+    form->Fichier1->setActiveAction(form->Enregistrersous1);
+    QApplication::sendEvent(form->Fichier1, &f1);
+    EXPECT_EQ(viewer->findChild<QTextBrowser *>()->source().fragment(), QStringLiteral("context-2"));
+    form->Fichier1->hide();
+}
+
+TEST_F(MainWindow, TheCatalogueLeavesTheProgramsHelpFileInPlace)
+{
+    const QString own = form->HelpFile;
+    EXPECT_TRUE(own.endsWith(QStringLiteral("QUILLON.HLP")));
+    form->Dummeauteur1Click();
+    EXPECT_EQ(form->HelpFile, own);
+    EXPECT_TRUE(form->findChild<QTextBrowser *>()->toPlainText().contains(QStringLiteral("Du même auteur")));
+}
+
+TEST(Splash, ClientAreaWithinItsBorder)
+{
+    TLogo splash;
+    EXPECT_EQ(splash.size(), QSize(300, 267));
+    EXPECT_EQ(splash.Client->geometry(), QRect(1, 1, 298, 265));
 }

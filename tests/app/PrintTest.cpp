@@ -175,3 +175,31 @@ TEST_F(Printing, PosterModeLayoutAndPageRange)
     EXPECT_TRUE(form->FormatBtn->isHidden());
     EXPECT_FALSE(form->Image->isHidden());
 }
+
+// The sketch with the picture lets clicks through between sheets.  A click
+// that redraws it meanwhile wins: the picture left is the newer drawing.
+TEST_F(Printing, TheSketchRedrawnWhileItIsDrawnShowsTheNewerState)
+{
+    form->Poster->click();
+    form->PosterWidth = 3 * form->logicalDpiX(); // wider than a sheet: drawn sheet by sheet
+    form->PosterHeight = 20 * form->logicalDpiX();
+    QMetaObject::invokeMethod(form.get(), [this] { form->CheckBox1->click(); }, Qt::QueuedConnection);
+    form->DrawPosterSheet();
+    EXPECT_TRUE(form->CheckBox1->isChecked());
+    const QImage drawn = form->Page->picture();
+    const QString count = form->Label3->text();
+    form->DrawPosterSheet(); // the same state drawn afresh
+    EXPECT_EQ(drawn, form->Page->picture());
+    EXPECT_EQ(count, form->Label3->text());
+    form->Poster->click();
+    EXPECT_EQ(platform::Printer::instance().orientation(), platform::Orientation::Portrait);
+}
+
+TEST_F(Printing, APosterOfNoHeightOverSeveralSheetsIsSketched)
+{
+    form->Poster->click();
+    form->PosterWidth = 10 * form->logicalDpiX(); // 254 mm: two printable widths
+    form->PosterHeight = 0;
+    form->DrawPosterSheet();
+    EXPECT_EQ(form->Label3->text(), QStringLiteral("Feuilles : 2"));
+}

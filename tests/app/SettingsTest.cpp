@@ -1,10 +1,13 @@
 // Settings of the main window in the registry: defaults, round trip, malformed values.
 #include "Main.h"
+#include "Modal.h"
 #include "Registry.h"
 #include "TestPrinter.h"
 #include "TTipsDialog.h"
 
 #include <QAction>
+#include <QCheckBox>
+#include <QDialog>
 #include <QGuiApplication>
 #include <QScreen>
 #include <gtest/gtest.h>
@@ -25,7 +28,6 @@ TEST(Settings, FirstStartDefaults)
     useTestPrinter();
     TForm1 form;
     const QSize screen = QGuiApplication::primaryScreen()->size();
-    EXPECT_EQ(form.size(), QSize(640, 480));
     EXPECT_EQ(form.pos(), QPoint((screen.width() - 640) / 2, (screen.height() - 480) / 2));
     EXPECT_FALSE(form.UserInterfaceMnu->isChecked());
     EXPECT_TRUE(form.TwainDialMnu->isEnabled());
@@ -35,35 +37,60 @@ TEST(Settings, FirstStartDefaults)
     EXPECT_EQ(form.ImageFolder, QStringLiteral("c:\\"));
     EXPECT_EQ(form.windowTitle(), QStringLiteral("Quillon 2002"));
     EXPECT_EQ(form.RegistryKey, Key);
+    // The border is fixed: the user cannot resize the window.
+    EXPECT_EQ(form.minimumSize(), form.maximumSize());
+}
+
+// Each size value falls back on its own, and the centring uses the size
+// actually applied (640 x 480 is also the smallest window, so a lone default
+// of that size could not tell a read from a fallback).
+TEST(Settings, SizeValuesFallBackOneByOneAndTheWindowIsCentredOnTheResult)
+{
+    useTestPrinter();
+    {
+        platform::RegistryKey stored = key();
+        stored.writeString(QStringLiteral("MainW"), QStringLiteral("w"), QStringLiteral("800"));
+        stored.writeString(QStringLiteral("MainW"), QStringLiteral("h"), QStringLiteral("tall"));
+    }
+    TForm1 form;
+    const QSize screen = QGuiApplication::primaryScreen()->size();
+    EXPECT_EQ(form.size(), QSize(800, 480));
+    EXPECT_EQ(form.pos(), QPoint((screen.width() - 800) / 2, (screen.height() - 480) / 2));
 }
 
 TEST(Settings, RoundTrip)
 {
     useTestPrinter();
     {
+        platform::RegistryKey stored = key();
+        stored.writeInteger(QStringLiteral("MainW"), QStringLiteral("w"), 700);
+        stored.writeInteger(QStringLiteral("MainW"), QStringLiteral("h"), 520);
+        stored.writeInteger(QStringLiteral("MainW"), QStringLiteral("x"), 12);
+        stored.writeInteger(QStringLiteral("MainW"), QStringLiteral("y"), 34);
+    }
+    {
         TForm1 form;
-        form.resize(700, 520);
-        form.move(12, 34);
+        EXPECT_EQ(form.size(), QSize(700, 520));
+        EXPECT_EQ(form.pos(), QPoint(12, 34));
+        form.move(40, 50);
         form.UserInterfaceMnu->trigger();
         form.Imprimerlestraitsdecoupe1->setChecked(false);
-        form.TipAtStart = false;
         form.PreviewInOpenDialog = false;
         form.ImageFolder = QStringLiteral("/home/images/");
         form.FormClose();
     }
     platform::RegistryKey stored = key();
     EXPECT_EQ(stored.readString(QStringLiteral("MainW"), QStringLiteral("w"), {}), QStringLiteral("700"));
+    EXPECT_EQ(stored.readString(QStringLiteral("MainW"), QStringLiteral("x"), {}), QStringLiteral("40"));
     EXPECT_EQ(stored.readString(QStringLiteral("MainW"), QStringLiteral("Maxi"), {}), QStringLiteral("0"));
-    EXPECT_EQ(stored.readString(QStringLiteral("Options"), QStringLiteral("TipAtStart"), {}), QStringLiteral("0"));
     EXPECT_EQ(stored.readString(QStringLiteral("Options"), QStringLiteral("UserInterface"), {}), QStringLiteral("1"));
 
     TForm1 again;
     EXPECT_EQ(again.size(), QSize(700, 520));
-    EXPECT_EQ(again.pos(), QPoint(12, 34));
+    EXPECT_EQ(again.pos(), QPoint(40, 50));
     EXPECT_TRUE(again.UserInterfaceMnu->isChecked());
     EXPECT_FALSE(again.TwainDialMnu->isEnabled());
     EXPECT_FALSE(again.Imprimerlestraitsdecoupe1->isChecked());
-    EXPECT_FALSE(again.TipAtStart);
     EXPECT_FALSE(again.PreviewInOpenDialog);
     EXPECT_EQ(again.ImageFolder, QStringLiteral("/home/images/"));
 }
@@ -81,24 +108,50 @@ TEST(Settings, MalformedValuesFallBackToDefaults)
     useTestPrinter();
     {
         platform::RegistryKey stored = key();
-        stored.writeString(QStringLiteral("MainW"), QStringLiteral("w"), QStringLiteral("wide"));
-        stored.writeString(QStringLiteral("MainW"), QStringLiteral("h"), QStringLiteral(""));
         stored.writeString(QStringLiteral("Options"), QStringLiteral("Cadre"), QStringLiteral("yes"));
         stored.writeString(QStringLiteral("Options"), QStringLiteral("TipAtStart"), QStringLiteral("2"));
+        stored.writeString(QStringLiteral("Options"), QStringLiteral("UserInterface"), QStringLiteral("-"));
     }
     TForm1 form;
-    EXPECT_EQ(form.size(), QSize(640, 480));
     EXPECT_TRUE(form.Imprimerlestraitsdecoupe1->isChecked());
     EXPECT_TRUE(form.TipAtStart); // any integer but 0 is true
+    EXPECT_FALSE(form.UserInterfaceMnu->isChecked());
 }
 
-TEST(Settings, ClearingTheTipsBoxIsRemembered)
+namespace {
+
+// Answers the tips dialog as a user clearing its "show at start" box.
+platform::ModalRunner clearTheTipsBox(int *shown)
+{
+    return [shown](QDialog &dialog) {
+        ++*shown;
+        dialog.findChild<QCheckBox *>(QStringLiteral("ShowAtStartup"))->setChecked(false);
+        return static_cast<int>(QDialog::Accepted);
+    };
+}
+
+} // namespace
+
+TEST(Settings, ClearingTheTipsBoxAtStartIsRemembered)
 {
     useTestPrinter();
-    TForm1 form;
-    form.TipsDialog->setShowAtStartup(false);
-    form.TipAtStart = form.TipsDialog->showAtStartup();
-    form.FormClose();
+    int shown = 0;
+    {
+        platform::ScopedModalRunner runner(clearTheTipsBox(&shown));
+        TForm1 form;
+        EXPECT_EQ(form.TipsDialog->tips().size(), 39);
+        form.FormActivate();
+        form.FormClose();
+    }
+    EXPECT_EQ(shown, 1);
     EXPECT_EQ(key().readString(QStringLiteral("Options"), QStringLiteral("TipAtStart"), {}), QStringLiteral("0"));
-    EXPECT_EQ(form.TipsDialog->tips().size(), 39);
+
+    // The next start offers no tips; asking for them shows them all the same.
+    platform::ScopedModalRunner runner(clearTheTipsBox(&shown));
+    TForm1 again;
+    again.FormActivate();
+    EXPECT_EQ(shown, 1);
+    again.Trucsetastuces1Click();
+    EXPECT_EQ(shown, 2);
+    EXPECT_FALSE(again.TipAtStart);
 }

@@ -8,6 +8,7 @@
 #include <QCheckBox>
 #include <QLabel>
 #include <QLineEdit>
+#include <QPainter>
 #include <QScrollBar>
 #include <gtest/gtest.h>
 
@@ -48,6 +49,7 @@ TEST(PosterSheets, CountsColumnsAndRowsLikeThePrintJob)
         {9546, 6828, "Feuilles : 2"},  // exactly twice as wide
         {9547, 6829, "Feuilles : 6"},
         {1000, 20000, "Feuilles : 3"},
+        {10000, 0, "Feuilles : 3"},    // a height of nothing still makes one row
     };
     for (auto [width, height, expected] : cases)
         EXPECT_EQ(sheetsFor(width, height), QString::fromUtf8(expected)) << width << "x" << height;
@@ -67,6 +69,36 @@ TEST(PosterSheets, OneSheetShowsThePosterInThePrintableCorner)
     EXPECT_EQ(sketch.pixelColor(left + 1, 150), QColor(Qt::white));
     EXPECT_EQ(sketch.pixelColor(left + 20, 20), QColor(0, 255, 255)); // the poster
     EXPECT_EQ(sketch.pixelColor(left + 150, 150), QColor(Qt::white)); // beyond 100 mm
+}
+
+TEST(PosterSheets, AZeroHeightPosterOverSeveralSheetsIsSketchedWithItsPicture)
+{
+    useTestPrinter();
+    TPicture target(QStringLiteral("Sketch"));
+    target.resize(284, 284);
+    QLabel label;
+    int drawn = 0;
+    DrawPosterSheets(&target, 10000, 0, [&](QPainter &, QPointF, long double, long double) { ++drawn; }, &label, 600);
+    EXPECT_EQ(label.text(), QStringLiteral("Feuilles : 3"));
+    EXPECT_EQ(drawn, 1);
+    EXPECT_EQ(target.picture().size(), QSize(284, 284));
+}
+
+// Drawing with the picture lets input through between sheets; a picture the
+// target gets meanwhile (another mode, another sketch) is not drawn over.
+TEST(PosterSheets, APictureGivenWhileDrawingIsKept)
+{
+    useTestPrinter();
+    TPicture target(QStringLiteral("Sketch"));
+    target.resize(284, 284);
+    QLabel label;
+    QImage newer(284, 284, QImage::Format_RGB32);
+    newer.fill(Qt::green);
+    QMetaObject::invokeMethod(&target, [&] { target.setPicture(newer); }, Qt::QueuedConnection);
+    DrawPosterSheets(&target, 9547, 7000, [](QPainter &canvas, QPointF origin, long double, long double) {
+        canvas.fillRect(QRectF(origin, QSizeF(50, 50)), Qt::red);
+    }, &label, 600);
+    EXPECT_EQ(target.picture(), newer);
 }
 
 TEST_F(PosterDialog, TypedSizesAreClampedOrFallBack)

@@ -163,6 +163,30 @@ TEST(Automation, BadInputIsAnsweredAndTheProgramGoesOn)
     EXPECT_TRUE(program.finished());
 }
 
+// An error in a handler is the program's error report, not its end.
+TEST(Automation, AJobThatCannotStartIsReportedAndTheWindowGoesOn)
+{
+    QTemporaryDir home;
+    // A PDF printer whose folder cannot be created: the print job cannot begin.
+    Program program(home.path(), QStringLiteral("pdf:/proc/no-such-folder/out.pdf,dpi=300"));
+    ASSERT_TRUE(program.waitForModal(QStringLiteral("Trucs et astuces")));
+    program.command({{"cmd", "answer"}, {"button", "Fermer"}});
+    EXPECT_TRUE(program.command({{"cmd", "click"}, {"object", "PrintBtn"}}).value("ok").toBool());
+    const QJsonArray messages = program.command({{"cmd", "messages"}}).value("messages").toArray();
+    ASSERT_EQ(messages.size(), 1);
+    EXPECT_TRUE(messages[0].toString().startsWith(QStringLiteral("Impossible de lancer l'impression.")));
+    EXPECT_TRUE(messages[0].toString().contains(QStringLiteral("/proc/no-such-folder/out.pdf")));
+
+    // The same error from a handler the channel calls by name.
+    EXPECT_TRUE(program.command({{"cmd", "invoke"}, {"object", "TForm1"}, {"method", "PrintSheet"}}).value("ok").toBool());
+    EXPECT_EQ(program.command({{"cmd", "messages"}}).value("messages").toArray().size(), 1);
+
+    EXPECT_TRUE(program.command({{"cmd", "click"}, {"object", "centrerp"}}).value("ok").toBool());
+    EXPECT_EQ(program.property("SH", "AttachedCount").toInt(), 1);
+    EXPECT_TRUE(program.command({{"cmd", "quit"}}).value("ok").toBool());
+    EXPECT_TRUE(program.finished());
+}
+
 namespace {
 
 QString run(const QString &program, const QStringList &arguments)

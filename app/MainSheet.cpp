@@ -1,0 +1,356 @@
+// The sheet preview and the placement of the picture on it: the sheet drawn
+// from the printer, the size, zoom and margin bars in millimetres, fitting,
+// centring and the predefined formats.
+#include "Main.h"
+
+#include "Handles.h"
+#include "Rounding.h"
+#include "TMMBitmapCheckBox.h"
+#include "TPicture.h"
+
+#include <QComboBox>
+#include <QLabel>
+#include <QPainter>
+#include <QScrollBar>
+
+namespace {
+
+int toInt(long double value)
+{
+    return static_cast<int>(platform::roundEven(value));
+}
+
+} // namespace
+
+platform::SheetGeometry TForm1::sheet() const
+{
+    return sheet_.onPreview(Page->size());
+}
+
+platform::SheetGeometry TForm1::currentPaper() const
+{
+    // The conversions ask the printer anew each time: the paper may have
+    // changed since the sheet was last drawn (printer setup).
+    return platform::SheetGeometry(platform::PaperMetrics::of(platform::Printer::instance()), Page->size());
+}
+
+int TForm1::SheetWidth() const { return Page->width(); }
+int TForm1::SheetHeight() const { return Page->height(); }
+int TForm1::X0() const { return sheet().x0(); }
+int TForm1::Y0() const { return sheet().y0(); }
+int TForm1::X1() const { return sheet().x1(); }
+int TForm1::Y1() const { return sheet().y1(); }
+int TForm1::PW() const { return sheet().printableWidth(); }
+int TForm1::PH() const { return sheet().printableHeight(); }
+int TForm1::PicW() const { return Image->pictureWidth(); }
+int TForm1::PicH() const { return Image->pictureHeight(); }
+
+void TForm1::ClearSheet()
+{
+    QImage canvas(SheetWidth(), SheetHeight(), QImage::Format_RGB32);
+    canvas.fill(Qt::white);
+    QPainter painter(&canvas);
+    painter.setPen(Qt::black);
+    painter.drawRect(0, 0, SheetWidth() - 1, SheetHeight() - 1);
+    painter.end();
+    Page->setPicture(canvas);
+}
+
+void TForm1::DrawSheet()
+{
+    ClearSheet();
+    sheet_ = currentPaper();
+    QPainter painter(&Page->picture());
+    painter.setBrush(Qt::NoBrush);
+    painter.setPen(Qt::red);
+    painter.drawRect(X0(), Y0(), X1() - X0() - 1, Y1() - Y0() - 1);
+    painter.setPen(Qt::black);
+    painter.drawRect(0, 0, SheetWidth() - 1, SheetHeight() - 1);
+    painter.end();
+    Page->update();
+}
+
+void TForm1::PlaceNewImage()
+{
+    SH->Detach();
+    int a = NaturalWidth, b = NaturalHeight;
+    if (platform::Printer::instance().orientation() == platform::Orientation::Landscape)
+        std::swap(a, b);
+    const int pw = PW() - 4, ph = PH() - 4;
+    // The picture's aspect, scaled by one side.
+    auto heightFor = [&](int w) { return toInt(static_cast<long double>(w) * b / a); };
+    auto widthFor = [&](int h) { return toInt(static_cast<long double>(a) * h / b); };
+    int width = a, height = b;
+    if (a > pw) {
+        width = pw;
+        height = heightFor(width);
+        if (height > ph) {
+            height = ph;
+            width = widthFor(height);
+        }
+    }
+    if (b > ph) {
+        height = ph;
+        width = widthFor(height);
+        if (width > pw) {
+            width = pw;
+            height = heightFor(width);
+        }
+    }
+    Image->setGeometry(X0() + 2, Y0() + 2, width, height);
+    UpdateDuplicateOffer();
+    UpdateZoomBar();
+    UpdatePositionBars();
+}
+
+void TForm1::UpdateDuplicateOffer()
+{
+    if (2 * Image->width() > PW() - 4 && 2 * Image->height() > PH() - 4) {
+        if (Dupliquer->isChecked())
+            DupliquerClick(false); // leaving duplication mode
+        Dupliquer->setChecked(false);
+        Dupliquer->hide();
+        Poster->move(13, Poster->y());
+    } else {
+        Dupliquer->show();
+        Poster->move(117, Poster->y());
+    }
+}
+
+int TForm1::MmToPixelsX(int mm) const
+{
+    return currentPaper().mmToPixelsX(mm, PaysBtn->isChecked());
+}
+
+int TForm1::PixelsToMmX(int px) const
+{
+    return currentPaper().pixelsToMmX(px, PaysBtn->isChecked());
+}
+
+int TForm1::MmToPixelsY(int mm) const
+{
+    return currentPaper().mmToPixelsY(mm, PaysBtn->isChecked());
+}
+
+int TForm1::PixelsToMmY(int px) const
+{
+    return currentPaper().pixelsToMmY(px, PaysBtn->isChecked());
+}
+
+void TForm1::UpdateBarMaxima()
+{
+    const platform::PaperMetrics paper = platform::PaperMetrics::of(platform::Printer::instance());
+    Haut->setMaximum(paper.heightMm());
+    HautIm->setMaximum(paper.heightMm());
+    Gauche->setMaximum(paper.widthMm());
+    LargIm->setMaximum(paper.widthMm());
+}
+
+void TForm1::UpdatePositionBars()
+{
+    Haut->setValue(PixelsToMmY(Image->y()));
+    Gauche->setValue(PixelsToMmX(Image->x()));
+    HautIm->setValue(PixelsToMmY(Image->height()));
+    LargIm->setValue(PixelsToMmX(Image->width()));
+}
+
+void TForm1::UpdateZoomBar()
+{
+    if (PicH() == 0)
+        return;
+    Zoom->setValue(toInt(Image->height() * 100.0L / PicH()));
+}
+
+void TForm1::ApplyZoom()
+{
+    SH->Detach();
+    const long double z = Zoom->value() / 100.0L;
+    const int oldWidth = Image->width(), oldHeight = Image->height();
+    const int height = toInt(PicH() * z);
+    const int width = conserver->isChecked() ? toInt(z * PicW())
+                                             : (oldHeight == 0 ? oldWidth : toInt(static_cast<long double>(height) * oldWidth / oldHeight));
+    Image->resize(width, height);
+}
+
+void TForm1::KeepProportions()
+{
+    SH->Detach();
+    if (PicW() == 0 || PicH() == 0)
+        return;
+    if (PicW() < PicH())
+        Image->resize(toInt(static_cast<long double>(PicW()) * Image->height() / PicH()), Image->height());
+    else
+        Image->resize(Image->width(), toInt(static_cast<long double>(PicH()) * Image->width() / PicW()));
+    UpdatePositionBars();
+    ComboFormats->setCurrentIndex(0);
+}
+
+void TForm1::SetFormatSize(int widthMm, int heightMm)
+{
+    if (PaysBtn->isChecked())
+        std::swap(widthMm, heightMm);
+    LargIm->setValue(widthMm);
+    HautIm->setValue(heightMm);
+    SH->Detach();
+    Image->resize(Image->width(), MmToPixelsY(HautIm->value()));
+    Image->resize(MmToPixelsX(LargIm->value()), Image->height());
+    UpdateZoomBar();
+}
+
+void TForm1::ImageClick()
+{
+    SH->Attach(Image);
+}
+
+void TForm1::PageClick()
+{
+    SH->Detach();
+}
+
+void TForm1::SHMouseUp()
+{
+    UpdateDuplicateOffer();
+    if (conserver->isChecked())
+        KeepProportions();
+    SH->Attach(Image);
+    UpdateZoomBar();
+    UpdatePositionBars();
+    ComboFormats->setCurrentIndex(0);
+}
+
+void TForm1::ZoomChange()
+{
+    ZoomLabel->setText(QString::number(Zoom->value()) + QLatin1Char('%'));
+}
+
+void TForm1::HautChange()
+{
+    Label6->setText(QString::number(Haut->value()) + QStringLiteral(" mm"));
+}
+
+void TForm1::GaucheChange()
+{
+    Label8->setText(QString::number(Gauche->value()) + QStringLiteral(" mm"));
+}
+
+void TForm1::LargImChange()
+{
+    Label10->setText(QString::number(LargIm->value()) + QStringLiteral(" mm"));
+}
+
+void TForm1::HautImChange()
+{
+    Label12->setText(QString::number(HautIm->value()) + QStringLiteral(" mm"));
+}
+
+void TForm1::ZoomScroll()
+{
+    ApplyZoom();
+    UpdatePositionBars();
+    ComboFormats->setCurrentIndex(0);
+    UpdateDuplicateOffer();
+}
+
+void TForm1::HautScroll()
+{
+    SH->Detach();
+    Image->move(Image->x(), MmToPixelsY(Haut->value()));
+    ComboFormats->setCurrentIndex(0);
+}
+
+void TForm1::GaucheScroll()
+{
+    SH->Detach();
+    Image->move(MmToPixelsX(Gauche->value()), Image->y());
+    ComboFormats->setCurrentIndex(0);
+}
+
+void TForm1::LargImScroll()
+{
+    SH->Detach();
+    Image->resize(MmToPixelsX(LargIm->value()), Image->height());
+    if (conserver->isChecked() && PicW() != 0) {
+        Image->resize(Image->width(), toInt(static_cast<long double>(PicH()) * Image->width() / PicW()));
+        UpdatePositionBars();
+    }
+    UpdateZoomBar();
+    ComboFormats->setCurrentIndex(0);
+    UpdateDuplicateOffer();
+}
+
+void TForm1::HautImScroll()
+{
+    SH->Detach();
+    Image->resize(Image->width(), MmToPixelsY(HautIm->value()));
+    if (conserver->isChecked() && PicH() != 0) {
+        Image->resize(toInt(static_cast<long double>(PicW()) * Image->height() / PicH()), Image->height());
+        UpdatePositionBars();
+    }
+    UpdateZoomBar();
+    ComboFormats->setCurrentIndex(0);
+    UpdateDuplicateOffer();
+}
+
+void TForm1::OrigBtnClick()
+{
+    SH->Detach();
+    Image->move(X0() + 2, Y0() + 2);
+    UpdatePositionBars();
+}
+
+void TForm1::FillBtnClick()
+{
+    SH->Detach();
+    Image->resize(PW() - 4, PH() - 4);
+    if (conserver->isChecked())
+        KeepProportions();
+    Image->move(X0() + 2, Y0() + 2);
+    UpdateDuplicateOffer();
+    UpdateZoomBar();
+    UpdatePositionBars();
+    ComboFormats->setCurrentIndex(0);
+}
+
+void TForm1::centrerhClick()
+{
+    SH->Detach();
+    Image->move((SheetWidth() - Image->width()) / 2, Image->y());
+    SH->Attach(Image);
+    UpdatePositionBars();
+}
+
+void TForm1::centrervClick()
+{
+    SH->Detach();
+    Image->move(Image->x(), (SheetHeight() - Image->height()) / 2);
+    SH->Attach(Image);
+    UpdatePositionBars();
+}
+
+void TForm1::centrerpClick()
+{
+    centrerhClick();
+    centrervClick();
+}
+
+void TForm1::conserverClick(bool checking)
+{
+    if (checking)
+        KeepProportions();
+}
+
+void TForm1::ComboFormatsChange(int index)
+{
+    if (index < 0 || index >= FormatCount)
+        return;
+    conserver->setChecked(false);
+    const PredefinedFormat &format = Formats[index];
+    if (index != 0)
+        SetFormatSize(format.widthMm, format.heightMm);
+    if (format.toOrigin) {
+        Image->move(0, 0);
+        UpdatePositionBars();
+    }
+    UpdateDuplicateOffer();
+}
+
