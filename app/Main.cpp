@@ -6,12 +6,14 @@
 #include "Folders.h"
 #include "HelpViewer.h"
 #include "Modal.h"
+#include "PGMessages.h"
 #include "Registry.h"
 #include "Resources.h"
 #include "TMMBitmapButton.h"
 #include "TPicture.h"
 #include "TSpinEdit.h"
 #include "TTipsDialog.h"
+#include "csTwainScan.h"
 #include "sabout.h"
 
 #include <QAction>
@@ -64,8 +66,10 @@ TForm1::TForm1(QWidget *parent) : QMainWindow(parent)
     buildMenus();
     buildControls();
     buildModeLayouts();
+    buildScanner();
     connectHandlers();
     FormCreate();
+    csTwainScan->Loaded();
 }
 
 TForm1::~TForm1() = default;
@@ -87,6 +91,7 @@ void TForm1::FormCreate()
     platform::Printer::instance().setOrientation(platform::Orientation::Portrait);
     GoBtn->setToolTip(CopyHint);
     GoBtn->setImageIndex(CopyPicture);
+    PGLanguage = pglFrench;
     ComboFormats->setCurrentIndex(0);
     ComboBox1->setCurrentIndex(0);
 }
@@ -108,7 +113,7 @@ void TForm1::readSettings()
         move(x, y);
     }
     UserInterfaceMnu->setChecked(key.readBool(options, QStringLiteral("UserInterface"), false));
-    TwainDialMnu->setEnabled(!UserInterfaceMnu->isChecked());
+    UserInterfaceMnuClick();
     TipAtStart = key.readBool(options, QStringLiteral("TipAtStart"), true);
     PreviewInOpenDialog = key.readBool(options, QStringLiteral("Aperçu"), true);
     ImageFolder = key.readString(options, QStringLiteral("CheminImagesPerso"), QStringLiteral("c:\\"));
@@ -220,6 +225,7 @@ void TForm1::SiteWeb1Click()
 void TForm1::UserInterfaceMnuClick()
 {
     // The action has already toggled its check mark.
+    csTwainScan->SetUserInterface(UserInterfaceMnu->isChecked());
     TwainDialMnu->setEnabled(!UserInterfaceMnu->isChecked());
 }
 

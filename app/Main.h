@@ -7,10 +7,14 @@
 //   Main.cpp          start-up, settings, menus and help
 //   MainControls.cpp  the controls, menus and handler connections
 //   MainSheet.cpp     the sheet and the placement of the picture
-//   MainPrinting.cpp  printing, duplication and poster modes
+//   MainPrinting.cpp  printing, duplication and poster modes, the copy button
+//   MainOrientation.cpp  the landscape sheet and the turns of the picture
+//   MainSources.cpp   the clipboard, undo and the refresh after a change
+//   MainScan.cpp      the scanner
 #include "Printer.h"
 #include "SheetGeometry.h"
 #include "TMMImageList.h"
+#include "globalmem.h"
 
 #include <QMainWindow>
 #include <QPointF>
@@ -27,6 +31,8 @@ class QPainter;
 class TMMBitmapButton;
 class TNewFor;
 class TMMBitmapCheckBox;
+class TPredefine;
+class TcsTwainScan;
 class TPicture;
 class TSpinEdit;
 class TStretchHandle;
@@ -90,7 +96,9 @@ public:
     QAction *Ouvrir1, *Enregistrersous1, *Quitter1, *Copier1, *Coller1, *Imprimerlestraitsdecoupe1,
         *UserInterfaceMnu, *TwainDialMnu, *Aide1, *Apropos1, *Dummeauteur1, *Trucsetastuces1, *SiteWeb1;
     TTipsDialog *TipsDialog;
-    TNewFor *NewFor = nullptr; // the poster format dialog, created after this window
+    TNewFor *NewFor = nullptr;         // the poster format dialog, created after this window
+    TPredefine *Predefine = nullptr;   // the scanner presets, created after this window
+    TcsTwainScan *csTwainScan;
 
     static constexpr int FormatCount = 11;
     struct PredefinedFormat {
@@ -164,6 +172,31 @@ public slots:
     void Imprimerlestraitsdecoupe1Click();
     void DrawDuplicatedSheet();
     void DrawPosterSheet();
+    void GoBtnClick();
+    void ConfigBtnClick();
+
+    // Orientation and turns (MainOrientation.cpp).
+    void RotateQuarter(int n);
+    void RetourneBtnClick();
+    void PaysBtnClick(bool switchingOn);
+    // A picture that has just arrived: its natural size, its place on the
+    // sheet and, for a landscape printer, its quarter turn.
+    void PlaceArrivedPicture();
+
+    // The clipboard and undo (MainSources.cpp).
+    void Copier1Click();
+    void Coller1Click();
+    void TakeUndoSnapshot();
+    void UndoBtnClick();
+    // Redraws the tiles or the poster sketch after the picture changed.
+    void RefreshModeView();
+
+    // The scanner (MainScan.cpp).
+    void ScanSelectClick();
+    void ScanImageClick();
+    void csTwainScanNewImage();
+    void csTwainScanDibReady(const QImage &bitmap);
+    void csTwainScanMemoryReady(HGLOBAL dib);
 
 public:
     void DrawImageAt(QPainter &canvas, int x, int y, long double sx, long double sy);
@@ -204,6 +237,12 @@ private:
     // MainSheet.cpp
     platform::SheetGeometry currentPaper() const;
 
+    // MainOrientation.cpp
+    void turnPicture(int degreesClockwise);
+
+    // MainScan.cpp
+    void buildScanner();
+
     // MainPrinting.cpp
     void applyMode(const ModeLayout &mode, bool on);
     void cutLinePen(QPainter &canvas) const;
@@ -217,6 +256,7 @@ private:
     TMMImageList images_;
     platform::SheetGeometry sheet_; // the ratios of the last DrawSheet
     ModeLayout duplicationLayout_, posterLayout_;
+    QImage scannedPicture_; // the last page the scanner delivered in this session
     bool shown_ = false;
     bool activated_ = false;
     bool closed_ = false;

@@ -353,4 +353,15 @@ void TForm1::connectHandlers()
     connectGuarded(Poster, &TMMBitmapCheckBox::clicking, this, &TForm1::PosterClick);
     connectGuarded(CheckBox1, &TMMBitmapCheckBox::clicking, this, &TForm1::CheckBox1Click);
     connectGuarded(FormatBtn, &QPushButton::clicked, this, &TForm1::FormatBtnClick);
+    connectGuarded(GoBtn, &QPushButton::clicked, this, &TForm1::GoBtnClick);
+    connectGuarded(ConfigBtn, &QPushButton::clicked, this, &TForm1::ConfigBtnClick);
+
+    connectGuarded(PaysBtn, &TMMBitmapCheckBox::clicking, this, &TForm1::PaysBtnClick);
+    connectGuarded(RetourneBtn, &QPushButton::clicked, this, &TForm1::RetourneBtnClick);
+
+    connectGuarded(Copier1, &QAction::triggered, this, &TForm1::Copier1Click);
+    connectGuarded(Coller1, &QAction::triggered, this, &TForm1::Coller1Click);
+    connectGuarded(UndoBtn, &QPushButton::clicked, this, &TForm1::UndoBtnClick);
+    connectGuarded(ScanSelect, &QPushButton::clicked, this, &TForm1::ScanSelectClick);
+    connectGuarded(ScanImage, &QPushButton::clicked, this, &TForm1::ScanImageClick);
 }

@@ -309,6 +309,37 @@ void TForm1::FormatBtnClick()
     DrawPosterSheet();
 }
 
+void TForm1::GoBtnClick()
+{
+    ContinueToPrint = true;
+    if (!Dupliquer->isChecked() && !Poster->isChecked())
+        ScanImageClick();
+    // The print button may be hidden by a mode; only a missing printer stops the copy.
+    if (ContinueToPrint && PrintBtn->isEnabled())
+        PrintBtnClick();
+}
+
+void TForm1::ConfigBtnClick()
+{
+    platform::Printer &printer = platform::Printer::instance();
+    const platform::Orientation before = printer.orientation();
+    printer.pageSetup(this);
+    if (printer.orientation() != before) {
+        OrientationLock = true;
+        DrawSheet();
+        SH->Detach();
+        const bool landscape = printer.orientation() == platform::Orientation::Landscape;
+        RotateQuarter(landscape ? 1 : 3);
+        PaysBtn->setChecked(landscape);
+        if (Image->width() > PW() - 4 || Image->height() > PH() - 4)
+            PlaceNewImage();
+        OrientationLock = false;
+        UpdateDuplicateOffer();
+    }
+    UpdateBarMaxima();
+    UpdatePositionBars();
+}
+
 void TForm1::Imprimerlestraitsdecoupe1Click()
 {
     // The action has already toggled its check mark.

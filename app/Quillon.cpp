@@ -1,5 +1,6 @@
 // Program entry: splash, the windows in their fixed order, the message loop.
 #include "Automation.h"
+#include "DllSP96.h"
 #include "ErrorBoundary.h"
 #include "Main.h"
 #include "Printer.h"
@@ -84,6 +85,7 @@ struct Windows {
         openDial = new TOpenDial(form1.get());
         aboutBox = new TAboutBox(form1.get());
         predefine = new TPredefine(form1.get());
+        form1->Predefine = predefine;
     }
 };
 
@@ -102,6 +104,7 @@ int main(int argc, char **argv)
     if (options->automation)
         channel = std::make_unique<AutomationChannel>(STDIN_FILENO, stdout);
     resources::initialise();
+    imaging::WriteTwainProfileEntry();
     QApplication::setWindowIcon(QIcon(resources::icon));
 
     std::optional<platform::WaitCursor> hourglass(std::in_place);

@@ -30,6 +30,17 @@ QImage::Format Bitmap::formatFor(int bitCount)
     }
 }
 
+int Bitmap::bitCountOf(const QImage &image)
+{
+    switch (image.format()) {
+    case QImage::Format_Mono:
+    case QImage::Format_MonoLSB: return 1;
+    case QImage::Format_Indexed8: return image.colorCount() <= 16 ? 4 : 8;
+    case QImage::Format_RGB555: return 16;
+    default: return 24;
+    }
+}
+
 void Bitmap::assign(const QImage &image, int bitCount)
 {
     const QImage::Format format = formatFor(bitCount);

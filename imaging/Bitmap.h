@@ -26,6 +26,10 @@ public:
     void clear();
 
     static QImage::Format formatFor(int bitCount);
+    // The depth a picture of the program stands for: 1 for monochrome, 4 or
+    // 8 for a palette (4 when at most 16 colours), 16 for RGB555, else 24.
+    static int bitCountOf(const QImage &image);
+    static Bitmap of(const QImage &image) { return Bitmap(image, bitCountOf(image)); }
 
 private:
     QImage image_;

@@ -1,10 +1,12 @@
 #include "Printer.h"
 
 #include "Exception.h"
+#include "Modal.h"
 #include "Rounding.h"
 
 #include <QDir>
 #include <QFileInfo>
+#include <QPageSetupDialog>
 #include <QPainter>
 #include <QPrinter>
 #include <QPrinterInfo>
@@ -132,15 +134,21 @@ void Printer::useSystem()
     current_ = name;
 }
 
-void Printer::usePdf(const PdfPrinterSettings &settings, const QString &name)
+Printer::Geometry Printer::geometryOf(QPageSize::PageSizeId paper, int dpi, double marginsMm)
 {
-    const QSizeF paperMm = QPageSize(settings.paper).size(QPageSize::Millimeter);
-    auto toPixels = [&](double mm) { return static_cast<int>(roundEven(mm / 25.4L * settings.dpi)); };
+    const QSizeF paperMm = QPageSize(paper).size(QPageSize::Millimeter);
+    auto toPixels = [&](double mm) { return static_cast<int>(roundEven(mm / 25.4L * dpi)); };
     Geometry geometry;
     geometry.physical = QSize(toPixels(paperMm.width()), toPixels(paperMm.height()));
-    geometry.offset = QPoint(toPixels(settings.marginsMm), toPixels(settings.marginsMm));
-    geometry.dpi = settings.dpi;
-    fixed_ = geometry;
+    geometry.offset = QPoint(toPixels(marginsMm), toPixels(marginsMm));
+    geometry.dpi = dpi;
+    return geometry;
+}
+
+void Printer::usePdf(const PdfPrinterSettings &settings, const QString &name)
+{
+    fixed_ = geometryOf(settings.paper, settings.dpi, settings.marginsMm);
+    pdf_ = settings;
     device_ = std::make_unique<QPrinter>(QPrinter::HighResolution);
     device_->setOutputFormat(QPrinter::PdfFormat);
     device_->setOutputFileName(settings.fileName);
@@ -149,6 +157,20 @@ void Printer::usePdf(const PdfPrinterSettings &settings, const QString &name)
     device_->setFullPage(true);
     names_ = name.isEmpty() ? QStringList{} : QStringList{name};
     current_ = name;
+}
+
+bool Printer::pageSetup(QWidget *parent)
+{
+    QPageSetupDialog dialog(device_.get(), parent);
+    if (execModal(dialog) != QDialog::Accepted)
+        return false;
+    if (fixed_) {
+        // A PDF printer keeps its resolution and margins on the paper chosen.
+        pdf_.paper = device_->pageLayout().pageSize().id();
+        fixed_ = geometryOf(pdf_.paper, pdf_.dpi, pdf_.marginsMm);
+        device_->setFullPage(true);
+    }
+    return true;
 }
 
 void Printer::select(const QString &name)

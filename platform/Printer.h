@@ -14,6 +14,7 @@
 
 class QPainter;
 class QPrinter;
+class QWidget;
 
 namespace platform {
 
@@ -56,6 +57,10 @@ public:
     int logPixelsX() const;           // LOGPIXELSX
     int logPixelsY() const;           // LOGPIXELSY
 
+    // The printer setup dialog (paper and orientation) over the current
+    // printer, shown modally; true when the user confirmed it.
+    bool pageSetup(QWidget *parent);
+
     QPrinter &device() { return *device_; }
     // Where the canvas origin of a job lies on the paper: the printable corner.
     QPoint canvasOrigin() const;
@@ -74,7 +79,10 @@ private:
         QPoint offset;
         int dpi = 0;
     };
+    static Geometry geometryOf(QPageSize::PageSizeId paper, int dpi, double marginsMm);
+
     std::optional<Geometry> fixed_;
+    PdfPrinterSettings pdf_; // the PDF printer's settings, when fixed_ is set
     std::unique_ptr<QPrinter> device_;
     QStringList names_;
     QString current_;

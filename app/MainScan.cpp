@@ -1,0 +1,116 @@
+// The scanner in the main window: its component with the program's TWAIN
+// identity, the choice of a scanner, and the scan that brings a new picture.
+#include "Main.h"
+
+#include "ErrorBoundary.h"
+#include "Folders.h"
+#include "Handles.h"
+#include "Modal.h"
+#include "TPicture.h"
+#include "csTwainScan.h"
+#include "dib.h"
+#include "spredefine.h"
+#include "twainidentity.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QComboBox>
+#include <QSaveFile>
+#include <utility>
+
+namespace {
+
+// The scan copy: a BMP file header followed by the DIB exactly as the scanner
+// delivered it.  The copy is a convenience: failing to write it never fails
+// the scan.
+void writeScanCopy(HGLOBAL dib)
+{
+    const size_t blockSize = GlobalSize(dib);
+    const GlobalLockGuard lock(dib);
+    const auto *header = lock.as<const BITMAPINFOHEADER>();
+    if (header == nullptr || blockSize < sizeof(BITMAPINFOHEADER) || header->biSize < sizeof(BITMAPINFOHEADER))
+        return;
+    const size_t dibSize = std::min(blockSize, dib_packed_size(header));
+    BITMAPFILEHEADER file{};
+    file.bfType = DIB_FILE_TYPE;
+    file.bfSize = DWORD(dibSize + sizeof(BITMAPFILEHEADER));
+    file.bfOffBits = DWORD(sizeof(BITMAPFILEHEADER) + dib_bits_offset(header));
+    QSaveFile copy(platform::programFile(QStringLiteral("TEMP.BMP")));
+    if (!copy.open(QIODevice::WriteOnly))
+        return;
+    copy.write(reinterpret_cast<const char *>(&file), sizeof file);
+    copy.write(reinterpret_cast<const char *>(header), qint64(dibSize));
+    copy.commit();
+}
+
+} // namespace
+
+void TForm1::buildScanner()
+{
+    csTwainScan = new TcsTwainScan(this);
+    csTwainScan->setObjectName(QStringLiteral("csTwainScan"));
+    TW_IDENTITY identity = twainIdentity("Version 4.0", "Ondelis", "Ondelis Twain", "Quillon 2001");
+    identity.Version.Language = TWLG_FRN;
+    identity.Version.Country = TWCY_FRANCE;
+    csTwainScan->SetAppIdentity(identity);
+    csTwainScan->SetBitDepth(bd1Bit);
+    csTwainScan->SetPixelType(pxBW);
+    csTwainScan->SetRegRootKey(THKEY_CURRENT_USER);
+    csTwainScan->SetRegCompany(QStringLiteral("Ondelis"));
+    connect(csTwainScan, &TcsTwainScan::OnNewImage, this, [this] { platform::guarded([this] { csTwainScanNewImage(); }); });
+    connect(csTwainScan, &TcsTwainScan::OnDibReady, this, [this](QObject *, const QImage &bitmap) {
+        platform::guarded([&] { csTwainScanDibReady(bitmap); });
+    });
+    connect(csTwainScan, &TcsTwainScan::OnMemoryReady, this, [this](QObject *, HGLOBAL dib) {
+        platform::guarded([&] { csTwainScanMemoryReady(dib); });
+    });
+}
+
+void TForm1::ScanSelectClick()
+{
+    csTwainScan->SelectSource();
+}
+
+void TForm1::ScanImageClick()
+{
+    // The scanner component reports its own failures; anything that goes
+    // wrong after it leaves the previous picture and layout, unreported.
+    try {
+        if (!UserInterfaceMnu->isChecked() && Predefine && platform::execModal(*Predefine) != QDialog::Accepted) {
+            ContinueToPrint = false;
+            return;
+        }
+        setWindowTitle(QApplication::applicationName());
+        scannedPicture_ = QImage();
+        csTwainScan->Acquire();
+        // The picture is replaced only once a page has come: a scan that
+        // fails or is cancelled keeps the picture the user had.
+        const QImage page = std::exchange(scannedPicture_, QImage());
+        if (page.width() == 0)
+            return;
+        Image->setPicture(page);
+        SH->Detach();
+        PlaceArrivedPicture();
+        UpdateZoomBar();
+        UpdatePositionBars();
+        UpdateDuplicateOffer();
+        ComboFormats->setCurrentIndex(0);
+        ResetPosterSize();
+    } catch (...) {
+    }
+}
+
+void TForm1::csTwainScanNewImage()
+{
+    scannedPicture_ = QImage();
+}
+
+void TForm1::csTwainScanDibReady(const QImage &bitmap)
+{
+    scannedPicture_ = bitmap;
+}
+
+void TForm1::csTwainScanMemoryReady(HGLOBAL dib)
+{
+    writeScanCopy(dib);
+}
