@@ -11,6 +11,7 @@
 //   MainOrientation.cpp  the landscape sheet and the turns of the picture
 //   MainSources.cpp   the clipboard, undo and the refresh after a change
 //   MainScan.cpp      the scanner
+#include "Composition.h"
 #include "Printer.h"
 #include "SheetGeometry.h"
 #include "TMMImageList.h"
@@ -245,8 +246,7 @@ private:
 
     // MainPrinting.cpp
     void applyMode(const ModeLayout &mode, bool on);
-    void cutLinePen(QPainter &canvas) const;
-    platform::PosterLayout posterLayout() const;
+    composition::Poster poster() const;
     int PPI() const;
 
     // The copy button in the normal layout.

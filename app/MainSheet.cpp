@@ -13,14 +13,7 @@
 #include <QPainter>
 #include <QScrollBar>
 
-namespace {
-
-int toInt(long double value)
-{
-    return static_cast<int>(platform::roundEven(value));
-}
-
-} // namespace
+using platform::roundInt;
 
 platform::SheetGeometry TForm1::sheet() const
 {
@@ -78,8 +71,8 @@ void TForm1::PlaceNewImage()
         std::swap(a, b);
     const int pw = PW() - 4, ph = PH() - 4;
     // The picture's aspect, scaled by one side.
-    auto heightFor = [&](int w) { return toInt(static_cast<long double>(w) * b / a); };
-    auto widthFor = [&](int h) { return toInt(static_cast<long double>(a) * h / b); };
+    auto heightFor = [&](int w) { return roundInt(static_cast<long double>(w) * b / a); };
+    auto widthFor = [&](int h) { return roundInt(static_cast<long double>(a) * h / b); };
     int width = a, height = b;
     if (a > pw) {
         width = pw;
@@ -158,7 +151,7 @@ void TForm1::UpdateZoomBar()
 {
     if (PicH() == 0)
         return;
-    Zoom->setValue(toInt(Image->height() * 100.0L / PicH()));
+    Zoom->setValue(roundInt(Image->height() * 100.0L / PicH()));
 }
 
 void TForm1::ApplyZoom()
@@ -166,9 +159,9 @@ void TForm1::ApplyZoom()
     SH->Detach();
     const long double z = Zoom->value() / 100.0L;
     const int oldWidth = Image->width(), oldHeight = Image->height();
-    const int height = toInt(PicH() * z);
-    const int width = conserver->isChecked() ? toInt(z * PicW())
-                                             : (oldHeight == 0 ? oldWidth : toInt(static_cast<long double>(height) * oldWidth / oldHeight));
+    const int height = roundInt(PicH() * z);
+    const int width = conserver->isChecked() ? roundInt(z * PicW())
+                                             : (oldHeight == 0 ? oldWidth : roundInt(static_cast<long double>(height) * oldWidth / oldHeight));
     Image->resize(width, height);
 }
 
@@ -178,9 +171,9 @@ void TForm1::KeepProportions()
     if (PicW() == 0 || PicH() == 0)
         return;
     if (PicW() < PicH())
-        Image->resize(toInt(static_cast<long double>(PicW()) * Image->height() / PicH()), Image->height());
+        Image->resize(roundInt(static_cast<long double>(PicW()) * Image->height() / PicH()), Image->height());
     else
-        Image->resize(Image->width(), toInt(static_cast<long double>(PicH()) * Image->width() / PicW()));
+        Image->resize(Image->width(), roundInt(static_cast<long double>(PicH()) * Image->width() / PicW()));
     UpdatePositionBars();
     ComboFormats->setCurrentIndex(0);
 }
@@ -270,7 +263,7 @@ void TForm1::LargImScroll()
     SH->Detach();
     Image->resize(MmToPixelsX(LargIm->value()), Image->height());
     if (conserver->isChecked() && PicW() != 0) {
-        Image->resize(Image->width(), toInt(static_cast<long double>(PicH()) * Image->width() / PicW()));
+        Image->resize(Image->width(), roundInt(static_cast<long double>(PicH()) * Image->width() / PicW()));
         UpdatePositionBars();
     }
     UpdateZoomBar();
@@ -283,7 +276,7 @@ void TForm1::HautImScroll()
     SH->Detach();
     Image->resize(Image->width(), MmToPixelsY(HautIm->value()));
     if (conserver->isChecked() && PicH() != 0) {
-        Image->resize(toInt(static_cast<long double>(PicW()) * Image->height() / PicH()), Image->height());
+        Image->resize(roundInt(static_cast<long double>(PicW()) * Image->height() / PicH()), Image->height());
         UpdatePositionBars();
     }
     UpdateZoomBar();

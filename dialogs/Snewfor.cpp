@@ -19,14 +19,11 @@
 #include <algorithm>
 #include <optional>
 
-using platform::roundEven;
+using platform::roundInt;
+
 
 namespace {
 
-int toInt(long double value)
-{
-    return static_cast<int>(roundEven(value));
-}
 
 const QColor Aqua(0, 255, 255);
 
@@ -77,7 +74,7 @@ void DrawPosterSheets(TPicture *target, int posterWidth, int posterHeight, const
         int sw = 0, sh = 0, x0 = 0, y0 = 0;
         long double m = 0;
         if (r >= 1) {
-            sw = toInt(targetWidth / r);
+            sw = roundInt(targetWidth / r);
             sh = targetHeight;
             x0 = (targetWidth - sw) / 2;
             y0 = 0;
@@ -85,7 +82,7 @@ void DrawPosterSheets(TPicture *target, int posterWidth, int posterHeight, const
         }
         if (r <= 1) {
             sw = targetWidth;
-            sh = toInt(targetWidth * r);
+            sh = roundInt(targetWidth * r);
             x0 = 0;
             y0 = (targetHeight - sh) / 2;
             m = static_cast<long double>(sw) / phys.width();
@@ -93,9 +90,9 @@ void DrawPosterSheets(TPicture *target, int posterWidth, int posterHeight, const
         canvas.setPen(Qt::black);
         canvas.setBrush(Qt::white);
         rectangle(canvas, x0, y0, x0 + sw, y0 + sh);
-        const int px = toInt(sw * ox) + x0, py = toInt(sh * oy) + y0;
+        const int px = roundInt(sw * ox) + x0, py = roundInt(sh * oy) + y0;
         canvas.setBrush(withImage ? QColor(Qt::white) : Aqua);
-        rectangle(canvas, px, py, px + toInt(poster.width() * m), py + toInt(poster.height() * m));
+        rectangle(canvas, px, py, px + roundInt(poster.width() * m), py + roundInt(poster.height() * m));
         if (withImage)
             withImage(canvas, QPointF(px, py), poster.kx() * m, poster.ky() * m);
     } else {
@@ -107,7 +104,7 @@ void DrawPosterSheets(TPicture *target, int posterWidth, int posterHeight, const
         const long double m = static_cast<long double>(sh) / phys.height();
         QImage work;
         if (withImage) {
-            work = QImage(std::max(1, toInt(poster.width() * m)), std::max(1, toInt(poster.height() * m)),
+            work = QImage(std::max(1, roundInt(poster.width() * m)), std::max(1, roundInt(poster.height() * m)),
                           QImage::Format_RGB32);
             work.fill(Qt::white);
             QPainter workCanvas(&work);
@@ -120,11 +117,11 @@ void DrawPosterSheets(TPicture *target, int posterWidth, int posterHeight, const
                 canvas.setPen(Qt::black);
                 canvas.setBrush(Qt::white);
                 rectangle(canvas, x, y, x + sw, y + sh);
-                const int px = toInt(sw * ox) + x, py = toInt(sh * oy) + y;
-                const int qx = px + toInt(part.width() * m), qy = py + toInt(part.height() * m);
+                const int px = roundInt(sw * ox) + x, py = roundInt(sh * oy) + y;
+                const int qx = px + roundInt(part.width() * m), qy = py + roundInt(part.height() * m);
                 if (withImage)
                     canvas.drawImage(QPoint(px, py), work,
-                                     QRect(toInt(page.width() * m) * j, toInt(page.height() * m) * k, qx - px, qy - py));
+                                     QRect(roundInt(page.width() * m) * j, roundInt(page.height() * m) * k, qx - px, qy - py));
                 canvas.setBrush(withImage ? QBrush(Qt::NoBrush) : QBrush(Aqua));
                 rectangle(canvas, px, py, qx, qy);
                 if (withImage) {
@@ -241,9 +238,9 @@ void TNewFor::WScrollChange()
     Edit1->setText(platform::formatFixed(WScroll->value() / 10.0L, 1));
     if (keepProportions() && picture.width() > 0 && picture.height() > 0) {
         const long double r = static_cast<long double>(picture.height()) / picture.width();
-        HScroll->setValue(std::min(HScroll->maximum(), toInt(WScroll->value() * r)));
+        HScroll->setValue(std::min(HScroll->maximum(), roundInt(WScroll->value() * r)));
         if (HScroll->value() == HScroll->maximum())
-            WScroll->setValue(toInt(HScroll->maximum() / r));
+            WScroll->setValue(roundInt(HScroll->maximum() / r));
     }
     redraw();
 }
@@ -254,9 +251,9 @@ void TNewFor::HScrollChange()
     Edit2->setText(platform::formatFixed(HScroll->value() / 10.0L, 1));
     if (keepProportions() && picture.width() > 0 && picture.height() > 0) {
         const long double r = static_cast<long double>(picture.width()) / picture.height();
-        WScroll->setValue(std::min(WScroll->maximum(), toInt(HScroll->value() * r)));
+        WScroll->setValue(std::min(WScroll->maximum(), roundInt(HScroll->value() * r)));
         if (WScroll->value() == WScroll->maximum())
-            HScroll->setValue(toInt(WScroll->maximum() / r));
+            HScroll->setValue(roundInt(WScroll->maximum() / r));
     }
     redraw();
 }

@@ -12,6 +12,12 @@ inline int64_t roundEven(long double value)
     return static_cast<int64_t>(std::nearbyintl(value));
 }
 
+// round, for results that are pixel counts and positions.
+inline int roundInt(long double value)
+{
+    return static_cast<int>(roundEven(value));
+}
+
 inline int64_t truncate(long double value)
 {
     return static_cast<int64_t>(std::truncl(value));

@@ -8,15 +8,6 @@
 
 namespace platform {
 
-namespace {
-
-int toInt(long double value)
-{
-    return static_cast<int>(roundEven(value));
-}
-
-} // namespace
-
 PaperMetrics PaperMetrics::of(const Printer &printer)
 {
     return {printer.physicalPageSize(), printer.printableSize(), printer.printingOffset(), printer.logPixelsX(),
@@ -25,12 +16,12 @@ PaperMetrics PaperMetrics::of(const Printer &printer)
 
 int PaperMetrics::widthMm() const
 {
-    return dpiX > 0 ? toInt(physical.width() * 25.4L / dpiX) : 0;
+    return dpiX > 0 ? roundInt(physical.width() * 25.4L / dpiX) : 0;
 }
 
 int PaperMetrics::heightMm() const
 {
-    return dpiY > 0 ? toInt(physical.height() * 25.4L / dpiY) : 0;
+    return dpiY > 0 ? roundInt(physical.height() * 25.4L / dpiY) : 0;
 }
 
 SheetGeometry::SheetGeometry(const PaperMetrics &paper, QSize preview) : paper_(paper), preview_(preview)
@@ -54,12 +45,12 @@ SheetGeometry SheetGeometry::onPreview(QSize preview) const
     return other;
 }
 
-int SheetGeometry::x0() const { return toInt(static_cast<long double>(width()) * ox_); }
-int SheetGeometry::y0() const { return toInt(static_cast<long double>(height()) * oy_); }
-int SheetGeometry::x1() const { return toInt((static_cast<long double>(ox_) + rw_) * width()); }
-int SheetGeometry::y1() const { return toInt((static_cast<long double>(oy_) + rh_) * height()); }
-int SheetGeometry::printableWidth() const { return toInt(static_cast<long double>(width()) * rw_); }
-int SheetGeometry::printableHeight() const { return toInt(static_cast<long double>(height()) * rh_); }
+int SheetGeometry::x0() const { return roundInt(static_cast<long double>(width()) * ox_); }
+int SheetGeometry::y0() const { return roundInt(static_cast<long double>(height()) * oy_); }
+int SheetGeometry::x1() const { return roundInt((static_cast<long double>(ox_) + rw_) * width()); }
+int SheetGeometry::y1() const { return roundInt((static_cast<long double>(oy_) + rh_) * height()); }
+int SheetGeometry::printableWidth() const { return roundInt(static_cast<long double>(width()) * rw_); }
+int SheetGeometry::printableHeight() const { return roundInt(static_cast<long double>(height()) * rh_); }
 
 long double SheetGeometry::scaleX() const
 {
@@ -81,42 +72,42 @@ SheetGeometry::Axis SheetGeometry::axis(bool horizontal) const
 int SheetGeometry::mmToPixelsX(int mm, bool turned) const
 {
     const Axis a = axis(!turned);
-    return toInt(a.dpi * (mm / 25.4L) * (width() / a.physical));
+    return roundInt(a.dpi * (mm / 25.4L) * (width() / a.physical));
 }
 
 int SheetGeometry::mmToPixelsY(int mm, bool turned) const
 {
     const Axis a = axis(turned);
-    return toInt(a.dpi * (mm / 25.4L) * (height() / a.physical));
+    return roundInt(a.dpi * (mm / 25.4L) * (height() / a.physical));
 }
 
 int SheetGeometry::pixelsToMmX(int pixels, bool turned) const
 {
     const Axis a = axis(!turned);
-    return toInt(pixels * 25.4L * (a.physical / width()) / a.dpi);
+    return roundInt(pixels * 25.4L * (a.physical / width()) / a.dpi);
 }
 
 int SheetGeometry::pixelsToMmY(int pixels, bool turned) const
 {
     const Axis a = axis(turned);
-    return toInt(pixels * 25.4L * (a.physical / height()) / a.dpi);
+    return roundInt(pixels * 25.4L * (a.physical / height()) / a.dpi);
 }
 
 int screenPixelsFromTenthsOfMm(int tenths, int ppi)
 {
-    return toInt(ppi * (tenths / 10.0L) / 25.4L);
+    return roundInt(ppi * (tenths / 10.0L) / 25.4L);
 }
 
 int tenthsOfMmFromScreenPixels(int pixels, int ppi)
 {
-    return toInt(pixels * 254.0L / ppi);
+    return roundInt(pixels * 254.0L / ppi);
 }
 
 PosterLayout::PosterLayout(const PaperMetrics &paper, QSize posterScreenPixels, int ppi)
     : kx_(static_cast<long double>(paper.dpiX) / ppi),
       ky_(static_cast<long double>(paper.dpiY) / ppi),
-      width_(std::max(1, toInt(posterScreenPixels.width() * kx_))),
-      height_(std::max(1, toInt(posterScreenPixels.height() * ky_))),
+      width_(std::max(1, roundInt(posterScreenPixels.width() * kx_))),
+      height_(std::max(1, roundInt(posterScreenPixels.height() * ky_))),
       page_(paper.printable.expandedTo(QSize(1, 1)))
 {
     columns_ = (width_ + page_.width() - 1) / page_.width();

@@ -1,0 +1,68 @@
+#pragma once
+// Print composition apart from any widget: the picture where it lies on the
+// sheet, the duplicated tiles, and the poster cut over several sheets.  The
+// window composes on its small upright preview; the command line composes on
+// a preview as large as the paper, so that its placement is exact to the
+// printer pixel.  Both print through these functions.
+#include "SheetGeometry.h"
+
+#include <QImage>
+#include <QPointF>
+#include <QRect>
+#include <QString>
+
+class QPainter;
+
+namespace platform {
+class Printer;
+}
+
+namespace composition {
+
+// Draws a bitmap stretched over a rectangle; a width or height below 1
+// stands for the bitmap's own size.
+void drawBitmap(QPainter &canvas, const QImage &bitmap, int x, int y, int width, int height);
+
+// The picture as shown at `shown` preview pixels, drawn at (x, y) with
+// printer pixels per preview pixel sx, sy.
+void drawImageAt(QPainter &canvas, const QImage &picture, QSize shown, int x, int y, long double sx, long double sy);
+
+// The picture repeated edge to edge over the printable area from `origin`,
+// each tile `tile` preview pixels, with dotted cut lines on request.
+void drawTiles(QPainter &canvas, const QImage &picture, QSize tile, QSize printable, QPoint origin, long double sx,
+               long double sy, bool cutLines);
+
+// One sheet: the picture where it lies on the preview, or its tiles.
+struct Sheet {
+    QImage picture;
+    QRect bounds;                  // preview pixels
+    platform::SheetGeometry sheet; // the sheet as shown, on its preview
+    bool tiles = false;
+    bool cutLines = false;
+};
+
+// Prints the sheet in `copies` copies.  A landscape sheet prints upright: the
+// picture was turned on the preview instead.  Throws platform::Exception
+// when the job cannot start.
+void printSheet(platform::Printer &printer, const Sheet &sheet, int copies, const QString &title);
+
+// A poster of a size in screen pixels at `ppi`.
+struct Poster {
+    QImage picture;
+    QSize size;
+    int ppi = 96;
+    bool keepProportions = true;
+    bool cutLines = false;
+};
+
+// The picture at poster size (within the poster's proportions when kept) at
+// `origin`, with printer pixels per screen pixel kx, ky.
+void drawPosterImage(QPainter &canvas, const Poster &poster, QPointF origin, long double kx, long double ky);
+
+// Prints the poster in the printer's present orientation: on one sheet, or
+// cut over as many as it needs, of which those numbered from..to (counted
+// column by column from 1; 0..0 for all).
+void printPoster(platform::Printer &printer, const Poster &poster, int copies, const QString &title, int from = 0,
+                 int to = 0);
+
+} // namespace composition
