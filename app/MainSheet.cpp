@@ -66,31 +66,11 @@ void TForm1::DrawSheet()
 void TForm1::PlaceNewImage()
 {
     SH->Detach();
-    int a = NaturalWidth, b = NaturalHeight;
+    QSize natural(NaturalWidth, NaturalHeight);
     if (platform::Printer::instance().orientation() == platform::Orientation::Landscape)
-        std::swap(a, b);
-    const int pw = PW() - 4, ph = PH() - 4;
-    // The picture's aspect, scaled by one side.
-    auto heightFor = [&](int w) { return roundInt(static_cast<long double>(w) * b / a); };
-    auto widthFor = [&](int h) { return roundInt(static_cast<long double>(a) * h / b); };
-    int width = a, height = b;
-    if (a > pw) {
-        width = pw;
-        height = heightFor(width);
-        if (height > ph) {
-            height = ph;
-            width = widthFor(height);
-        }
-    }
-    if (b > ph) {
-        height = ph;
-        width = widthFor(height);
-        if (width > pw) {
-            width = pw;
-            height = heightFor(width);
-        }
-    }
-    Image->setGeometry(X0() + 2, Y0() + 2, width, height);
+        natural.transpose();
+    const QSize size = platform::fitPicture(natural, QSize(PW() - 4, PH() - 4));
+    Image->setGeometry(X0() + 2, Y0() + 2, size.width(), size.height());
     UpdateDuplicateOffer();
     UpdateZoomBar();
     UpdatePositionBars();

@@ -93,6 +93,33 @@ int SheetGeometry::pixelsToMmY(int pixels, bool turned) const
     return roundInt(pixels * 25.4L * (a.physical / height()) / a.dpi);
 }
 
+QSize fitPicture(QSize natural, QSize room)
+{
+    const int a = natural.width(), b = natural.height();
+    if (a <= 0 || b <= 0)
+        return natural;
+    auto heightFor = [&](int w) { return roundInt(static_cast<long double>(w) * b / a); };
+    auto widthFor = [&](int h) { return roundInt(static_cast<long double>(a) * h / b); };
+    int width = a, height = b;
+    if (a > room.width()) {
+        width = room.width();
+        height = heightFor(width);
+        if (height > room.height()) {
+            height = room.height();
+            width = widthFor(height);
+        }
+    }
+    if (b > room.height()) {
+        height = room.height();
+        width = widthFor(height);
+        if (width > room.width()) {
+            width = room.width();
+            height = heightFor(width);
+        }
+    }
+    return {width, height};
+}
+
 int screenPixelsFromTenthsOfMm(int tenths, int ppi)
 {
     return roundInt(ppi * (tenths / 10.0L) / 25.4L);

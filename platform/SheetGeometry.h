@@ -74,6 +74,10 @@ private:
     double rw_ = 0, rh_ = 0, ox_ = 0, oy_ = 0;
 };
 
+// The size a new picture takes on the sheet: its own when it fits in `room`,
+// else the largest size of its aspect that does.
+QSize fitPicture(QSize natural, QSize room);
+
 // Poster sizes travel as tenths of a millimetre in the dialog and as screen
 // pixels at the window's resolution in the main window.
 int screenPixelsFromTenthsOfMm(int tenths, int ppi);
