@@ -19,6 +19,9 @@ class Printer;
 
 namespace composition {
 
+// The main window's upright preview of the sheet, whatever the paper.
+inline constexpr QSize WindowPreview(293, 415);
+
 // Draws a bitmap stretched over a rectangle; a width or height below 1
 // stands for the bitmap's own size.
 void drawBitmap(QPainter &canvas, const QImage &bitmap, int x, int y, int width, int height);

@@ -1,6 +1,7 @@
 // The main window's controls, menus and the connections of their handlers.
 #include "Main.h"
 
+#include "Composition.h"
 #include "ErrorBoundary.h"
 #include "Handles.h"
 #include "HelpViewer.h"
@@ -120,7 +121,7 @@ void TForm1::buildControls()
     Panel1->setLineWidth(1);
     place(Panel1, 8, 8, 295, 417);
     Page = new TPicture(QStringLiteral("Page"), Panel1);
-    place(Page, 1, 1, 293, 415);
+    place(Page, 1, 1, composition::WindowPreview.width(), composition::WindowPreview.height());
     Image = new TPicture(QStringLiteral("Image"), Panel1, true);
     Image1 = new TPicture(QStringLiteral("Image1"), client);
     Image1->hide();

@@ -168,7 +168,7 @@ void TForm1::PosterClick(bool switchingOn)
     } else {
         UpdateDuplicateOffer();
         printer.setOrientation(SavedOrientation);
-        Page->resize(Page->width(), 415);
+        Page->resize(composition::WindowPreview);
         DrawSheet();
     }
 }

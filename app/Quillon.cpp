@@ -1,5 +1,6 @@
 // Program entry: splash, the windows in their fixed order, the message loop.
 #include "Automation.h"
+#include "CommandLine.h"
 #include "DllSP96.h"
 #include "ErrorBoundary.h"
 #include "Main.h"
@@ -93,6 +94,16 @@ struct Windows {
 
 int main(int argc, char **argv)
 {
+    if (isCommand(argc, argv)) {
+        // A command needs no screen: without one, Qt draws offscreen.
+        if (!qEnvironmentVariableIsSet("DISPLAY") && !qEnvironmentVariableIsSet("WAYLAND_DISPLAY")
+            && !qEnvironmentVariableIsSet("QT_QPA_PLATFORM"))
+            qputenv("QT_QPA_PLATFORM", "offscreen");
+        platform::Application application(argc, argv);
+        QApplication::setApplicationName(QStringLiteral("Quillon 2002"));
+        QApplication::setOrganizationName(QStringLiteral("Vardo"));
+        return runCommand(QApplication::arguments());
+    }
     platform::Application application(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Quillon 2002"));
     QApplication::setOrganizationName(QStringLiteral("Vardo"));

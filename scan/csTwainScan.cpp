@@ -253,7 +253,7 @@ bool TcsTwainScan::OpenSource()
         return SessionState_ == 4;
     // An empty product name opens the manager's default source.
     SourceIdentity_.Id = 0;
-    std::memset(SourceIdentity_.ProductName, 0, sizeof SourceIdentity_.ProductName);
+    setTwainText(SourceIdentity_.ProductName, SourceName_.toStdString());
     if (CallManager(DAT_IDENTITY, MSG_OPENDS, &SourceIdentity_) == TWRC_SUCCESS)
         SessionState_ = 4;
     return SessionState_ == 4;

@@ -72,6 +72,10 @@ public:
     QByteArray AppIdentityData() const;
     bool SetAppIdentityData(const QByteArray &data);
     const TW_IDENTITY &SourceIdentity() const { return SourceIdentity_; }
+    // The source the next session opens, by its device name; empty for the
+    // source manager's default.
+    const QString &SourceName() const { return SourceName_; }
+    void SetSourceName(const QString &name) { SourceName_ = name; }
     int SessionState() const { return SessionState_; }
     QWidget *ParentWindow() const { return ParentWindow_.data(); }
     void SetParentWindow(QWidget *window) { ParentWindow_ = window; }
@@ -169,6 +173,7 @@ private:
 
     TW_IDENTITY AppIdentity_{};
     TW_IDENTITY SourceIdentity_{};
+    QString SourceName_;
     int SessionState_ = 1;
     QPointer<QWidget> ParentWindow_;
     std::unique_ptr<platform::Module> library_;

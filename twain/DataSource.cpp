@@ -172,6 +172,14 @@ TW_UINT16 DataSource::processEvent(TW_EVENT *event)
     return TWRC_DSEVENT;
 }
 
+SANE_Status DataSource::startPage()
+{
+    // A device answers no option while it scans: the page's resolution is
+    // read before it starts.
+    pageResolution_ = capabilities_.resolution();
+    return device_->start();
+}
+
 TW_UINT16 DataSource::nativeTransfer(TW_HANDLE *handle)
 {
     *handle = nullptr;
@@ -180,7 +188,7 @@ TW_UINT16 DataSource::nativeTransfer(TW_HANDLE *handle)
     SANE_Status status = deferred_;
     deferred_ = SANE_STATUS_GOOD;
     if (status == SANE_STATUS_GOOD && !pageStarted_)
-        status = device_->start();
+        status = startPage();
     pageStarted_ = false;
     SANE_Parameters parameters{};
     if (status == SANE_STATUS_GOOD)
@@ -197,7 +205,7 @@ TW_UINT16 DataSource::nativeTransfer(TW_HANDLE *handle)
     };
     if (status == SANE_STATUS_GOOD && parameters.lines > 0) {
         // The height is known: rows go straight into the DIB.
-        built = DibWriter::create(parameters, parameters.lines, capabilities_.resolution(), &writer);
+        built = DibWriter::create(parameters, parameters.lines, pageResolution_, &writer);
         if (built == DibResult::Done)
             status = device_->readRows(parameters, [&](const unsigned char *row) {
                 writer->addRow(row);
@@ -217,7 +225,7 @@ TW_UINT16 DataSource::nativeTransfer(TW_HANDLE *handle)
         if (writer)
             dib = writer->release();
         else
-            built = buildDib(parameters, data, capabilities_.resolution(), &dib);
+            built = buildDib(parameters, data, pageResolution_, &dib);
     }
     if (status == SANE_STATUS_GOOD && (built != DibResult::Done || dib == nullptr))
         reply = Reply::failure(built == DibResult::NoMemory ? TWCC_LOWMEMORY : TWCC_OPERATIONERROR);
@@ -264,7 +272,7 @@ TW_UINT16 DataSource::pendingTransfers(TW_UINT16 msg, TW_PENDINGXFERS *pending)
     pending->Count = 0;
     if (!transferFailed_ && capabilities_.feederActive()) {
         // Feed the next sheet now: only the feeder knows whether there is one.
-        const SANE_Status status = device_->start();
+        const SANE_Status status = startPage();
         if (status == SANE_STATUS_GOOD)
             pageStarted_ = true;
         else if (status != SANE_STATUS_NO_DOCS)

@@ -39,6 +39,7 @@ private:
     TW_UINT16 status(TW_STATUS *status);
     void notify(TW_UINT16 message);
     void closeDialog();
+    SANE_Status startPage();
 
     std::unique_ptr<SaneDevice> device_;
     DeviceCapabilities capabilities_;
@@ -50,6 +51,7 @@ private:
     // The application's window, parent of what the source shows.
     QPointer<QWidget> parent_;
     bool pageStarted_ = false;
+    double pageResolution_ = 0; // dots per inch of the page being scanned
     bool transferFailed_ = false;
     // A failure met while feeding the next page, told at its transfer.
     SANE_Status deferred_ = SANE_STATUS_GOOD;

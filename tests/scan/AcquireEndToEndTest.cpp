@@ -38,6 +38,8 @@ TEST(AcquireEndToEnd, DeliversThePageInEachPixelType)
         // The A4 frame of 20.9 x 29.6 cm at 100 dpi.
         EXPECT_NEAR(+header.biWidth, 209 / 25.4 * 100, 1.0);
         EXPECT_NEAR(+header.biHeight, 296 / 25.4 * 100, 1.0);
+        EXPECT_EQ(+header.biXPelsPerMeter, 3937); // 100 dpi, read before the device started scanning
+        EXPECT_EQ(f.images[0].dotsPerMeterY(), 3937);
         ASSERT_EQ(f.images.size(), 1u);
         EXPECT_EQ(f.images[0].format(), c.format);
         EXPECT_EQ(f.images[0].size(), QSize(header.biWidth, header.biHeight));

@@ -1,0 +1,147 @@
+#include "HeadlessCopy.h"
+
+#include "Exception.h"
+#include "MessageBox.h"
+#include "Printer.h"
+#include "Rounding.h"
+#include "twainidentity.h"
+
+#include <QCoreApplication>
+#include <QWidget>
+
+using platform::roundInt;
+
+namespace headless {
+
+namespace {
+
+constexpr long double MmPerInch = 25.4L;
+// Poster sizes go through the window's screen pixels at this resolution.
+constexpr int PosterPpi = 96;
+
+// Keeps the first message a component would have shown in a box.
+class FirstMessage : public platform::MessageService {
+public:
+    platform::MessageAnswer show(const platform::MessageRequest &request) override
+    {
+        if (text_.isEmpty())
+            text_ = request.text.section(QLatin1Char('\n'), 0, 0).trimmed();
+        return platform::MessageAnswer::Ok;
+    }
+    const QString &text() const { return text_; }
+
+private:
+    QString text_;
+};
+
+// Dots per inch of a picture, from what its source said; 0 when unknown.
+int dotsPerInch(const QImage &picture)
+{
+    return roundInt(picture.dotsPerMeterX() * 0.0254L);
+}
+
+} // namespace
+
+std::vector<QImage> scanPages(const ScanRequest &request, const Report &report)
+{
+    FirstMessage message;
+    platform::ScopedMessageService capture(&message);
+    QWidget owner; // the scanner component wants a window to hand to the source
+    TcsTwainScan scan(&owner);
+    scan.SetAppIdentity(twainIdentity("Version 4.0", "Ondelis", "Ondelis Twain", "Quillon 2001"));
+    scan.SetSourceName(request.device);
+    scan.SetPixelType(request.pixelType);
+    scan.SetResolution(request.resolution);
+    scan.SetFeederEnabled(request.allPages);
+    scan.SetFrameSize(request.frame);
+    QObject::connect(&scan, &TcsTwainScan::OnSetFrame, [&](QObject *, TW_FRAME &frame) {
+        frame = TW_FRAME{};
+        frame.Right = TcsTwainScan::FloatToFix32(request.frameMm.width() / 10.0); // the units are centimetres
+        frame.Bottom = TcsTwainScan::FloatToFix32(request.frameMm.height() / 10.0);
+    });
+    std::vector<QImage> pages;
+    QObject::connect(&scan, &TcsTwainScan::OnNewImage, [&] {
+        if (report)
+            report(QStringLiteral("numérisation de la page %1…").arg(pages.size() + 1));
+    });
+    QObject::connect(&scan, &TcsTwainScan::OnDibReady, [&](QObject *, const QImage &page) {
+        if (!page.isNull())
+            pages.push_back(page);
+        if (!request.allPages)
+            scan.SetFeederEnabled(false);
+    });
+    const bool scanned = scan.Acquire();
+    // The component's report of a source it could not open: the scanner is not there.
+    if (!scanned && message.text() == QLatin1String("Unable to open default Data Source."))
+        throw platform::Exception(request.device.isEmpty()
+                                      ? QStringLiteral("aucun scanner")
+                                      : QStringLiteral("aucun scanner « %1 »").arg(request.device));
+    if (!scanned)
+        throw platform::Exception(message.text().isEmpty() ? QStringLiteral("le scanner a échoué") : message.text());
+    if (pages.empty())
+        throw platform::Exception(QStringLiteral("le scanner n'a livré aucune page (bourrage, capot ouvert ou chargeur vide ?)"));
+    if (!request.allPages)
+        pages.resize(1);
+    return pages;
+}
+
+composition::Sheet placeOnSheet(const QImage &picture, const PrintRequest &request, bool *reduced)
+{
+    platform::Printer &printer = platform::Printer::instance();
+    const platform::PaperMetrics paper = platform::PaperMetrics::of(printer);
+    if (reduced)
+        *reduced = false;
+    if (request.placement == Placement::Fit) {
+        // The window's rule, on the window's preview.
+        const platform::SheetGeometry sheet(paper, composition::WindowPreview);
+        const QSize size = platform::fitPicture(picture.size(),
+                                                QSize(sheet.printableWidth() - 4, sheet.printableHeight() - 4));
+        return {picture, QRect(QPoint(sheet.x0() + 2, sheet.y0() + 2), size), sheet, request.duplicate, request.cutLines};
+    }
+    // A preview as large as the paper: one preview pixel is one printer pixel.
+    const platform::SheetGeometry sheet(paper, paper.physical);
+    const int dpi = dotsPerInch(picture);
+    if (dpi <= 0)
+        throw platform::Exception(QStringLiteral("la résolution de l'image est inconnue : utilisez --fit"));
+    const QSize trueSize(roundInt(static_cast<long double>(picture.width()) * paper.dpiX / dpi),
+                         roundInt(static_cast<long double>(picture.height()) * paper.dpiY / dpi));
+    const QSize room(sheet.printableWidth(), sheet.printableHeight());
+    QSize size = trueSize;
+    if (size.width() > room.width() || size.height() > room.height()) {
+        size = trueSize.scaled(room, Qt::KeepAspectRatio);
+        if (reduced)
+            *reduced = true;
+    }
+    const QPoint corner(sheet.x0() + (room.width() - size.width()) / 2, sheet.y0() + (room.height() - size.height()) / 2);
+    return {picture, QRect(request.duplicate ? QPoint(sheet.x0(), sheet.y0()) : corner, size), sheet, request.duplicate,
+            request.cutLines};
+}
+
+void printPictures(const std::vector<QImage> &pictures, const PrintRequest &request, const Report &progress,
+                   const Report &notice)
+{
+    platform::Printer &printer = platform::Printer::instance();
+    if (!printer.hasPrinter())
+        throw platform::Exception(QStringLiteral("aucune imprimante"));
+    const QString title = QCoreApplication::applicationName();
+    int number = 0;
+    for (const QImage &picture : pictures) {
+        ++number;
+        if (progress)
+            progress(QStringLiteral("impression de l'image %1 sur %2…").arg(number).arg(pictures.size()));
+        if (!request.posterMm.isEmpty()) {
+            const QSize size(platform::screenPixelsFromTenthsOfMm(request.posterMm.width() * 10, PosterPpi),
+                             platform::screenPixelsFromTenthsOfMm(request.posterMm.height() * 10, PosterPpi));
+            composition::printPoster(printer, {picture, size, PosterPpi, true, request.cutLines}, request.copies,
+                                     title + QStringLiteral(" : Poster"));
+            continue;
+        }
+        bool reduced = false;
+        const composition::Sheet sheet = placeOnSheet(picture, request, &reduced);
+        if (reduced)
+            notice(QStringLiteral("l'image %1 est plus grande que la zone imprimable : elle est réduite pour tenir").arg(number));
+        composition::printSheet(printer, sheet, request.copies, title);
+    }
+}
+
+} // namespace headless

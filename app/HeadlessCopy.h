@@ -1,0 +1,59 @@
+#pragma once
+// The copier without its window: scanning pages through the same scanner
+// component, laying them on the sheet by the window's rules or at their true
+// size, and printing them through the same composition.  Failures throw
+// platform::Exception with a one-line reason.
+#include "Composition.h"
+#include "csTwainScan.h"
+
+#include <QImage>
+#include <QString>
+#include <functional>
+#include <vector>
+
+namespace headless {
+
+// Progress for the person at the terminal; empty when nobody watches.
+using Report = std::function<void(const QString &)>;
+
+struct ScanRequest {
+    QString device; // a SANE device name; empty for the last chosen or first scanner
+    TcsPixelType pixelType = pxRGB;
+    int resolution = 300;
+    bool allPages = false;
+    TcsFrameSize frame = fsA4;
+    QSizeF frameMm; // with fsCustom: the frame from the glass's corner
+};
+
+// Scans one page (or every page of the feeder); each page carries its resolution.
+std::vector<QImage> scanPages(const ScanRequest &request, const Report &report);
+
+// Writes a picture by the file's extension (png, jpg, tif, pdf); the file is
+// replaced only once it is written whole.
+void writePicture(const QImage &picture, const QString &fileName);
+
+// Reads a picture file through the program's readers.
+QImage readPicture(const QString &fileName);
+
+enum class Placement { TrueSize, Fit };
+
+struct PrintRequest {
+    Placement placement = Placement::TrueSize;
+    bool duplicate = false;
+    QSize posterMm;  // empty unless a poster is asked for
+    int copies = 1;
+    bool cutLines = true;
+};
+
+// The sheet the window would show for this picture: placed by its fitting
+// rule on the window's preview, or at its physical size centred on the
+// printable area of a preview as large as the paper.  `reduced` tells
+// whether a true-size picture had to be reduced to fit.
+composition::Sheet placeOnSheet(const QImage &picture, const PrintRequest &request, bool *reduced = nullptr);
+
+// Prints one sheet (or one poster) per picture; `notice` hears what the
+// user must know whoever watches (a picture reduced to fit).
+void printPictures(const std::vector<QImage> &pictures, const PrintRequest &request, const Report &progress,
+                   const Report &notice);
+
+} // namespace headless
