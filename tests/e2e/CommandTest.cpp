@@ -1,0 +1,154 @@
+// The copier as a command, against SANE's test device and the PDF printer.
+#include <QDir>
+#include <QFile>
+#include <QImage>
+#include <QProcess>
+#include <QRegularExpression>
+#include <QTemporaryDir>
+#include <gtest/gtest.h>
+
+namespace {
+
+// A run of the program in a home of its own, with SANE's test device as the
+// only scanner (its whole glass is 210 x 297 mm; extra test.conf lines may
+// change it).
+class Command {
+public:
+    explicit Command(const QByteArray &extraSaneLines = {})
+    {
+        QDir(home_.path()).mkpath(QStringLiteral("sane"));
+        write(QStringLiteral("sane/dll.conf"), "test\n");
+        write(QStringLiteral("sane/test.conf"),
+              "number_of_devices 1\nresolution 100.0\ngeometry_max 300.0\nbr_x 210.0\nbr_y 297.0\n" + extraSaneLines);
+    }
+
+    QString path(const QString &name) const { return home_.filePath(name); }
+
+    // Runs "quillon ARGS"; returns the exit status, keeps standard error.
+    int run(const QStringList &arguments)
+    {
+        QProcess process;
+        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+        env.insert(QStringLiteral("XDG_CONFIG_HOME"), path(QStringLiteral("config")));
+        env.insert(QStringLiteral("XDG_DATA_HOME"), path(QStringLiteral("data")));
+        env.insert(QStringLiteral("SANE_CONFIG_DIR"), path(QStringLiteral("sane")));
+        env.remove(QStringLiteral("DISPLAY"));
+        env.remove(QStringLiteral("QT_QPA_PLATFORM"));
+        process.setProcessEnvironment(env);
+        process.start(QStringLiteral(QUILLON_PROGRAM), arguments);
+        process.waitForFinished(60000);
+        errors = QString::fromLocal8Bit(process.readAllStandardError());
+        return process.exitStatus() == QProcess::NormalExit ? process.exitCode() : -1;
+    }
+
+    QString pdfPrinter(const QString &file) const
+    {
+        return QStringLiteral("pdf:%1,dpi=300,paper=A4,margins=4").arg(path(file));
+    }
+
+    QString errors;
+
+private:
+    void write(const QString &name, const QByteArray &text)
+    {
+        QFile file(path(name));
+        ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+        file.write(text);
+    }
+
+    QTemporaryDir home_;
+};
+
+QString output(const QString &program, const QStringList &arguments)
+{
+    QProcess process;
+    process.start(program, arguments);
+    process.waitForFinished(30000);
+    return QString::fromLocal8Bit(process.readAllStandardOutput());
+}
+
+int pageCount(const QString &pdf)
+{
+    const QRegularExpressionMatch pages =
+        QRegularExpression(QStringLiteral("Pages:\\s+(\\d+)")).match(output(QStringLiteral("pdfinfo"), {pdf}));
+    return pages.hasMatch() ? pages.captured(1).toInt() : -1;
+}
+
+// The dark part of the first page rendered at 254 dpi: ten pixels a millimetre.
+QRect darkArea(const QString &pdf)
+{
+    output(QStringLiteral("pdftoppm"), {QStringLiteral("-r"), QStringLiteral("254"), QStringLiteral("-gray"),
+                                        QStringLiteral("-singlefile"), QStringLiteral("-png"), pdf, pdf});
+    const QImage page(pdf + QStringLiteral(".png"));
+    QRect area;
+    for (int y = 0; y < page.height(); ++y)
+        for (int x = 0; x < page.width(); ++x)
+            if (qGray(page.pixel(x, y)) < 128)
+                area |= QRect(x, y, 1, 1);
+    return area;
+}
+
+} // namespace
+
+TEST(Command, TrueSizeCopyMeasuresWhatWasScanned)
+{
+    Command quillon;
+    const QString pdf = quillon.path(QStringLiteral("copy.pdf"));
+    ASSERT_EQ(quillon.run({QStringLiteral("copy"), QStringLiteral("--resolution"), QStringLiteral("100"),
+                           QStringLiteral("--frame"), QStringLiteral("50x30"), QStringLiteral("--printer"),
+                           quillon.pdfPrinter(QStringLiteral("copy.pdf"))}), 0)
+        << quillon.errors.toStdString();
+    EXPECT_EQ(pageCount(pdf), 1);
+    // The test device's picture is black: a 50 x 30 mm dark rectangle centred
+    // on the printable area of A4 (which is centred on the page).
+    const QRect dark = darkArea(pdf);
+    EXPECT_NEAR(dark.width(), 500, 5);
+    EXPECT_NEAR(dark.height(), 300, 5);
+    EXPECT_NEAR(dark.center().x(), 1050, 5);
+    EXPECT_NEAR(dark.center().y(), 1485, 5);
+}
+
+TEST(Command, CopiesAndTheReducedTrueSize)
+{
+    Command quillon;
+    const QString pdf = quillon.path(QStringLiteral("copies.pdf"));
+    // A whole A4 glass does not fit the printable area: reduced, and said so.
+    ASSERT_EQ(quillon.run({QStringLiteral("copy"), QStringLiteral("--resolution"), QStringLiteral("50"),
+                           QStringLiteral("--copies"), QStringLiteral("3"), QStringLiteral("--printer"),
+                           quillon.pdfPrinter(QStringLiteral("copies.pdf"))}), 0)
+        << quillon.errors.toStdString();
+    EXPECT_EQ(pageCount(pdf), 3);
+    EXPECT_TRUE(quillon.errors.contains(QStringLiteral("réduite pour tenir")));
+}
+
+TEST(Command, FailuresSayWhyAndWriteNothing)
+{
+    struct Case {
+        QByteArray sane;
+        QStringList arguments;
+        const char *reason;
+    };
+    const Case cases[] = {
+        {{}, {QStringLiteral("--scanner"), QStringLiteral("nosuch")}, "aucun scanner « nosuch »"},
+        {"read-status-code \"SANE_STATUS_JAMMED\"\n", {}, "aucune page"},
+        {{}, {QStringLiteral("--mode"), QStringLiteral("sepia")}, "--mode"},
+        {{}, {QStringLiteral("--copies"), QStringLiteral("0")}, "--copies"},
+        {{}, {QStringLiteral("--poster"), QStringLiteral("big")}, "--poster"},
+        {{}, {QStringLiteral("--frame"), QStringLiteral("0x3")}, "--frame"},
+        {{}, {QStringLiteral("--bogus")}, "bogus"},
+    };
+    for (const Case &c : cases) {
+        Command quillon(c.sane);
+        const QString pdf = quillon.path(QStringLiteral("out.pdf"));
+        const int status = quillon.run(QStringList{QStringLiteral("copy"), QStringLiteral("--printer"),
+                                                   quillon.pdfPrinter(QStringLiteral("out.pdf"))}
+                                       + c.arguments);
+        EXPECT_EQ(status, 1) << c.reason;
+        EXPECT_TRUE(quillon.errors.contains(QString::fromUtf8(c.reason))) << quillon.errors.toStdString();
+        EXPECT_FALSE(QFile::exists(pdf)) << c.reason;
+    }
+    Command quillon;
+    EXPECT_EQ(quillon.run({QStringLiteral("copy"), QStringLiteral("--printer"), QStringLiteral("none")}), 1);
+    EXPECT_TRUE(quillon.errors.contains(QStringLiteral("aucune imprimante")));
+    EXPECT_EQ(quillon.run({QStringLiteral("copy"), QStringLiteral("--help")}), 0);
+}
