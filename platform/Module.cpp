@@ -28,7 +28,9 @@ std::unique_ptr<Module> Module::load(const QString &dllName, QString *error)
 {
     const QString fileName = fileNameFor(dllName);
     const QString exe = exeFolder();
-    const QStringList candidates = {exe + fileName, QDir::cleanPath(exe + QStringLiteral("../lib/") + fileName)};
+    // Beside the program, then where the build tree and an installed program keep the plug-ins.
+    const QStringList candidates = {exe + fileName, QDir::cleanPath(exe + QStringLiteral("../lib/") + fileName),
+                                    QDir::cleanPath(exe + QStringLiteral("../lib/quillon/") + fileName)};
     for (const QString &candidate : candidates) {
         if (!QFileInfo::exists(candidate))
             continue;
