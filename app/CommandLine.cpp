@@ -114,7 +114,8 @@ headless::PrintRequest printRequest(const QCommandLineParser &parser, const Opti
         const std::optional<platform::PrinterChoice> choice = platform::Printer::parseChoice(parser.value(o.printer), &why);
         if (!choice)
             throw platform::Exception(why);
-        platform::Printer::instance().use(*choice);
+        if (!platform::Printer::instance().use(*choice))
+            throw platform::Exception(QStringLiteral("aucune imprimante « %1 »").arg(choice->systemName));
     }
     if (!platform::Printer::instance().hasPrinter())
         throw platform::Exception(QStringLiteral("aucune imprimante"));

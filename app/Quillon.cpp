@@ -39,7 +39,7 @@ std::optional<Options> parseOptions(const QStringList &arguments)
     parser.setApplicationDescription(QStringLiteral("Quillon: scan, place and print pictures."));
     parser.addHelpOption();
     QCommandLineOption printer(QStringLiteral("printer"),
-        QStringLiteral("Printer for this run: none, system, or pdf:FILE[,dpi=N][,paper=A4][,margins=MM]."),
+        QStringLiteral("Printer for this run: none, system, its name, or pdf:FILE[,dpi=N][,paper=A4][,margins=MM]."),
         QStringLiteral("printer"));
     parser.addOption(printer);
     QCommandLineOption automation(QStringLiteral("automation"),
@@ -110,7 +110,9 @@ int main(int argc, char **argv)
     const std::optional<Options> options = parseOptions(QApplication::arguments());
     if (!options)
         return 2;
-    platform::Printer::instance().use(options->printer);
+    if (!platform::Printer::instance().use(options->printer))
+        std::fprintf(stderr, "quillon: no printer named \"%s\"; the default one is used\n",
+                     qPrintable(options->printer.systemName));
     std::unique_ptr<AutomationChannel> channel;
     if (options->automation)
         channel = std::make_unique<AutomationChannel>(STDIN_FILENO, stdout);

@@ -69,8 +69,12 @@ std::optional<PrinterChoice> Printer::parseChoice(const QString &option, QString
     }
     if (option == QLatin1String("system"))
         return choice;
-    if (!option.startsWith(QLatin1String("pdf:")))
-        return fail(QStringLiteral("unknown printer \"%1\" (use none, system or pdf:FILE,...)").arg(option));
+    if (!option.startsWith(QLatin1String("pdf:"))) {
+        if (option.isEmpty())
+            return fail(QStringLiteral("empty printer name (use none, system, a name or pdf:FILE,...)"));
+        choice.systemName = option;
+        return choice;
+    }
     choice.kind = PrinterChoice::Kind::Pdf;
     const QStringList parts = option.mid(4).split(QLatin1Char(','));
     choice.pdf.fileName = parts.first();
@@ -100,12 +104,17 @@ std::optional<PrinterChoice> Printer::parseChoice(const QString &option, QString
     return choice;
 }
 
-void Printer::use(const PrinterChoice &choice)
+bool Printer::use(const PrinterChoice &choice)
 {
     choice_ = choice;
     switch (choice.kind) {
     case PrinterChoice::Kind::System:
         useSystem();
+        if (!choice.systemName.isEmpty()) {
+            if (!names_.contains(choice.systemName))
+                return false;
+            select(choice.systemName);
+        }
         break;
     case PrinterChoice::Kind::Pdf:
         usePdf(choice.pdf, QString::fromLatin1(builtInName));
@@ -117,6 +126,7 @@ void Printer::use(const PrinterChoice &choice)
         current_.clear();
         break;
     }
+    return true;
 }
 
 void Printer::useSystem()

@@ -32,15 +32,19 @@ struct PdfPrinterSettings {
 struct PrinterChoice {
     enum class Kind { System, None, Pdf } kind = Kind::System;
     PdfPrinterSettings pdf;
+    QString systemName; // a system printer by its name; empty for the default one
 };
 
 class Printer {
 public:
     static Printer &instance();
 
-    // "none", "system" or "pdf:FILE[,dpi=N][,paper=A4|A5|A3|Letter|Legal][,margins=MM]".
+    // "none", "system", a system printer's name, or
+    // "pdf:FILE[,dpi=N][,paper=A4|A5|A3|Letter|Legal][,margins=MM]".
     static std::optional<PrinterChoice> parseChoice(const QString &option, QString *error = nullptr);
-    void use(const PrinterChoice &choice);
+    // False when the choice names a printer the system does not have (the
+    // default one is used then).
+    bool use(const PrinterChoice &choice);
 
     QStringList printers() const { return names_; }
     bool hasPrinter() const { return !names_.isEmpty(); }

@@ -1,5 +1,7 @@
 // The copier as a command, against SANE's test device and the PDF printer.
 #include <QDir>
+#include <QFileInfo>
+#include <QThread>
 #include <QFile>
 #include <QImage>
 #include <QProcess>
@@ -150,5 +152,34 @@ TEST(Command, FailuresSayWhyAndWriteNothing)
     Command quillon;
     EXPECT_EQ(quillon.run({QStringLiteral("copy"), QStringLiteral("--printer"), QStringLiteral("none")}), 1);
     EXPECT_TRUE(quillon.errors.contains(QStringLiteral("aucune imprimante")));
+    EXPECT_EQ(quillon.run({QStringLiteral("copy"), QStringLiteral("--printer"), QStringLiteral("NoSuchQueue")}), 1);
+    EXPECT_TRUE(quillon.errors.contains(QStringLiteral("aucune imprimante « NoSuchQueue »")));
     EXPECT_EQ(quillon.run({QStringLiteral("copy"), QStringLiteral("--help")}), 0);
+}
+
+// A real printer by its name: CUPS with its PDF queue, set up by the test script.
+TEST(Command, CopiesThroughACupsQueueByItsName)
+{
+    const QString queue = qEnvironmentVariable("QUILLON_CUPS_PRINTER");
+    if (queue.isEmpty())
+        GTEST_SKIP() << "no CUPS PDF queue";
+    const QDir jobs(QDir::homePath() + QStringLiteral("/PDF"));
+    const QStringList before = jobs.entryList({QStringLiteral("*.pdf")}, QDir::Files);
+    Command quillon;
+    ASSERT_EQ(quillon.run({QStringLiteral("copy"), QStringLiteral("--resolution"), QStringLiteral("50"),
+                           QStringLiteral("--fit"), QStringLiteral("--copies"), QStringLiteral("2"),
+                           QStringLiteral("--printer"), queue}), 0)
+        << quillon.errors.toStdString();
+    QString printed;
+    for (int attempt = 0; attempt < 300 && printed.isEmpty(); ++attempt) {
+        QThread::msleep(100);
+        if (!output(QStringLiteral("lpstat"), {QStringLiteral("-o"), queue}).trimmed().isEmpty())
+            continue;
+        for (const QString &name : jobs.entryList({QStringLiteral("*.pdf")}, QDir::Files))
+            if (!before.contains(name) && QFileInfo(jobs.filePath(name)).size() > 0)
+                printed = jobs.filePath(name);
+    }
+    ASSERT_FALSE(printed.isEmpty()) << "no job came out of the queue";
+    EXPECT_EQ(pageCount(printed), 2);
+    QFile::remove(printed);
 }

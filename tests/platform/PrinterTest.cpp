@@ -40,6 +40,11 @@ TEST(Printer, ParsesChoices)
     EXPECT_EQ(pdf->pdf.paper, QPageSize::A5);
     EXPECT_DOUBLE_EQ(pdf->pdf.marginsMm, 2.5);
     EXPECT_EQ(platform::Printer::parseChoice(QStringLiteral("none"))->kind, platform::PrinterChoice::Kind::None);
-    for (const char *bad : {"pdf:", "pdf:/x,dpi=abc", "pdf:/x,paper=B9", "laser", "pdf:/x,colour=red"})
+    const auto named = platform::Printer::parseChoice(QStringLiteral("laser"));
+    ASSERT_TRUE(named.has_value());
+    EXPECT_EQ(named->kind, platform::PrinterChoice::Kind::System);
+    EXPECT_EQ(named->systemName, QStringLiteral("laser"));
+    EXPECT_FALSE(platform::Printer::instance().use(*named)); // no such printer here
+    for (const char *bad : {"pdf:", "pdf:/x,dpi=abc", "pdf:/x,paper=B9", "", "pdf:/x,colour=red"})
         EXPECT_FALSE(platform::Printer::parseChoice(QString::fromLatin1(bad)).has_value()) << bad;
 }
