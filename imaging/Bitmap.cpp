@@ -2,6 +2,8 @@
 
 #include "ImagingError.h"
 
+#include <QPainter>
+
 namespace imaging {
 namespace {
 
@@ -44,6 +46,27 @@ void Bitmap::assign(const QImage &image, int bitCount)
     else
         image_ = image.convertToFormat(format);
     bitCount_ = bitCount;
+}
+
+Bitmap Bitmap::fromImage(const QImage &image)
+{
+    switch (image.format()) {
+    case QImage::Format_Mono:
+    case QImage::Format_MonoLSB: return Bitmap(image, 1);
+    case QImage::Format_Indexed8: return Bitmap(image, 8);
+    case QImage::Format_RGB555:
+    case QImage::Format_RGB16: return Bitmap(image, 16);
+    default: break;
+    }
+    if (!image.hasAlphaChannel())
+        return Bitmap(image, 24);
+    // transparent parts show as on a white page
+    QImage flat(image.size(), QImage::Format_RGB32);
+    flat.fill(Qt::white);
+    QPainter painter(&flat);
+    painter.drawImage(0, 0, image);
+    painter.end();
+    return Bitmap(flat, 24);
 }
 
 void Bitmap::clear()

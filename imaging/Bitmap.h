@@ -23,6 +23,10 @@ public:
     QImage &image() { return image_; }
 
     void assign(const QImage &image, int bitCount);
+    // The image at the depth its format stands for: 1 for mono images, 8 for
+    // colour tables, 16 for 5-5-5 and 5-6-5, 24 for the rest (transparent
+    // parts made white).
+    static Bitmap fromImage(const QImage &image);
     void clear();
 
     static QImage::Format formatFor(int bitCount);
