@@ -13,7 +13,7 @@
 void TForm1::turnPicture(int degreesClockwise)
 {
     platform::WaitCursor hourglass;
-    imaging::Bitmap turned = imaging::Bitmap::of(Image->picture());
+    imaging::Bitmap turned = imaging::Bitmap::fromImage(Image->picture());
     // The library turns counter-clockwise for positive angles.
     imaging::RotateBitmap(turned, -degreesClockwise, qRgb(255, 255, 255));
     Image->setPicture(turned.image());

@@ -24,7 +24,7 @@ void TForm1::Coller1Click()
     if (pasted.isNull())
         return;
     // Pasted pictures come in any format; the program's pictures have a plain depth.
-    Image->setPicture(imaging::Bitmap::of(pasted).image());
+    Image->setPicture(imaging::Bitmap::fromImage(pasted).image());
     SH->Detach();
     ResetPosterSize();
     PlaceArrivedPicture();

@@ -46,6 +46,7 @@ using Progress = std::function<bool(int percent)>;
 struct ReadOptions {
     int page = 0;          // TIFF pages, counted from 0; Photo CD: 0 Base/16, 1 Base/4, 2 Base
     Progress progress;
+    int scale = 1;         // JPEG: 2, 4 or 8 decode at that fraction of the size (DCT scaling)
 };
 
 struct WriteOptions {

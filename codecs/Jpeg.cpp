@@ -122,6 +122,10 @@ public:
         const bool grey = cinfo.jpeg_color_space == JCS_GRAYSCALE;
         const bool fourChannels = cinfo.jpeg_color_space == JCS_CMYK || cinfo.jpeg_color_space == JCS_YCCK;
         cinfo.out_color_space = grey ? JCS_GRAYSCALE : fourChannels ? JCS_CMYK : JCS_EXT_BGR;
+        if (options.scale == 2 || options.scale == 4 || options.scale == 8) {
+            cinfo.scale_num = 1;
+            cinfo.scale_denom = unsigned(options.scale);
+        }
         jpeg_start_decompress(&cinfo);
         const auto width = std::int32_t(cinfo.output_width), height = std::int32_t(cinfo.output_height);
         image = grey ? Image(width, height, 8, greyPalette(8)) : Image(width, height, 24);

@@ -2,6 +2,8 @@
 
 #include "ImagingError.h"
 
+#include <QPainter>
+
 namespace imaging {
 namespace {
 
@@ -30,17 +32,6 @@ QImage::Format Bitmap::formatFor(int bitCount)
     }
 }
 
-int Bitmap::bitCountOf(const QImage &image)
-{
-    switch (image.format()) {
-    case QImage::Format_Mono:
-    case QImage::Format_MonoLSB: return 1;
-    case QImage::Format_Indexed8: return image.colorCount() <= 16 ? 4 : 8;
-    case QImage::Format_RGB555: return 16;
-    default: return 24;
-    }
-}
-
 void Bitmap::assign(const QImage &image, int bitCount)
 {
     const QImage::Format format = formatFor(bitCount);
@@ -55,6 +46,27 @@ void Bitmap::assign(const QImage &image, int bitCount)
     else
         image_ = image.convertToFormat(format);
     bitCount_ = bitCount;
+}
+
+Bitmap Bitmap::fromImage(const QImage &image)
+{
+    switch (image.format()) {
+    case QImage::Format_Mono:
+    case QImage::Format_MonoLSB: return Bitmap(image, 1);
+    case QImage::Format_Indexed8: return Bitmap(image, 8);
+    case QImage::Format_RGB555:
+    case QImage::Format_RGB16: return Bitmap(image, 16);
+    default: break;
+    }
+    if (!image.hasAlphaChannel())
+        return Bitmap(image, 24);
+    // transparent parts show as on a white page
+    QImage flat(image.size(), QImage::Format_RGB32);
+    flat.fill(Qt::white);
+    QPainter painter(&flat);
+    painter.drawImage(0, 0, image);
+    painter.end();
+    return Bitmap(flat, 24);
 }
 
 void Bitmap::clear()

@@ -23,13 +23,13 @@ public:
     QImage &image() { return image_; }
 
     void assign(const QImage &image, int bitCount);
+    // The image at the depth its format stands for: 1 for mono images, 8 for
+    // colour tables, 16 for 5-5-5 and 5-6-5, 24 for the rest (transparent
+    // parts made white).
+    static Bitmap fromImage(const QImage &image);
     void clear();
 
     static QImage::Format formatFor(int bitCount);
-    // The depth a picture of the program stands for: 1 for monochrome, 4 or
-    // 8 for a palette (4 when at most 16 colours), 16 for RGB555, else 24.
-    static int bitCountOf(const QImage &image);
-    static Bitmap of(const QImage &image) { return Bitmap(image, bitCountOf(image)); }
 
 private:
     QImage image_;

@@ -408,10 +408,11 @@ bool rdpcxfiledib(const QString &path, int bits, bool dither, HGLOBAL &dib, void
     });
 }
 
-bool rdjpgfiledib(const QString &path, int bits, bool dither, HGLOBAL &dib, void *userData, ILProgressProc callback)
+bool rdjpgfiledib(const QString &path, int bits, bool dither, HGLOBAL &dib, void *userData, ILProgressProc callback,
+                  int scale)
 {
     return readFrame<JpegReadFn>("rdjpgfiledib", path, dib, [&](JpegReadFn read, const char *name, HGLOBAL *out) {
-        return read(name, bits, 1, dither, out, nullptr, userData, callback, 0);
+        return read(name, bits, scale, dither, out, nullptr, userData, callback, 0);
     });
 }
 
@@ -473,10 +474,11 @@ bool rdpcxfiledib(const QString &path, int bits, bool dither, Bitmap &bitmap, vo
     return intoBitmap(read, dib, bits, dither, userData, callback, bitmap);
 }
 
-bool rdjpgfiledib(const QString &path, int bits, bool dither, Bitmap &bitmap, void *userData, ILProgressProc callback)
+bool rdjpgfiledib(const QString &path, int bits, bool dither, Bitmap &bitmap, void *userData, ILProgressProc callback,
+                  int scale)
 {
     HGLOBAL dib = nullptr;
-    const bool read = rdjpgfiledib(path, bits, dither, dib, userData, callback);
+    const bool read = rdjpgfiledib(path, bits, dither, dib, userData, callback, scale);
     return intoBitmap(read, dib, bits, dither, userData, callback, bitmap);
 }
 

@@ -101,8 +101,11 @@ bool rdgiffiledib(const QString &path, int bits, bool dither, HGLOBAL &dib, void
 bool rdgiffiledib(const QString &path, int bits, bool dither, Bitmap &bitmap, void *userData = nullptr, ILProgressProc callback = nullptr);
 bool rdpcxfiledib(const QString &path, int bits, bool dither, HGLOBAL &dib, void *userData = nullptr, ILProgressProc callback = nullptr);
 bool rdpcxfiledib(const QString &path, int bits, bool dither, Bitmap &bitmap, void *userData = nullptr, ILProgressProc callback = nullptr);
-bool rdjpgfiledib(const QString &path, int bits, bool dither, HGLOBAL &dib, void *userData = nullptr, ILProgressProc callback = nullptr);
-bool rdjpgfiledib(const QString &path, int bits, bool dither, Bitmap &bitmap, void *userData = nullptr, ILProgressProc callback = nullptr);
+// `scale` 2, 4 or 8 decodes at that fraction of the size (previews).
+bool rdjpgfiledib(const QString &path, int bits, bool dither, HGLOBAL &dib, void *userData = nullptr, ILProgressProc callback = nullptr,
+                  int scale = 1);
+bool rdjpgfiledib(const QString &path, int bits, bool dither, Bitmap &bitmap, void *userData = nullptr, ILProgressProc callback = nullptr,
+                  int scale = 1);
 bool readtgafiledib(const QString &path, int bits, bool dither, HGLOBAL &dib, void *userData = nullptr, ILProgressProc callback = nullptr);
 bool readtgafiledib(const QString &path, int bits, bool dither, Bitmap &bitmap, void *userData = nullptr, ILProgressProc callback = nullptr);
 bool readepsfiledib(const QString &path, int bits, bool dither, HGLOBAL &dib, void *userData = nullptr, ILProgressProc callback = nullptr);
@@ -259,10 +262,12 @@ bool PlayTransition(TransitionSurface &surface, TFXMethod method, const Bitmap &
 bool PlayTransitionDib(TransitionSurface &surface, TFXMethod method, HGLOBAL dib, int thickness, int delay);
 
 // The same on a whole bitmap, which receives the result; an empty bitmap or
-// result raises "Input image is empty".
+// result raises "Input image is empty".  Right or bottom 0: the whole width or height.
 void RotateBitmap(Bitmap &bitmap, double angle, QRgb background);
-void InvertBitmap(Bitmap &bitmap);
-void GrayAreaBitmap(Bitmap &bitmap);
-void AutoContrastBitmap(Bitmap &bitmap);
+void InvertBitmap(Bitmap &bitmap, void *userData = nullptr, ILProgressProc callback = nullptr);
+void GrayAreaBitmap(Bitmap &bitmap, int left = 0, int top = 0, int right = 0, int bottom = 0, void *userData = nullptr,
+                    ILProgressProc callback = nullptr);
+void AutoContrastBitmap(Bitmap &bitmap, int left = 0, int top = 0, int right = 0, int bottom = 0, void *userData = nullptr,
+                        ILProgressProc callback = nullptr);
 
 } // namespace imaging

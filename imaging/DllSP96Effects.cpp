@@ -505,23 +505,24 @@ void RotateBitmap(Bitmap &bitmap, double angle, QRgb background)
     });
 }
 
-void InvertBitmap(Bitmap &bitmap)
+void InvertBitmap(Bitmap &bitmap, void *userData, ILProgressProc callback)
 {
-    onWholeBitmap(bitmap, [](GlobalBlock &dib) {
+    onWholeBitmap(bitmap, [&](GlobalBlock &dib) {
         HGLOBAL handle = dib.get();
-        if (!ILInvert(handle))
+        if (!ILInvert(handle, userData, callback))
             dib.reset();
     });
 }
 
-void GrayAreaBitmap(Bitmap &bitmap)
+void GrayAreaBitmap(Bitmap &bitmap, int left, int top, int right, int bottom, void *userData, ILProgressProc callback)
 {
-    onWholeBitmap(bitmap, [](GlobalBlock &dib) { dib.reset(GrayArea(dib.get(), 0, 0, 0, 0)); });
+    onWholeBitmap(bitmap, [&](GlobalBlock &dib) { dib.reset(GrayArea(dib.get(), left, top, right, bottom, userData, callback)); });
 }
 
-void AutoContrastBitmap(Bitmap &bitmap)
+void AutoContrastBitmap(Bitmap &bitmap, int left, int top, int right, int bottom, void *userData, ILProgressProc callback)
 {
-    onWholeBitmap(bitmap, [](GlobalBlock &dib) { dib.reset(AutoContrast(dib.get(), 0, 0, 0, 0)); });
+    onWholeBitmap(bitmap,
+                  [&](GlobalBlock &dib) { dib.reset(AutoContrast(dib.get(), left, top, right, bottom, userData, callback)); });
 }
 
 } // namespace imaging

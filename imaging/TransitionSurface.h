@@ -13,21 +13,11 @@
 #include <QPointer>
 #include <QWidget>
 
+#include "ilsurface.h"
+
 #include <cstdint>
 
 namespace imaging {
-
-// The library's device context: 32-bit pixels (blue, green, red, unused),
-// top row first, and a callback told of each rectangle drawn (right and
-// bottom exclusive).
-struct ILSurface {
-    std::uint8_t *bits;
-    std::int32_t width;
-    std::int32_t height;
-    std::int32_t stride;
-    void (*flush)(void *user, std::int32_t left, std::int32_t top, std::int32_t right, std::int32_t bottom);
-    void *user;
-};
 
 class TransitionSurface : public QObject {
     Q_OBJECT

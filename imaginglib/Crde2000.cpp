@@ -31,7 +31,7 @@ void checkDepth(int bits)
 }
 
 ILSTATUS readInto(Format format, const char *path, int32_t bits, int32_t dither, int page, HGLOBAL *dib,
-                  void *userData, ILPROGRESSPROC callback)
+                  void *userData, ILPROGRESSPROC callback, int scale = 1)
 {
     return guarded([&]() -> ILSTATUS {
         if (!path || !dib)
@@ -40,6 +40,7 @@ ILSTATUS readInto(Format format, const char *path, int32_t bits, int32_t dither,
         checkDepth(bits);
         codecs::ReadOptions options;
         options.page = page;
+        options.scale = scale;
         options.progress = progressFor(userData, callback);
         Image image = codecs::readFile(path, format, options);
         if (bits && bits != image.bits())
@@ -57,8 +58,8 @@ ILSTATUS writeFrom(Format format, const char *path, int32_t bits, HGLOBAL dib, c
             return IL_ERR_BAD_PARAMETER;
         checkDepth(bits);
         Image image = imageFromHandle(dib);
-        // JPEG has no colour tables: 8 bits asks for grey
-        if (format == Format::Jpeg && bits == 8 && !(image.bits() == 8 && image.hasGreyPalette()))
+        // JPEG has no colour tables and no single bits: 8 or 1 asks for grey
+        if (format == Format::Jpeg && (bits == 8 || bits == 1) && !(image.bits() == 8 && image.hasGreyPalette()))
             image = codecs::toGrey(image);
         else if (bits && bits != image.bits())
             image = codecs::convertDepth(image, bits);
@@ -157,10 +158,12 @@ ILSTATUS rdpcxfiledib(const char *path, int32_t bits, int32_t dither, HGLOBAL *d
     return readInto(Format::Pcx, path, bits, dither, 0, dib, userData, callback);
 }
 
-ILSTATUS rdjpgfiledib(const char *path, int32_t bits, int32_t, int32_t dither, HGLOBAL *dib, HPALETTE,
+ILSTATUS rdjpgfiledib(const char *path, int32_t bits, int32_t scale, int32_t dither, HGLOBAL *dib, HPALETTE,
                       void *userData, ILPROGRESSPROC callback, int16_t)
 {
-    return readInto(Format::Jpeg, path, bits, dither, 0, dib, userData, callback);
+    if (scale != 1 && scale != 2 && scale != 4 && scale != 8)
+        return IL_ERR_BAD_PARAMETER;
+    return readInto(Format::Jpeg, path, bits, dither, 0, dib, userData, callback, scale);
 }
 
 ILSTATUS readtgafiledib(const char *path, int32_t bits, int32_t dither, HGLOBAL *dib, void *userData,

@@ -12,6 +12,7 @@
 
 #include "dib.h"
 #include "globalmem.h"
+#include "ilsurface.h"
 
 #ifdef __cplusplus
 extern "C" {
@@ -86,8 +87,9 @@ ILAPI ILSTATUS rdgiffiledib(const char *path, int32_t bits, int32_t dither, HGLO
                             void *userData, ILPROGRESSPROC callback, int16_t option);
 ILAPI ILSTATUS rdpcxfiledib(const char *path, int32_t bits, int32_t dither, HGLOBAL *dib, HPALETTE palette,
                             void *userData, ILPROGRESSPROC callback, int16_t option);
-/* `fixed` is always 1. */
-ILAPI ILSTATUS rdjpgfiledib(const char *path, int32_t bits, int32_t fixed, int32_t dither, HGLOBAL *dib,
+/* `scale` 1 reads the full size; 2, 4 or 8 decode at that fraction of it
+ * (the DCT's own scaling, much faster: for previews). */
+ILAPI ILSTATUS rdjpgfiledib(const char *path, int32_t bits, int32_t scale, int32_t dither, HGLOBAL *dib,
                             HPALETTE palette, void *userData, ILPROGRESSPROC callback, int16_t option);
 ILAPI ILSTATUS readtgafiledib(const char *path, int32_t bits, int32_t dither, HGLOBAL *dib, void *userData,
                               ILPROGRESSPROC callback, int16_t option);
@@ -115,7 +117,8 @@ ILAPI ILSTATUS wrgiffiledib(const char *path, int32_t bits, HGLOBAL dib, void *u
                             int16_t option);
 ILAPI ILSTATUS wrpngfiledib(const char *path, int32_t bits, int32_t interlaced, HGLOBAL dib, void *userData,
                             ILPROGRESSPROC callback, int16_t option);
-/* Quality 1 to 100, smoothing 0 to 100; 8 bits writes grey. */
+/* Quality 1 to 100, smoothing 0 to 100; 8 bits writes grey, and so does 1
+ * (grey is the nearest a JPEG comes to it). */
 ILAPI ILSTATUS wrjpgfiledib(const char *path, int32_t quality, int32_t smoothing, int16_t bits, HGLOBAL dib,
                             void *userData, ILPROGRESSPROC callback, int16_t option);
 /* Compression: the TIFF tag value (1, 2, 3, 4, 5 or 32773); the fax codes need 1 bit. */
@@ -172,6 +175,72 @@ ILAPI void DibtoDdb(const BITMAPINFOHEADER *dib, HPALETTE *palette, HBITMAP *bit
 ILAPI ILSTATUS aquiredibimage(void *window, int32_t bits, int32_t dither, int16_t zero, HGLOBAL *dib,
                               HPALETTE palette, void *userData, ILPROGRESSPROC callback, int16_t option);
 ILAPI ILSTATUS selectsource(void *window, int16_t option);
+
+/* Annotation layer: shapes drawn with the mouse over a picture, kept in
+ * picture pixels for each component (any pointer the program chooses to
+ * name its control).  The program hands the layer its window as a surface
+ * at InitAnnotation and keeps that surface valid; the layer draws into it
+ * only inside DrawAnnotation, and calls its flush when the window should be
+ * drawn again.  Exports other than InitAnnotation answer IL_ERR_BAD_PARAMETER
+ * for a component without a layer.  All calls come from one thread.
+ *
+ * Window coordinates are picture coordinates less the origin, times the
+ * zoom, plus the offset: (x - originX) * zoom + offsetX.  The mouse is
+ * mapped back through the last DrawAnnotation's values.
+ *
+ * Callbacks get the `userData` of InitAnnotation.  `done` tells that the
+ * mouse finished or moved annotation `index`.  Annotations of the custom
+ * tool are drawn by the program: `customDraw` while one is being drawn or
+ * is selected, `customHardDraw` for its final look; both get the surface and
+ * the annotation's rectangle in window pixels (right and bottom exclusive).
+ * `beforeDraw` may set *canDraw to 0 to leave an annotation out; `afterDraw`
+ * follows each one drawn.  Any callback may be NULL. */
+typedef void (*ILANNODONEPROC)(void *userData, int32_t index);
+typedef void (*ILANNODRAWPROC)(void *userData, int32_t index, ILSurface *surface, int32_t left, int32_t top,
+                               int32_t right, int32_t bottom);
+typedef void (*ILANNOBEFOREPROC)(void *userData, int32_t index, int32_t *canDraw);
+
+/* Mouse messages of MouseMon. */
+#define IL_ANNO_MOUSEMOVE 512
+#define IL_ANNO_LBUTTONDOWN 513
+#define IL_ANNO_LBUTTONUP 514
+#define IL_ANNO_RBUTTONDOWN 516
+#define IL_ANNO_RBUTTONUP 517
+/* MenuMsg commands: the tool the left button uses, ... */
+#define IL_ANNO_TOOL_SELECT 1     /* a click selects, a drag moves */
+#define IL_ANNO_TOOL_LINE 2
+#define IL_ANNO_TOOL_RECTANGLE 3
+#define IL_ANNO_TOOL_ELLIPSE 4
+#define IL_ANNO_TOOL_HIGHLIGHT 5  /* a translucent yellow rectangle */
+#define IL_ANNO_TOOL_FREEHAND 6
+#define IL_ANNO_TOOL_CUSTOM 7     /* drawn by the program's callbacks */
+/* ... deleting the selected annotation or all of them, ... */
+#define IL_ANNO_CMD_DELETE 20
+#define IL_ANNO_CMD_CLEAR 21
+/* ... and the pen colour: IL_ANNO_CMD_COLOUR + 0..15, the 16 VGA colours. */
+#define IL_ANNO_CMD_COLOUR 32
+
+/* Starts the layer of `component` (again: it starts afresh); `iniPath`
+ * keeps the tool and colour between runs (read here, written by
+ * DestroyAnnotation). */
+ILAPI ILSTATUS InitAnnotation(void *component, ILSurface *window, void *userData, const char *iniPath,
+                              ILANNODONEPROC done, ILANNODRAWPROC customDraw, ILANNODRAWPROC customHardDraw,
+                              ILANNOBEFOREPROC beforeDraw, ILANNODONEPROC afterDraw);
+ILAPI ILSTATUS ClearAnnotation(void *component);
+ILAPI ILSTATUS DrawAnnotation(void *component, int32_t originX, int32_t originY, double zoom, int32_t offsetX,
+                              int32_t offsetY);
+/* `point`: x in the low word, y in the high word (window pixels).  Returns
+ * the index of the annotation under a button press, else -1. */
+ILAPI int32_t MouseMon(void *component, int32_t message, int32_t wParam, int32_t point);
+ILAPI ILSTATUS MenuMsg(void *component, int32_t command);
+/* Ends editing: a shape the mouse has not finished is dropped. */
+ILAPI ILSTATUS RubberBandOFF(void *component);
+/* Annotation files keep one block per page; saving replaces that page's
+ * block (written through a temporary file), loading replaces the layer's
+ * annotations by it (none when the file has no such page). */
+ILAPI ILSTATUS LoadAnnotation(void *component, int32_t page, const char *path);
+ILAPI ILSTATUS SaveAnnotation(void *component, int32_t page, const char *path);
+ILAPI ILSTATUS DestroyAnnotation(void *component);
 
 #ifdef __cplusplus
 }

@@ -16,6 +16,7 @@
 
 #include "dib.h"
 #include "globalmem.h"
+#include "ilsurface.h"
 
 #include <stdint.h>
 
@@ -105,21 +106,13 @@ ISP_EXPORT HGLOBAL ReduceDib(HGLOBAL dib, int32_t bits, int16_t dither, int32_t 
 ISP_EXPORT HGLOBAL ILReduceColors(HGLOBAL dib, int32_t colours, int32_t dither, ISP_CALLBACK);
 
 /* Transitions draw a picture progressively onto a drawing surface (the
- * device context), stretched to its size, with `delay` milliseconds between
+ * device context, ilsurface.h), stretched to its size, with `delay` milliseconds between
  * steps.  A surface is 32-bit pixels (blue, green, red, unused bytes), top
  * row first; its `flush` (may be NULL) is called after every step with the
  * rectangle just drawn (right and bottom exclusive), so that the program can
  * show it.  The picture is a device bitmap as DibtoDdb makes it, or a DIB
  * for the exports ending in Dib.  Bands are `thickness` pixels.  Return 1
  * when drawn, 0 for unusable arguments. */
-typedef struct ILSurface {
-    uint8_t *bits;
-    int32_t width;
-    int32_t height;
-    int32_t stride;
-    void (*flush)(void *user, int32_t left, int32_t top, int32_t right, int32_t bottom);
-    void *user;
-} ILSurface;
 
 ISP_EXPORT int32_t FXSkipHorizontal(ILSurface *dc, HGLOBAL bitmap, int32_t thickness, int32_t delay);
 ISP_EXPORT int32_t FXSkipVertical(ILSurface *dc, HGLOBAL bitmap, int32_t thickness, int32_t delay);
