@@ -8,22 +8,23 @@
 
 namespace scan {
 
+// Made by of(): the component's defaults are the component's own.
 struct ScannerSettings {
-    bool UserInterface = false;
-    bool Indicators = true;
-    bool AutoBrightness = true;
-    bool Inverted = false;
-    bool FeederEnabled = true;
-    TcsPixelType PixelType = pxGray;
-    TcsBitDepth BitDepth = bd8Bit;
-    TcsBitDepthReduction BitDepthReduction = brThreshold;
-    TcsFrameSize FrameSize = fsA4;
-    int32_t Resolution = 100;
-    uint8_t Brightness = 125;
-    uint8_t Contrast = 125;
-    uint8_t Highlight = 255;
-    uint8_t Shadow = 0;
-    uint8_t Threshold = 128;
+    bool UserInterface{};
+    bool Indicators{};
+    bool AutoBrightness{};
+    bool Inverted{};
+    bool FeederEnabled{};
+    TcsPixelType PixelType{};
+    TcsBitDepth BitDepth{};
+    TcsBitDepthReduction BitDepthReduction{};
+    TcsFrameSize FrameSize{};
+    int32_t Resolution{};
+    uint8_t Brightness{};
+    uint8_t Contrast{};
+    uint8_t Highlight{};
+    uint8_t Shadow{};
+    uint8_t Threshold{};
 
     static ScannerSettings of(const TcsTwainScan &scan);
     // The pixel type goes in before the bit depth, which it may adjust.

@@ -51,25 +51,25 @@ TTwainDialogForm::TTwainDialogForm(QWidget *owner, TcsTwainScan *twain) : QDialo
         move(frame.left() + frame.width() / 2 - width() / 2, frame.top() + frame.height() / 2 - height() / 2);
     }
 
-    PageControl = new QTabWidget(this);
-    PageControl->setObjectName(QStringLiteral("PageControl"));
-    PageControl->setGeometry(4, 4, 277, 378);
+    PageControl = place<QTabWidget>(this, "PageControl", QRect(4, 4, 277, 378));
     createPreferences();
     createScanTest();
     createDiagnostic();
 
-    pnlButtons = new QWidget(this);
-    pnlButtons->setObjectName(QStringLiteral("pnlButtons"));
-    pnlButtons->setGeometry(0, 386, ClientSize.width(), ClientSize.height() - 386);
-    btnOk = new QPushButton(QStringLiteral("&Ok"), pnlButtons);
-    btnOk->setObjectName(QStringLiteral("btnOk"));
-    btnOk->setGeometry(118, 6, 75, 25);
+    pnlButtons = place<QWidget>(this, "pnlButtons", QRect(0, 386, ClientSize.width(), ClientSize.height() - 386));
+    btnOk = place<QPushButton>(pnlButtons, "btnOk", QRect(118, 6, 75, 25), QStringLiteral("&Ok"));
     btnOk->setDefault(true);
-    btnCancel = new QPushButton(QStringLiteral("&Annuler"), pnlButtons);
-    btnCancel->setObjectName(QStringLiteral("btnCancel"));
-    btnCancel->setGeometry(202, 6, 75, 25);
+    btnCancel = place<QPushButton>(pnlButtons, "btnCancel", QRect(202, 6, 75, 25), QStringLiteral("&Annuler"));
     platform::connectGuarded(btnOk, &QPushButton::clicked, this, [this] { done(Accepted); });
     platform::connectGuarded(btnCancel, &QPushButton::clicked, this, [this] { done(Rejected); });
+}
+
+QWidget *TTwainDialogForm::addPage(const char *name, const QString &caption)
+{
+    auto *page = new QWidget;
+    page->setObjectName(QString::fromLatin1(name));
+    PageControl->addTab(page, caption);
+    return page;
 }
 
 void TTwainDialogForm::SetStyle(TTabStyle style)

@@ -13,6 +13,7 @@
 #include <QPointer>
 
 #include <optional>
+#include <utility>
 
 class QCheckBox;
 class QComboBox;
@@ -84,6 +85,18 @@ protected:
     bool eventFilter(QObject *watched, QEvent *event) override;
 
 private:
+    // A control of the window, made with its arguments, named and placed.
+    template <typename Control, typename... Arguments>
+    static Control *place(QWidget *parent, const char *name, QRect geometry, Arguments &&...arguments)
+    {
+        auto *control = new Control(std::forward<Arguments>(arguments)..., parent);
+        control->setObjectName(QString::fromLatin1(name));
+        control->setGeometry(geometry);
+        return control;
+    }
+    // A page of the page control.
+    QWidget *addPage(const char *name, const QString &caption);
+
     struct TrackBar {
         QSlider *bar;
         QLabel *label;

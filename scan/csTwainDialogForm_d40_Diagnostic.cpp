@@ -61,56 +61,34 @@ QString namedValues(const QString &text, const CapabilityRow &row)
     return names.join(QStringLiteral("; "));
 }
 
-QLineEdit *newField(QWidget *group, const char *name, const char *caption, int top)
-{
-    auto *label = new QLabel(QString::fromLatin1(caption), group);
-    label->setGeometry(8, top + 2, 92, 18);
-    auto *field = new QLineEdit(group);
-    field->setObjectName(QString::fromLatin1(name));
-    field->setGeometry(102, top, 152, 21);
-    field->setReadOnly(true);
-    return field;
-}
-
-QPushButton *newButton(QWidget *page, const char *name, const QString &caption, QRect geometry)
-{
-    auto *button = new QPushButton(caption, page);
-    button->setObjectName(QString::fromLatin1(name));
-    button->setGeometry(geometry);
-    return button;
-}
-
 } // namespace
 
 void TTwainDialogForm::createDiagnostic()
 {
-    tshDiagnostic = new QWidget;
-    tshDiagnostic->setObjectName(QStringLiteral("tshDiagnostic"));
-    PageControl->addTab(tshDiagnostic, QStringLiteral("Diagnostic"));
-
-    grbProduct = new QGroupBox(QStringLiteral(" Produit "), tshDiagnostic);
-    grbProduct->setObjectName(QStringLiteral("grbProduct"));
-    grbProduct->setGeometry(4, 2, 263, 94);
-    edtManufacturer = newField(grbProduct, "edtManufacturer", "Manufacturer", 18);
-    edtProductFamily = newField(grbProduct, "edtProductFamily", "Productfamily", 43);
-    edtProductName = newField(grbProduct, "edtProductName", "Productname", 68);
-
-    grbProtocol = new QGroupBox(QStringLiteral(" Protocole "), tshDiagnostic);
-    grbProtocol->setObjectName(QStringLiteral("grbProtocol"));
-    grbProtocol->setGeometry(4, 98, 263, 68);
-    edtProtocolMajor = newField(grbProtocol, "edtProtocolMajor", "Protocol Major", 18);
-    edtProtocolMinor = newField(grbProtocol, "edtProtocolMinor", "Protocol Minor", 43);
-
-    grbCapabilities = new QGroupBox(QStringLiteral(" Fonctionnalités "), tshDiagnostic);
-    grbCapabilities->setObjectName(QStringLiteral("grbCapabilities"));
-    grbCapabilities->setGeometry(4, 168, 263, 140);
-    scbCapabilities = new QScrollArea(grbCapabilities);
-    scbCapabilities->setObjectName(QStringLiteral("scbCapabilities"));
-    scbCapabilities->setGeometry(6, 18, 251, 116);
+    tshDiagnostic = addPage("tshDiagnostic", QStringLiteral("Diagnostic"));
+    // A read-only field with its caption at its left.
+    auto field = [](QGroupBox *group, const char *name, const char *caption, int top) {
+        place<QLabel>(group, "", QRect(8, top + 2, 92, 18), QString::fromLatin1(caption));
+        auto *edit = place<QLineEdit>(group, name, QRect(102, top, 152, 21));
+        edit->setReadOnly(true);
+        return edit;
+    };
+    grbProduct = place<QGroupBox>(tshDiagnostic, "grbProduct", QRect(4, 2, 263, 94), QStringLiteral(" Produit "));
+    edtManufacturer = field(grbProduct, "edtManufacturer", "Manufacturer", 18);
+    edtProductFamily = field(grbProduct, "edtProductFamily", "Productfamily", 43);
+    edtProductName = field(grbProduct, "edtProductName", "Productname", 68);
+    grbProtocol = place<QGroupBox>(tshDiagnostic, "grbProtocol", QRect(4, 98, 263, 68), QStringLiteral(" Protocole "));
+    edtProtocolMajor = field(grbProtocol, "edtProtocolMajor", "Protocol Major", 18);
+    edtProtocolMinor = field(grbProtocol, "edtProtocolMinor", "Protocol Minor", 43);
+    grbCapabilities = place<QGroupBox>(tshDiagnostic, "grbCapabilities", QRect(4, 168, 263, 140),
+                                       QStringLiteral(" Fonctionnalités "));
+    scbCapabilities = place<QScrollArea>(grbCapabilities, "scbCapabilities", QRect(6, 18, 251, 116));
     scbCapabilities->setWidget(new QWidget);
 
-    btnSelctSource1 = newButton(tshDiagnostic, "btnSelctSource1", QStringLiteral("&Choix de la source"), QRect(4, 314, 130, 25));
-    btnGetCapabilities = newButton(tshDiagnostic, "btnGetCapabilities", QStringLiteral("&Get Capabilities"), QRect(137, 314, 130, 25));
+    btnSelctSource1 = place<QPushButton>(tshDiagnostic, "btnSelctSource1", QRect(4, 314, 130, 25),
+                                         QStringLiteral("&Choix de la source"));
+    btnGetCapabilities = place<QPushButton>(tshDiagnostic, "btnGetCapabilities", QRect(137, 314, 130, 25),
+                                            QStringLiteral("&Get Capabilities"));
     platform::connectGuarded(btnSelctSource1, &QPushButton::clicked, this, &TTwainDialogForm::btnSelctSourceClick);
     platform::connectGuarded(btnGetCapabilities, &QPushButton::clicked, this, &TTwainDialogForm::btnGetCapabilitiesClick);
 }

@@ -86,33 +86,12 @@ QString text(const char *utf8)
     return QString::fromUtf8(utf8);
 }
 
-QLabel *newLabel(QWidget *parent, const char *name, const QString &caption, QRect geometry)
-{
-    auto *label = new QLabel(caption, parent);
-    label->setObjectName(QString::fromLatin1(name));
-    label->setGeometry(geometry);
-    return label;
-}
-
-QComboBox *newList(QWidget *parent, const char *name, QRect geometry, const QStringList &items)
-{
-    auto *list = new QComboBox(parent);
-    list->setObjectName(QString::fromLatin1(name));
-    list->setGeometry(geometry);
-    list->addItems(items);
-    return list;
-}
-
 } // namespace
 
 void TTwainDialogForm::createPreferences()
 {
-    tshPreferences = new QWidget;
-    tshPreferences->setObjectName(QStringLiteral("tshPreferences"));
-    PageControl->addTab(tshPreferences, QStringLiteral("Préférences"));
-    grbImage = new QGroupBox(QStringLiteral(" Image "), tshPreferences);
-    grbImage->setObjectName(QStringLiteral("grbImage"));
-    grbImage->setGeometry(4, 2, 263, 342);
+    tshPreferences = addPage("tshPreferences", QStringLiteral("Préférences"));
+    grbImage = place<QGroupBox>(tshPreferences, "grbImage", QRect(4, 2, 263, 342), QStringLiteral(" Image "));
 
     QStringList colours, frames, reductions;
     for (const PixelItem &item : PixelItems)
@@ -121,20 +100,21 @@ void TTwainDialogForm::createPreferences()
         frames << text(item);
     for (const ReductionItem &item : ReductionItems)
         reductions << text(item.text);
-    lblPixelType = newLabel(grbImage, "lblPixelType", QStringLiteral("Couleurs"), QRect(8, 22, 60, 20));
-    cmbPixelType = newList(grbImage, "cmbPixelType", QRect(72, 20, 182, 24), colours);
-    lblFrameSize = newLabel(grbImage, "lblFrameSize", QStringLiteral("Format"), QRect(8, 48, 60, 20));
-    cmbFrameSize = newList(grbImage, "cmbFrameSize", QRect(72, 46, 182, 24), frames);
-    lblBitDepthReduction = newLabel(grbImage, "lblBitDepthReduction", QStringLiteral("Méthode"), QRect(8, 74, 60, 20));
-    cmbBitDepthReduction = newList(grbImage, "cmbBitDepthReduction", QRect(72, 72, 182, 24), reductions);
+    lblPixelType = place<QLabel>(grbImage, "lblPixelType", QRect(8, 22, 60, 20), QStringLiteral("Couleurs"));
+    cmbPixelType = place<QComboBox>(grbImage, "cmbPixelType", QRect(72, 20, 182, 24));
+    cmbPixelType->addItems(colours);
+    lblFrameSize = place<QLabel>(grbImage, "lblFrameSize", QRect(8, 48, 60, 20), QStringLiteral("Format"));
+    cmbFrameSize = place<QComboBox>(grbImage, "cmbFrameSize", QRect(72, 46, 182, 24));
+    cmbFrameSize->addItems(frames);
+    lblBitDepthReduction =
+        place<QLabel>(grbImage, "lblBitDepthReduction", QRect(8, 74, 60, 20), QStringLiteral("Méthode"));
+    cmbBitDepthReduction = place<QComboBox>(grbImage, "cmbBitDepthReduction", QRect(72, 72, 182, 24));
+    cmbBitDepthReduction->addItems(reductions);
 
     const TrackBar resolution = addTrackBar(grbImage, 1, 98, 10, 1200, 50);
-    chbAutoBrightness = new QCheckBox(QStringLiteral("Luminosité auto"), grbImage);
-    chbAutoBrightness->setObjectName(QStringLiteral("chbAutoBrightness"));
-    chbAutoBrightness->setGeometry(8, 136, 124, 20);
-    chbInverted = new QCheckBox(QStringLiteral("Inversion"), grbImage);
-    chbInverted->setObjectName(QStringLiteral("chbInverted"));
-    chbInverted->setGeometry(140, 136, 114, 20);
+    chbAutoBrightness =
+        place<QCheckBox>(grbImage, "chbAutoBrightness", QRect(8, 136, 124, 20), QStringLiteral("Luminosité auto"));
+    chbInverted = place<QCheckBox>(grbImage, "chbInverted", QRect(140, 136, 114, 20), QStringLiteral("Inversion"));
     const TrackBar brightness = addTrackBar(grbImage, 2, 158, 0, 250, 10);
     const TrackBar contrast = addTrackBar(grbImage, 3, 194, 0, 250, 10);
     const TrackBar highlight = addTrackBar(grbImage, 4, 230, 1, 255, 10);
@@ -161,20 +141,18 @@ TTwainDialogForm::TrackBar TTwainDialogForm::addTrackBar(QWidget *parent, int ta
 {
     const TrackBarNames &names = TrackBarTable[tag - 1];
     TrackBar track{};
-    track.label = newLabel(parent, names.label, QString(), QRect(8, top, 246, 14));
+    track.label = place<QLabel>(parent, names.label, QRect(8, top, 246, 14));
     track.label->setAlignment(Qt::AlignHCenter | Qt::AlignVCenter);
     auto picture = [&](const char *side, int left, int index) {
         const QByteArray name = QByteArray("img") + side + names.ends;
-        QLabel *end = newLabel(parent, name.constData(), QString(), QRect(left, top + 17, 16, 16));
+        auto *end = place<QLabel>(parent, name.constData(), QRect(left, top + 17, 16, 16));
         end->setPixmap(trackEnds_.image(index));
         return end;
     };
     track.lower = picture("Min", 8, 2 * (tag - 1));
     track.upper = picture("Max", 238, 2 * (tag - 1) + 1);
-    track.bar = new QSlider(Qt::Horizontal, parent);
-    track.bar->setObjectName(QString::fromLatin1(names.bar));
+    track.bar = place<QSlider>(parent, names.bar, QRect(26, top + 14, 210, 22), Qt::Horizontal);
     track.bar->setProperty("Tag", tag);
-    track.bar->setGeometry(26, top + 14, 210, 22);
     track.bar->setRange(minimum, maximum);
     track.bar->setTickInterval(tick);
     track.bar->setTickPosition(QSlider::TicksBelow);

@@ -31,12 +31,8 @@ QString viewerHint(const QImage &image)
 
 void TTwainDialogForm::createScanTest()
 {
-    tshScanTest = new QWidget;
-    tshScanTest->setObjectName(QStringLiteral("tshScanTest"));
-    PageControl->addTab(tshScanTest, QStringLiteral("Test scanner"));
-    scbViewer = new QScrollArea(tshScanTest);
-    scbViewer->setObjectName(QStringLiteral("scbViewer"));
-    scbViewer->setGeometry(4, 4, 263, 302);
+    tshScanTest = addPage("tshScanTest", QStringLiteral("Test scanner"));
+    scbViewer = place<QScrollArea>(tshScanTest, "scbViewer", QRect(4, 4, 263, 302));
     scbViewer->setAlignment(Qt::AlignCenter);
     scbViewer->setBackgroundRole(QPalette::Base);
     QPalette white = scbViewer->palette();
@@ -50,12 +46,9 @@ void TTwainDialogForm::createScanTest()
         surface->installEventFilter(this);
     }
 
-    btnSelctSource = new QPushButton(QStringLiteral("&Choix de la source"), tshScanTest);
-    btnSelctSource->setObjectName(QStringLiteral("btnSelctSource"));
-    btnSelctSource->setGeometry(4, 314, 130, 25);
-    btnAcquire = new QPushButton(QStringLiteral("&Acquérir"), tshScanTest);
-    btnAcquire->setObjectName(QStringLiteral("btnAcquire"));
-    btnAcquire->setGeometry(137, 314, 130, 25);
+    btnSelctSource =
+        place<QPushButton>(tshScanTest, "btnSelctSource", QRect(4, 314, 130, 25), QStringLiteral("&Choix de la source"));
+    btnAcquire = place<QPushButton>(tshScanTest, "btnAcquire", QRect(137, 314, 130, 25), QStringLiteral("&Acquérir"));
     platform::connectGuarded(btnSelctSource, &QPushButton::clicked, this, &TTwainDialogForm::btnSelctSourceClick);
     platform::connectGuarded(btnAcquire, &QPushButton::clicked, this, &TTwainDialogForm::btnAcquireClick);
 }

@@ -16,6 +16,8 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QMouseEvent>
+#include <QPointer>
+#include <QProgressDialog>
 #include <QPushButton>
 #include <QScrollArea>
 #include <QScrollBar>
@@ -24,6 +26,7 @@
 #include <QTimer>
 #include <gtest/gtest.h>
 
+#include <functional>
 #include <memory>
 #include <optional>
 
@@ -214,7 +217,7 @@ TEST_F(SettingsDialog, OkAppliesEveryControl)
         return int(QDialog::Accepted);
     });
     EXPECT_TRUE(dialog.Execute());
-    scan::ScannerSettings expected;
+    scan::ScannerSettings expected = scan::ScannerSettings::of(TcsTwainScan());
     expected.AutoBrightness = false;
     expected.Inverted = true;
     expected.PixelType = pxPalette;
@@ -430,6 +433,36 @@ TEST_F(SettingsDialog, FailingTrialScanSaysWhyAndChangesNothing)
               QStringList({QStringLiteral("L'essai de numérisation a échoué : du papier est coincé dans le scanner.")}));
     EXPECT_EQ(messages.requests()[0].kind, platform::MessageKind::Error);
     EXPECT_EQ(settings(), before);
+}
+
+TEST_F(SettingsDialog, SlowTrialScanShowsProgressUnderTheHourglassAndStops)
+{
+    // A fifth of a second per buffer read.
+    SaneTestBackend backend("read-delay true\nread-delay-duration 200000\n");
+    scan->SetFeederEnabled(false);
+    bool seen = false, hourglass = false;
+    SettingsWindowAnswer answer([&](TTwainDialogForm &form) {
+        std::function<void()> stop = [&, alive = QPointer<TTwainDialogForm>(&form)] {
+            auto *progress = alive ? alive->findChild<QProgressDialog *>(QStringLiteral("ScanProgress")) : nullptr;
+            if (alive && (!progress || !progress->isVisible()))
+                return void(QTimer::singleShot(50, stop));
+            if (!progress)
+                return;
+            seen = true;
+            hourglass = QApplication::overrideCursor() && QApplication::overrideCursor()->shape() == Qt::WaitCursor;
+            progress->cancel();
+        };
+        QTimer::singleShot(50, stop);
+        form.btnAcquire->click();
+        EXPECT_TRUE(form.imgViewer->picture().isNull());
+        EXPECT_EQ(QApplication::overrideCursor(), nullptr);
+        return int(QDialog::Rejected);
+    });
+    dialog.Execute();
+    EXPECT_TRUE(seen);
+    EXPECT_TRUE(hourglass);
+    // Stopped by the user: nothing to explain.
+    EXPECT_TRUE(messages.texts().isEmpty());
 }
 
 TEST_F(SettingsDialog, ScannerGoneBetweenChoiceAndTrialIsTold)
