@@ -4,13 +4,10 @@
 
 #include "ErrorBoundary.h"
 #include "Resources.h"
-#include "TPicture.h"
 
-#include <QCheckBox>
 #include <QComboBox>
 #include <QLabel>
 #include <QPushButton>
-#include <QScrollArea>
 #include <QShowEvent>
 #include <QSlider>
 #include <QTabBar>

@@ -10,7 +10,6 @@
 #include <QLineEdit>
 #include <QPushButton>
 #include <QScrollArea>
-#include <QTabWidget>
 
 #include <iterator>
 #include <memory>

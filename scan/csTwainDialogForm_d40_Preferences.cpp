@@ -10,7 +10,6 @@
 #include <QGroupBox>
 #include <QLabel>
 #include <QSlider>
-#include <QTabWidget>
 
 #include <iterator>
 
