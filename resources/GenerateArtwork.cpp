@@ -1,7 +1,11 @@
 // Draws the program's artwork at build time: the button image strip, the
-// splash picture, the sample picture, the main window's background and the
-// application icon.  Usage: quillon-artwork OUTPUT_FOLDER
+// splash picture, the sample picture, the main window's background, the
+// application icon, the scanner presets window and the ends of the scanner
+// settings' track bars.  Usage: quillon-artwork OUTPUT_FOLDER
+#include "Resources.h"
+
 #include <QDir>
+#include <QFontMetricsF>
 #include <QGuiApplication>
 #include <QImage>
 #include <QLinearGradient>
@@ -10,10 +14,11 @@
 #include <QRadialGradient>
 #include <cmath>
 #include <functional>
+#include <vector>
 
 namespace {
 
-constexpr int Cell = 32;
+constexpr int Cell = resources::stripCell;
 constexpr int StripCount = 26;
 
 const QColor Ink(40, 48, 72);
@@ -304,6 +309,228 @@ QImage icon()
     return image;
 }
 
+
+// ---- scanner presets ----
+
+// The largest font, up to the given pixel size, in which every text fits its width.
+QFont fittingFont(const std::vector<std::pair<QString, double>> &texts, int pixels)
+{
+    QFont font(QStringLiteral("DejaVu Sans"));
+    for (; pixels > 7; --pixels) {
+        font.setPixelSize(pixels);
+        const QFontMetricsF metrics(font);
+        bool fits = true;
+        for (const auto &[text, width] : texts)
+            fits = fits && metrics.horizontalAdvance(text) <= width;
+        if (fits)
+            break;
+    }
+    return font;
+}
+
+// One of the strip's glyphs shrunk to a 24-pixel square at the given corner.
+void smallGlyph(QPainter &p, QPointF corner, int index)
+{
+    p.save();
+    p.translate(corner);
+    p.scale(0.75, 0.75);
+    drawCell(p, index);
+    p.restore();
+}
+
+void wrench(QPainter &p, QPointF centre)
+{
+    p.save();
+    p.translate(centre);
+    p.rotate(-45);
+    p.setPen(QPen(Ink, 1.2));
+    p.setBrush(QColor(170, 176, 188));
+    p.drawRoundedRect(QRectF(-2.5, -2, 5, 13), 1.5, 1.5);
+    // The open jaw: a ring with a notch cut at the top.
+    QPainterPath jaw;
+    jaw.addEllipse(QPointF(0, -6), 6, 6);
+    QPainterPath notch;
+    notch.addRect(QRectF(-2.2, -13, 4.4, 7));
+    p.drawPath(jaw.subtracted(notch));
+    p.restore();
+}
+
+// A photograph: sky, sun and a hill in a white frame.
+void photo(QPainter &p, QRectF r)
+{
+    sheet(p, r);
+    const QRectF inner = r.adjusted(2, 2, -2, -2);
+    p.setPen(Qt::NoPen);
+    p.setBrush(QColor(120, 170, 230));
+    p.drawRect(inner);
+    p.setBrush(QColor(250, 200, 60));
+    p.drawEllipse(QPointF(inner.right() - 5, inner.top() + 5), 3, 3);
+    QPainterPath hill;
+    hill.moveTo(inner.bottomLeft());
+    hill.cubicTo(inner.left() + 6, inner.center().y() - 2, inner.center().x() + 4, inner.center().y() + 6,
+                 inner.right(), inner.center().y() + 1);
+    hill.lineTo(inner.bottomRight());
+    hill.closeSubpath();
+    p.setBrush(QColor(60, 140, 70));
+    p.drawPath(hill);
+}
+
+// Line art: black strokes on a sheet.
+void lineArt(QPainter &p, QRectF r)
+{
+    sheet(p, r);
+    p.setPen(QPen(Qt::black, 1.6));
+    p.drawPolyline(QPolygonF({QPointF(r.left() + 3, r.bottom() - 4), QPointF(r.left() + 8, r.top() + 5),
+                              QPointF(r.center().x() + 2, r.bottom() - 6), QPointF(r.right() - 3, r.top() + 4)}));
+    p.drawLine(QPointF(r.left() + 3, r.bottom() - 2.5), QPointF(r.right() - 3, r.bottom() - 2.5));
+}
+
+// Each face is centred in its cell, so that a button smaller than the cell
+// shows the whole face: glyph at the left, the text beside it.
+QImage presetFaces()
+{
+    const QSize cell = resources::presetFaceCell;
+    QImage image(cell.width() * 7, cell.height(), QImage::Format_ARGB32_Premultiplied);
+    image.fill(Qt::transparent);
+    struct Face {
+        QSizeF button;
+        const char *text;
+        std::function<void(QPainter &, QPointF)> glyph;
+    };
+    const QSizeF wide(257, 33);
+    const Face faces[] = {
+        {wide, "Noir & blanc au trait", [](QPainter &p, QPointF at) { lineArt(p, QRectF(at + QPointF(3, 1), QSizeF(18, 22))); }},
+        {wide, "Noir & blanc avec nuances de gris", [](QPainter &p, QPointF at) { smallGlyph(p, at, 9); }},
+        {wide, "Couleur qualité normale", [](QPainter &p, QPointF at) { smallGlyph(p, at, 12); }},
+        {wide, "Couleur qualité photo", [](QPainter &p, QPointF at) { photo(p, QRectF(at + QPointF(0, 3), QSizeF(24, 18))); }},
+        {QSizeF(41, 33), "", [](QPainter &p, QPointF at) { wrench(p, at + QPointF(12, 12)); }},
+        // The wrench stands just left of this one: its text has the whole face.
+        {QSizeF(217, 33), "Utiliser les réglages du scanner", {}},
+        {QSizeF(75, 25), "Annuler", {}},
+    };
+    // Where each face goes: the button's inside (its frame takes three pixels
+    // on each side) centred in the cell, the text to the right of the glyph.
+    QRectF areas[7], textAreas[7];
+    std::vector<std::pair<QString, double>> texts;
+    for (int i = 0; i < 7; ++i) {
+        const QSizeF inside = faces[i].button - QSizeF(6, 6);
+        areas[i] = QRectF(i * cell.width() + (cell.width() - inside.width()) / 2,
+                          (cell.height() - inside.height()) / 2, inside.width(), inside.height());
+        textAreas[i] = areas[i].adjusted(faces[i].glyph ? 32 : 4, 0, -4, 0);
+        texts.emplace_back(QString::fromUtf8(faces[i].text), textAreas[i].width());
+    }
+    // One size of text over all the faces.
+    const QFont font = fittingFont(texts, 12);
+    QPainter p(&image);
+    p.setRenderHint(QPainter::Antialiasing);
+    p.setRenderHint(QPainter::TextAntialiasing);
+    for (int i = 0; i < 7; ++i) {
+        const QString &text = texts[size_t(i)].first;
+        if (faces[i].glyph) {
+            const QPointF corner(text.isEmpty() ? areas[i].center().x() - 12 : areas[i].left() + 4,
+                                 areas[i].center().y() - 12);
+            faces[i].glyph(p, corner);
+        }
+        p.setPen(Ink);
+        p.setFont(font);
+        p.drawText(textAreas[i], (faces[i].glyph ? Qt::AlignLeft : Qt::AlignHCenter) | Qt::AlignVCenter, text);
+    }
+    return image;
+}
+
+// The window's background: the main window's light gradient, a panel behind the buttons, a scanner's glow below.
+QImage presetsBackground()
+{
+    const QSize size = resources::presetsClientSize;
+    QImage image(size, QImage::Format_RGB888);
+    QPainter p(&image);
+    p.setRenderHint(QPainter::Antialiasing);
+    QLinearGradient g(0, 0, 0, size.height());
+    g.setColorAt(0, QColor(232, 236, 242));
+    g.setColorAt(1, QColor(206, 214, 226));
+    p.fillRect(image.rect(), g);
+    p.setPen(QPen(QColor(170, 180, 198), 1));
+    p.setBrush(QColor(244, 246, 250));
+    p.drawRoundedRect(QRectF(14.5, 14.5, 276, 180), 6, 6);
+    QLinearGradient beam(0, 212, 0, 228);
+    beam.setColorAt(0, QColor(40, 200, 90, 0));
+    beam.setColorAt(0.5, QColor(40, 200, 90, 140));
+    beam.setColorAt(1, QColor(40, 200, 90, 0));
+    p.setPen(Qt::NoPen);
+    p.setBrush(beam);
+    p.drawRect(QRectF(24, 212, 170, 16));
+    return image;
+}
+
+// ---- scanner settings ----
+
+// The lower and upper ends of each track bar, in the order resolution,
+// brightness, contrast, highlight, shadow, threshold.
+void trackEnd(QPainter &p, int bar, bool upper)
+{
+    const QRectF box(2.5, 2.5, 11, 11);
+    p.setPen(QPen(Ink, 1));
+    switch (bar) {
+    case 0: { // resolution: coarse or fine squares
+        const int n = upper ? 4 : 2;
+        const double step = box.width() / n;
+        for (int y = 0; y < n; ++y)
+            for (int x = 0; x < n; ++x) {
+                p.setBrush((x + y) % 2 ? QColor(Qt::white) : QColor(Ink));
+                p.drawRect(QRectF(box.left() + x * step, box.top() + y * step, step, step));
+            }
+        break;
+    }
+    case 1: { // brightness: a dim or a bright sun
+        p.setBrush(upper ? QColor(250, 200, 60) : QColor(110, 110, 110));
+        p.drawEllipse(QPointF(8, 8), upper ? 3.5 : 3, upper ? 3.5 : 3);
+        if (upper)
+            for (int i = 0; i < 8; ++i) {
+                const double a = i * M_PI / 4;
+                p.drawLine(QPointF(8 + 5 * std::cos(a), 8 + 5 * std::sin(a)), QPointF(8 + 7 * std::cos(a), 8 + 7 * std::sin(a)));
+            }
+        break;
+    }
+    case 2: // contrast: two close greys, or black and white
+        p.setBrush(upper ? QColor(Qt::white) : QColor(150, 150, 150));
+        p.drawEllipse(box);
+        p.setBrush(upper ? QColor(Qt::black) : QColor(110, 110, 110));
+        p.drawPie(box, 90 * 16, 180 * 16);
+        break;
+    case 3: // highlight: a light grey or a white square
+        p.setBrush(upper ? QColor(Qt::white) : QColor(200, 200, 200));
+        p.drawRect(box);
+        break;
+    case 4: // shadow: a black or a dark grey square
+        p.setBrush(upper ? QColor(80, 80, 80) : QColor(Qt::black));
+        p.drawRect(box);
+        break;
+    default: { // threshold: little black, or mostly black
+        p.setBrush(Qt::white);
+        p.drawRect(box);
+        p.setPen(Qt::NoPen);
+        p.setBrush(Qt::black);
+        p.drawRect(QRectF(box.left(), upper ? box.top() + 2 : box.bottom() - 3, box.width(), upper ? box.height() - 2 : 3));
+        break;
+    }
+    }
+}
+
+QImage trackEnds()
+{
+    const int cell = resources::trackBarEndCell;
+    QImage image(cell * 12, cell, QImage::Format_ARGB32_Premultiplied);
+    image.fill(Qt::transparent);
+    for (int i = 0; i < 12; ++i) {
+        QPainter p(&image);
+        p.setRenderHint(QPainter::Antialiasing);
+        p.translate(i * cell, 0);
+        p.setClipRect(0, 0, cell, cell);
+        trackEnd(p, i / 2, i % 2 == 1);
+    }
+    return image;
+}
+
 } // namespace
 
 int main(int argc, char **argv)
@@ -316,7 +543,8 @@ int main(int argc, char **argv)
         return 1;
     const std::pair<const char *, std::function<QImage()>> pictures[] = {
         {"strip.png", strip}, {"sample.png", sample}, {"splash.png", splash},
-        {"background.png", background}, {"icon.png", icon},
+        {"background.png", background}, {"icon.png", icon}, {"presets.png", presetFaces},
+        {"presets_background.png", presetsBackground}, {"trackends.png", trackEnds},
     };
     for (const auto &[name, draw] : pictures)
         if (!draw().save(out.filePath(QString::fromLatin1(name))))

@@ -350,6 +350,18 @@ bool TcsTwainScan::StartSourceManager(const QString &beforeLibrary)
     return true;
 }
 
+bool TcsTwainScan::OpenSession()
+{
+    ClearError();
+    if (!StartSourceManager(QStringLiteral("(")))
+        return false;
+    if (!OpenSource()) {
+        ShowTwainError(OpenSourceFailed);
+        return false;
+    }
+    return true;
+}
+
 void TcsTwainScan::CleanUpSession()
 {
     // A session stopped in the middle of a transfer gives its pages back first.
@@ -373,6 +385,7 @@ bool TcsTwainScan::Acquire()
     SessionGuard running(sessionRunning_);
     bool result = false;
     pendingException_ = nullptr;
+    TransferFailure_.reset();
     {
         Finally cleanUp([this] { CleanUpSession(); });
         if (!StartSourceManager(QStringLiteral(" (")))
@@ -454,6 +467,7 @@ void TcsTwainScan::TransferImages()
         if (IsAssigned(&TcsTwainScan::OnNewImage))
             emit OnNewImage(this);
         SessionState_ = 7;
+        const bool firstFailure = ErrorKind_ == 0;
         const TW_UINT16 code = CallSource(DG_IMAGE, DAT_IMAGENATIVEXFER, MSG_GET, &handle);
         if (code == TWRC_XFERDONE && handle != nullptr) {
             DeliverImage(handle);
@@ -465,6 +479,8 @@ void TcsTwainScan::TransferImages()
             // A handle that came with a failure is freed too rather than lost; a
             // transfer "done" without a picture counts as failed.
             GlobalRelease(handle);
+            // An earlier failure holds the record: the source still has this one's condition to tell.
+            TransferFailure_ = firstFailure ? ErrorConditionCode_ : QueryConditionCode();
             SessionState_ = 6;
             AbortTransfers();
             more = false;

@@ -18,6 +18,7 @@
 #include <cstdint>
 #include <exception>
 #include <memory>
+#include <optional>
 
 namespace platform {
 class Module;
@@ -52,6 +53,10 @@ public:
     bool CloseSource();
     bool CloseSourceManager();
     bool UnloadSourceManager();
+    // Loads and opens the manager and opens its default source (states 1 to 4),
+    // showing why when a step fails, as the capability list of the settings
+    // dialog needs it; the caller closes whatever was opened.
+    bool OpenSession();
     void ShowError(const QString &text);
     void ShowTwainError(const QString &text);
     void ClearError() { ErrorKind_ = 0; }
@@ -72,6 +77,8 @@ public:
     QByteArray AppIdentityData() const;
     bool SetAppIdentityData(const QByteArray &data);
     const TW_IDENTITY &SourceIdentity() const { return SourceIdentity_; }
+    // A name of an identity, up to its end or its NUL.
+    static QString IdentityText(const TW_STR32 &text);
     // The source the next session opens, by its device name; empty for the
     // source manager's default.
     const QString &SourceName() const { return SourceName_; }
@@ -84,6 +91,9 @@ public:
     uint16_t ErrorConditionCode() const { return ErrorConditionCode_; }
     int16_t ImageCount() const { return ImageCount_; }
     TcsCapSet NegotiatedCaps() const { return NegotiatedCaps_; }
+    // The condition code of the transfer that failed in the last Acquire (the
+    // session shows nothing then); none when every page came or was cancelled.
+    std::optional<TW_UINT16> TransferFailure() const { return TransferFailure_; }
 
     // ---- settings ----
     bool UserInterface() const { return UserInterface_; }
@@ -183,6 +193,7 @@ private:
     uint16_t ErrorConditionCode_ = 0;
     int16_t ImageCount_ = 0;
     TcsCapSet NegotiatedCaps_ = 0;
+    std::optional<TW_UINT16> TransferFailure_;
     // An exception raised by a handler inside the message loop, raised again once the session is closed.
     std::exception_ptr pendingException_;
     // Set while Acquire or SelectSource runs: a handler that starts another session gets false.

@@ -382,11 +382,6 @@ double TcsTwainScan::Fix32ToFloat(TW_FIX32 value)
 
 namespace {
 
-QString identityText(const TW_STR32 &text)
-{
-    return QString::fromLatin1(text, qsizetype(strnlen(text, sizeof(TW_STR32))));
-}
-
 platform::RegistryRoot rootOf(TcsRootKeyType root)
 {
     return root == THKEY_LOCAL_MACHINE ? platform::RegistryRoot::LocalMachine : platform::RegistryRoot::CurrentUser;
@@ -394,10 +389,15 @@ platform::RegistryRoot rootOf(TcsRootKeyType root)
 
 } // namespace
 
+QString TcsTwainScan::IdentityText(const TW_STR32 &text)
+{
+    return QString::fromLatin1(text, qsizetype(strnlen(text, sizeof(TW_STR32))));
+}
+
 QString TcsTwainScan::RegistryKeyPath() const
 {
-    return QStringLiteral("Software\\") + RegCompany_ + QLatin1Char('\\') + identityText(AppIdentity_.ProductFamily)
-        + QLatin1Char('\\') + identityText(AppIdentity_.ProductName) + QStringLiteral("\\TWAIN");
+    return QStringLiteral("Software\\") + RegCompany_ + QLatin1Char('\\') + IdentityText(AppIdentity_.ProductFamily)
+        + QLatin1Char('\\') + IdentityText(AppIdentity_.ProductName) + QStringLiteral("\\TWAIN");
 }
 
 void TcsTwainScan::Loaded()

@@ -6,6 +6,7 @@
 #include <gtest/gtest.h>
 
 #include <cstring>
+#include <optional>
 #include <stdexcept>
 
 namespace {
@@ -316,4 +317,39 @@ TEST(ScanSession, NothingHappensWithoutALiveParentWindow)
     EXPECT_FALSE(scan.SelectSource());
     EXPECT_TRUE(dsm.calls.empty());
     EXPECT_TRUE(messages.texts().isEmpty());
+}
+
+TEST(ScanSession, FailedTransferKeepsItsConditionForTheCaller)
+{
+    struct Case {
+        const char *what;
+        TW_UINT16 code;
+        bool refusedCapability;
+        std::optional<TW_UINT16> failure;
+    };
+    const Case cases[] = {
+        {"failure", TWRC_FAILURE, false, TWCC_PAPERJAM},
+        {"failure after a refused capability holds the record", TWRC_FAILURE, true, TWCC_PAPERJAM},
+        {"cancel", TWRC_CANCEL, false, std::nullopt},
+        {"page delivered", TWRC_XFERDONE, true, std::nullopt},
+    };
+    for (const Case &c : cases) {
+        SCOPED_TRACE(c.what);
+        ScanFixture f;
+        FakeSourceManager dsm;
+        dsm.condition = TWCC_BADCAP;
+        if (c.refusedCapability)
+            dsm.refused.insert(CAP_INDICATORS);
+        // The source's condition at the transfer differs from the one at negotiation.
+        QObject::connect(f.scan.get(), &TcsTwainScan::OnNewImage, [&dsm](QObject *) { dsm.condition = TWCC_PAPERJAM; });
+        dsm.pages.push_back({c.code, [] { return FakeSourceManager::greyDib(2, 2); }});
+        EXPECT_TRUE(f.scan->Acquire());
+        EXPECT_EQ(f.scan->TransferFailure(), c.failure);
+        EXPECT_TRUE(f.messages.texts().isEmpty());
+        // The next session starts afresh.
+        dsm.sourceMessages = {MSG_XFERREADY};
+        dsm.pages.push_back({TWRC_XFERDONE, [] { return FakeSourceManager::greyDib(2, 2); }});
+        EXPECT_TRUE(f.scan->Acquire());
+        EXPECT_EQ(f.scan->TransferFailure(), std::nullopt);
+    }
 }
