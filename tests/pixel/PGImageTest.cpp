@@ -16,6 +16,16 @@ std::unique_ptr<TPixelGraphic> sample(int width, int height)
     return image;
 }
 
+// Shows its image stretched over the whole area, through a display copy.
+void stretchThroughACopy(TPGImage &control, int side)
+{
+    control.resize(side, side);
+    control.SetStretch(sAlways);
+    TDisplaySettings settings;
+    settings.Allow24BitStretch = true;
+    control.SetDisplaySettings(settings);
+}
+
 } // namespace
 
 TEST(ImageControlLayout, StretchRules)
@@ -229,11 +239,7 @@ TEST(DisplayCopy, BuildsTheFormatAndPaletteAsked)
 TEST(ImageControlPainting, AStretchedCopyIsBuiltOnThePaintThread)
 {
     TPGImage control;
-    control.resize(140, 140);
-    control.SetStretch(sAlways);
-    TDisplaySettings settings;
-    settings.Allow24BitStretch = true;
-    control.SetDisplaySettings(settings);
+    stretchThroughACopy(control, 140);
     control.SetPixelGraphic(sample(50, 40));
     control.show();
     ASSERT_TRUE(waitUntil([&] { return control.DisplayCopy() != nullptr; }));
@@ -257,11 +263,7 @@ TEST(ImageControlPainting, AStretchedCopyIsBuiltOnThePaintThread)
 TEST(ImageControlPainting, ReadingTheImageStopsTheBuild)
 {
     TPGImage control;
-    control.resize(300, 300);
-    control.SetStretch(sAlways);
-    TDisplaySettings settings;
-    settings.Allow24BitStretch = true;
-    control.SetDisplaySettings(settings);
+    stretchThroughACopy(control, 300);
     control.SetPixelGraphic(sample(2000, 2000));
     int painted = 0;
     control.PicBoxOnPaint = [&](TPGImage *) { ++painted; };
