@@ -10,6 +10,7 @@ TFilterPreview::TFilterPreview(TPGImage &Display, const TPixelGraphic &Source, T
     : display_(Display), makeFilter_(std::move(MakeFilter)), preview_(std::make_unique<TPixelGraphic>())
 {
     quiet_.setSingleShot(true);
+    quiet_.setTimerType(Qt::PreciseTimer); // a coarse timer may end the quiet period 5 % early
     quiet_.setInterval(QuietMilliseconds);
     connect(&quiet_, &QTimer::timeout, this, &TFilterPreview::quietPeriodOver);
 
