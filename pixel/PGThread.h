@@ -8,7 +8,6 @@
 #include <QObject>
 
 #include <atomic>
-#include <exception>
 #include <functional>
 #include <thread>
 
@@ -39,18 +38,16 @@ public:
             thread_.join();
     }
     bool Finished() const noexcept { return finished_; }
-    // What ended the work early, if anything raised; read after WaitFor.
-    std::exception_ptr Failure() const { return failure_; }
 
 private:
-    // No exception may leave a worker: it ends the work without a result and
-    // is kept for the owner, which decides what a failure means.
+    // No exception may leave a worker.  A work that raises has no result to
+    // post: the window keeps what it shows (a filter that refuses a colour,
+    // or memory running out, leaves the previous picture).
     void run()
     {
         try {
             work_(*this);
         } catch (...) {
-            failure_ = std::current_exception();
         }
         finished_ = true;
     }
@@ -58,7 +55,6 @@ private:
     Work work_;
     std::atomic<bool> terminated_{false};
     std::atomic<bool> finished_{false};
-    std::exception_ptr failure_;
     std::thread thread_; // last: started after, and joined before, everything above
 };
 
