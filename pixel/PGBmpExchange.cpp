@@ -230,21 +230,6 @@ constexpr TPGColorResolution fallbackOrder[8][8] = {
     {crTrueColor, cr256Colors, cr16Colors, cr16SysColors, cr256Grays, cr16Grays, crBlackWhite, cr2Colors},
 };
 
-void setOptimizedPalette(TPixelGraphic &target, const TPixelGraphic &source, int count, bool withSystemColors)
-{
-    std::vector<TRGB> entries = OptimizedPalette(source, count);
-    if (withSystemColors) {
-        const std::vector<TRGB> &system = StandardPalette(pSys16);
-        entries.resize(size_t(count), 0);
-        entries.insert(entries.end(), system.begin(), system.end());
-    }
-    if (entries.empty())
-        entries.push_back(0);
-    target.SetPaletteCount(int(entries.size()));
-    for (size_t i = 0; i < entries.size(); ++i)
-        target.SetPaletteEntry(int(i), entries[i]);
-}
-
 // An image of the wanted resolution holding a dithered copy of the source.
 void prepareConverted(TPixelGraphic &target, const TPixelGraphic &source, TPGColorResolution resolution)
 {
@@ -255,12 +240,12 @@ void prepareConverted(TPixelGraphic &target, const TPixelGraphic &source, TPGCol
     target.SetFormat(source.Width(), source.Height(), formats[resolution]);
     switch (resolution) {
     case crBlackWhite: target.SetPaletteIdent(pBlackWhite); break;
-    case cr2Colors: setOptimizedPalette(target, source, 2, false); break;
+    case cr2Colors: SetOptimizedPalette(target, source, 2, false); break;
     case cr16Grays: target.SetPaletteIdent(pGray16); break;
     case cr16SysColors: target.SetPaletteIdent(pSys16); break;
-    case cr16Colors: setOptimizedPalette(target, source, 16, false); break;
+    case cr16Colors: SetOptimizedPalette(target, source, 16, false); break;
     case cr256Grays: target.SetPaletteIdent(pGray256); break;
-    case cr256Colors: setOptimizedPalette(target, source, 236, true); break;
+    case cr256Colors: SetOptimizedPalette(target, source, 236, true); break;
     case crTrueColor: target.SetPaletteIdent(pTrueColor); break;
     }
     target.CopyFrom(source);
@@ -316,6 +301,21 @@ std::vector<TRGB> OptimizedPalette(const TPixelGraphic &Graphic, int Count)
         palette.push_back(MakeRGB(int(cell.red / cell.count), int(cell.green / cell.count), int(cell.blue / cell.count)));
     }
     return palette;
+}
+
+void SetOptimizedPalette(TPixelGraphic &target, const TPixelGraphic &source, int count, bool withSystemColors)
+{
+    std::vector<TRGB> entries = OptimizedPalette(source, count);
+    if (withSystemColors) {
+        const std::vector<TRGB> &system = StandardPalette(pSys16);
+        entries.resize(size_t(count), 0);
+        entries.insert(entries.end(), system.begin(), system.end());
+    }
+    if (entries.empty())
+        entries.push_back(0);
+    target.SetPaletteCount(int(entries.size()));
+    for (size_t i = 0; i < entries.size(); ++i)
+        target.SetPaletteEntry(int(i), entries[i]);
 }
 
 // ---------------------------------------------------------------- registry

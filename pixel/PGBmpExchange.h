@@ -124,3 +124,5 @@ const TFileFormatReader *FindFileFormatReader(QIODevice &Stream, const QString &
 
 // A palette of up to Count colours chosen from the image's most frequent colours.
 std::vector<TRGB> OptimizedPalette(const TPixelGraphic &Graphic, int Count);
+// Gives Target the OptimizedPalette of Source's Count colours, followed by the 16 system colours when asked.
+void SetOptimizedPalette(TPixelGraphic &Target, const TPixelGraphic &Source, int Count, bool WithSystemColors);

@@ -51,6 +51,32 @@ enum PGMessage : int {
     msgUnexpectedEndOfFile = 32,
     msgSaturationHue = 40,
     msgOutOfRange = 41,
+    // Texts of the filter dialogs.
+    msgOK = 42,
+    msgCancel = 43,
+    msgRGBFilter = 44, // then the captions R, G, B
+    msgCMYFilter = 48, // then C, M, Y
+    msgYCbCrFilter = 52, // then Y, Cb, Cr
+    msgHLSFilter = 56, // then H, L, S
+    msgHSVFilter = 60,
+    msgV = 61,
+    msgGamma = 63,
+    msgRGB = 64,
+    msgY = 65,
+    msgBrightness = 66,
+    msgContrast = 67,
+    msgApplyOn = 68,
+    msgBCGFilter = 69,
+    msgStdDeviation = 72,
+    msgStrength = 73,
+    msgSharpen = 74,
+    msgDetail = 75,
+    msgSmooth = 76,
+    msgContour = 79,
+    msgWhite = 80,
+    msgBlack = 81,
+    msgPlusMinus = 82,
+    msgDegree = 83,
 };
 
 // The whole table, entries 0..84.
