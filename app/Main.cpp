@@ -67,6 +67,8 @@ TForm1::TForm1(QWidget *parent) : QMainWindow(parent)
     buildControls();
     buildModeLayouts();
     buildScanner();
+    buildWorkComponents();
+    buildFileComponents();
     connectHandlers();
     FormCreate();
     csTwainScan->Loaded();

@@ -10,7 +10,9 @@
 //   MainPrinting.cpp  printing, duplication and poster modes, the copy button
 //   MainOrientation.cpp  the landscape sheet and the turns of the picture
 //   MainSources.cpp   the clipboard, undo and the refresh after a change
+//   MainFiles.cpp     image files and their page files
 //   MainScan.cpp      the scanner
+//   MainCorrections.cpp  the corrections column
 #include "Composition.h"
 #include "Printer.h"
 #include "SheetGeometry.h"
@@ -20,6 +22,7 @@
 #include <QMainWindow>
 #include <QPointF>
 #include <QString>
+#include <functional>
 #include <vector>
 
 class QAction;
@@ -32,8 +35,16 @@ class QPainter;
 class TMMBitmapButton;
 class TNewFor;
 class TMMBitmapCheckBox;
+class TBasicFilterDialogs;
+class TJPEG;
+class TOpenDial;
+class TPGImage;
 class TPredefine;
+class TcsTwainDialog;
 class TcsTwainScan;
+namespace imaging {
+class TPMultiImage;
+}
 class TPicture;
 class TSpinEdit;
 class TStretchHandle;
@@ -99,7 +110,14 @@ public:
     TTipsDialog *TipsDialog;
     TNewFor *NewFor = nullptr;         // the poster format dialog, created after this window
     TPredefine *Predefine = nullptr;   // the scanner presets, created after this window
+    TOpenDial *OpenDial = nullptr;     // the open-image dialog, created after this window
+    TJPEG *JPEG = nullptr;             // the JPEG options, created after this window
     TcsTwainScan *csTwainScan;
+    TcsTwainDialog *csTwainDialog;
+    // The hidden work components of the corrections and of the files.
+    imaging::TPMultiImage *Tampon;
+    TPGImage *PGTampon;
+    TBasicFilterDialogs *BasicFilters;
 
     static constexpr int FormatCount = 11;
     struct PredefinedFormat {
@@ -192,7 +210,20 @@ public slots:
     // Redraws the tiles or the poster sketch after the picture changed.
     void RefreshModeView();
 
+    // Image files and their page files (MainFiles.cpp).
+    void Ouvrir1Click();
+    void Enregistrersous1Click();
+    void SaveImageAs(const QString &fileName);
+
+    // The corrections column (MainCorrections.cpp).
+    void SpeedButton1Click();
+    void SpeedButton2Click();
+    void SpeedButton3Click();
+    void FXBtnClick();
+    void ComboBox1Click(int index);
+
     // The scanner (MainScan.cpp).
+    void TwainDialMnuClick();
     void ScanSelectClick();
     void ScanImageClick();
     void csTwainScanNewImage();
@@ -243,6 +274,16 @@ private:
 
     // MainScan.cpp
     void buildScanner();
+
+    // MainFiles.cpp
+    void buildFileComponents();
+    bool readPageFile(const QString &pageFile);
+    void writePageFile(const QString &pageFile) const;
+
+    // MainCorrections.cpp
+    void buildWorkComponents();
+    // Runs one of the imaging library's corrections on the whole picture through Tampon.
+    void correctThroughTampon(const std::function<void()> &correction);
 
     // MainPrinting.cpp
     void applyMode(const ModeLayout &mode, bool on);

@@ -364,5 +364,14 @@ void TForm1::connectHandlers()
     connectGuarded(Coller1, &QAction::triggered, this, &TForm1::Coller1Click);
     connectGuarded(UndoBtn, &QPushButton::clicked, this, &TForm1::UndoBtnClick);
     connectGuarded(ScanSelect, &QPushButton::clicked, this, &TForm1::ScanSelectClick);
+    connectGuarded(TwainDialMnu, &QAction::triggered, this, &TForm1::TwainDialMnuClick);
+    connectGuarded(Ouvrir1, &QAction::triggered, this, &TForm1::Ouvrir1Click);
+    connectGuarded(Enregistrersous1, &QAction::triggered, this, &TForm1::Enregistrersous1Click);
+
+    connectGuarded(SpeedButton1, &QPushButton::clicked, this, &TForm1::SpeedButton1Click);
+    connectGuarded(SpeedButton2, &QPushButton::clicked, this, &TForm1::SpeedButton2Click);
+    connectGuarded(SpeedButton3, &QPushButton::clicked, this, &TForm1::SpeedButton3Click);
+    connectGuarded(FXBtn, &QPushButton::clicked, this, &TForm1::FXBtnClick);
+    connectGuarded(ComboBox1, &QComboBox::activated, this, &TForm1::ComboBox1Click);
     connectGuarded(ScanImage, &QPushButton::clicked, this, &TForm1::ScanImageClick);
 }

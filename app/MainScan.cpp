@@ -7,6 +7,7 @@
 #include "Handles.h"
 #include "Modal.h"
 #include "TPicture.h"
+#include "csTwainDialog.h"
 #include "csTwainScan.h"
 #include "dib.h"
 #include "spredefine.h"
@@ -57,6 +58,10 @@ void TForm1::buildScanner()
     csTwainScan->SetPixelType(pxBW);
     csTwainScan->SetRegRootKey(THKEY_CURRENT_USER);
     csTwainScan->SetRegCompany(QStringLiteral("Ondelis"));
+    csTwainDialog = new TcsTwainDialog(this);
+    csTwainDialog->setObjectName(QStringLiteral("csTwainDialog"));
+    csTwainDialog->SetTwain(csTwainScan);
+    csTwainDialog->SetOptions(toBitDepthReduction | toThreshold);
     connect(csTwainScan, &TcsTwainScan::OnNewImage, this, [this] { platform::guarded([this] { csTwainScanNewImage(); }); });
     connect(csTwainScan, &TcsTwainScan::OnDibReady, this, [this](QObject *, const QImage &bitmap) {
         platform::guarded([&] { csTwainScanDibReady(bitmap); });
@@ -64,6 +69,11 @@ void TForm1::buildScanner()
     connect(csTwainScan, &TcsTwainScan::OnMemoryReady, this, [this](QObject *, HGLOBAL dib) {
         platform::guarded([&] { csTwainScanMemoryReady(dib); });
     });
+}
+
+void TForm1::TwainDialMnuClick()
+{
+    csTwainDialog->Execute();
 }
 
 void TForm1::ScanSelectClick()

@@ -83,9 +83,14 @@ struct Windows {
                           [form](bool keep) { form->PosterKeepProportions = keep; }});
         aeroDlg = new TAeroDlg(form1.get());
         jpeg = new TJPEG(form1.get());
+        form1->JPEG = jpeg;
         openDial = new TOpenDial(form1.get());
+        openDial->setOwner({[form] { return form->PreviewInOpenDialog; },
+                            [form](bool preview) { form->PreviewInOpenDialog = preview; }});
+        form1->OpenDial = openDial;
         aboutBox = new TAboutBox(form1.get());
         predefine = new TPredefine(form1.get());
+        predefine->SetScanner(form1->csTwainScan, form1->csTwainDialog);
         form1->Predefine = predefine;
     }
 };
@@ -126,9 +131,20 @@ int main(int argc, char **argv)
     splash->repaint();
     splash->Sleeper->Sleep();
 
-    Windows windows;
+    std::optional<Windows> windows;
+    try {
+        windows.emplace();
+    } catch (...) {
+        // A missing plug-in library: said in the error report, and the program cannot go on.
+        hourglass.reset();
+        platform::reportCurrentException();
+        return 1;
+    }
     splash.reset();
     hourglass.reset();
-    windows.form1->show();
-    return QApplication::exec();
+    windows->form1->show();
+    const int status = QApplication::exec();
+    windows.reset();
+    imaging::ReleaseImagingLibraries();
+    return status;
 }
