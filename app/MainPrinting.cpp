@@ -103,7 +103,7 @@ void TForm1::PrintPoster()
         dialog.setMinMax(1, layout.sheets());
         dialog.setFromTo(1, layout.sheets());
     }
-    if (platform::execModal(dialog) != QDialog::Accepted)
+    if (printer.execPrintDialog(dialog) != QDialog::Accepted)
         return;
     const bool range = !layout.singleSheet() && dialog.printRange() == QAbstractPrintDialog::PageRange;
     platform::WaitCursor hourglass;

@@ -7,6 +7,7 @@
 #include <QDir>
 #include <QFileInfo>
 #include <QPageSetupDialog>
+#include <QPrintDialog>
 #include <QPainter>
 #include <QPrinter>
 #include <QPrinterInfo>
@@ -181,6 +182,20 @@ bool Printer::pageSetup(QWidget *parent)
         device_->setFullPage(true);
     }
     return true;
+}
+
+int Printer::execPrintDialog(QPrintDialog &dialog)
+{
+    const QPageLayout layout = device_->pageLayout();
+    const int result = execModal(dialog);
+    if (fixed_) {
+        device_->setOutputFormat(QPrinter::PdfFormat);
+        device_->setOutputFileName(pdf_.fileName);
+        device_->setResolution(pdf_.dpi);
+        device_->setPageLayout(layout);
+        device_->setFullPage(true);
+    }
+    return result;
 }
 
 void Printer::select(const QString &name)

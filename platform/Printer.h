@@ -13,6 +13,7 @@
 #include <optional>
 
 class QPainter;
+class QPrintDialog;
 class QPrinter;
 class QWidget;
 
@@ -64,6 +65,10 @@ public:
     // The printer setup dialog (paper and orientation) over the current
     // printer, shown modally; true when the user confirmed it.
     bool pageSetup(QWidget *parent);
+    // Shows a print dialog over this printer (copies, page range) modally;
+    // its result code.  The dialog cannot choose a PDF printer of the
+    // program's own: that one stays in force whatever the dialog selected.
+    int execPrintDialog(QPrintDialog &dialog);
 
     QPrinter &device() { return *device_; }
     // Where the canvas origin of a job lies on the paper: the printable corner.

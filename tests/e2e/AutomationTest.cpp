@@ -230,3 +230,80 @@ TEST(Automation, PrintsCopiesThroughCups)
     EXPECT_TRUE(run(QStringLiteral("pdfinfo"), {printed}).contains(QRegularExpression(QStringLiteral("Pages:\\s+2\\b"))));
     QFile::remove(printed);
 }
+
+namespace {
+
+// SANE's test device as the only scanner, for a program started after it.
+struct TestScanner {
+    QTemporaryDir folder;
+    TestScanner()
+    {
+        QFile dll(folder.filePath(QStringLiteral("dll.conf")));
+        dll.open(QIODevice::WriteOnly);
+        dll.write("test\n");
+        QFile conf(folder.filePath(QStringLiteral("test.conf")));
+        conf.open(QIODevice::WriteOnly);
+        conf.write("number_of_devices 1\nresolution 100.0\ngeometry_max 300.0\nbr_x 210.0\nbr_y 297.0\n");
+        qputenv("SANE_CONFIG_DIR", QFile::encodeName(folder.path()));
+    }
+    ~TestScanner() { qunsetenv("SANE_CONFIG_DIR"); }
+};
+
+} // namespace
+
+// The road of one copy: the copy button, the presets, the scanner, the sheet, the printer.
+TEST(Automation, TheCopyButtonScansThroughThePresetsAndPrints)
+{
+    TestScanner scanner;
+    QTemporaryDir home;
+    const QString pdf = home.filePath(QStringLiteral("out.pdf"));
+    Program program(home.path());
+    ASSERT_TRUE(program.waitForModal(QStringLiteral("Trucs et astuces")));
+    program.command({{"cmd", "answer"}, {"button", "Fermer"}});
+
+    // The copy button opens the presets; "Couleur qualité normale" scans in colour at 100 dpi.
+    const QJsonObject go = program.command({{"cmd", "click"}, {"object", "GoBtn"}});
+    EXPECT_EQ(go.value("modal").toString(), QStringLiteral("Réglages prédéfinis du scanner"));
+    EXPECT_TRUE(program.command({{"cmd", "click"}, {"object", "MMBitmapButton3"}}).value("ok").toBool());
+    program.command({{"cmd", "idle"}});
+    EXPECT_TRUE(program.command({{"cmd", "messages"}}).value("messages").toArray().isEmpty());
+
+    // The A4 page at 100 dpi, fitted into the printable area.
+    const QJsonObject placed = program.property("Image", "geometry").toObject();
+    EXPECT_EQ(placed.value("x").toInt(), 8);
+    EXPECT_EQ(placed.value("width").toInt(), 278);
+    EXPECT_NEAR(program.property("Image", "pictureWidth").toInt(), 823, 1);
+    EXPECT_EQ(program.property("TForm1", "windowTitle").toString(), QStringLiteral("Quillon 2002"));
+
+    // Printed where the sheet shows it: 278 preview pixels of a 293-pixel, 210 mm sheet.
+    const QString list = run(QStringLiteral("pdfimages"), {QStringLiteral("-list"), pdf});
+    const QStringList line = list.section(QLatin1Char('\n'), 2, 2).simplified().split(QLatin1Char(' '));
+    ASSERT_GE(line.size(), 14) << list.toStdString();
+    EXPECT_NEAR(line[3].toInt(), 823, 1);
+    const double widthMm = line[3].toDouble() / line[12].toDouble() * 25.4;
+    EXPECT_NEAR(widthMm, 278.0 * 210.0 / 293.0, 1.0);
+
+    // Duplication mode: the copy button prints the tiles, without scanning.
+    QFile::remove(pdf);
+    program.command({{"cmd", "scroll"}, {"object", "Zoom"}, {"value", 10}});
+    EXPECT_TRUE(program.command({{"cmd", "click"}, {"object", "Dupliquer"}}).value("ok").toBool());
+    EXPECT_TRUE(program.command({{"cmd", "click"}, {"object", "GoBtn"}}).value("ok").toBool());
+    EXPECT_GT(run(QStringLiteral("pdfimages"), {QStringLiteral("-list"), pdf}).count(QLatin1Char('\n')), 4);
+    program.command({{"cmd", "click"}, {"object", "Dupliquer"}});
+
+    // Poster mode: the copy button asks for the pages to print, then prints the sheets.
+    QFile::remove(pdf);
+    EXPECT_TRUE(program.command({{"cmd", "click"}, {"object", "Poster"}}).value("ok").toBool());
+    const QJsonObject poster = program.command({{"cmd", "click"}, {"object", "GoBtn"}});
+    EXPECT_FALSE(poster.value("modal").toString().isEmpty());
+    EXPECT_TRUE(program.command({{"cmd", "answer"}, {"button", "Print"}}).value("ok").toBool());
+    // The sheets print once the dialog's own loop has ended.
+    for (int attempt = 0; attempt < 100 && !QFile::exists(pdf); ++attempt) {
+        program.command({{"cmd", "idle"}});
+        QThread::msleep(50);
+    }
+    EXPECT_GE(run(QStringLiteral("pdfinfo"), {pdf}).section(QStringLiteral("Pages:"), 1).simplified().section(QLatin1Char(' '), 0, 0).toInt(), 2);
+
+    EXPECT_TRUE(program.command({{"cmd", "quit"}}).value("ok").toBool());
+    EXPECT_TRUE(program.finished());
+}
