@@ -73,7 +73,7 @@ headless::ScanRequest scanRequest(const QCommandLineParser &parser, const Option
     else
         throw platform::Exception(QStringLiteral("--mode est bw, gray ou color"));
     request.resolution = integerOption(parser, o.resolution, 10, 1200);
-    request.allPages = parser.isSet(o.allPages);
+    request.allPages = parser.optionNames().contains(o.allPages.names().first());
     const QString frame = parser.value(o.frame).toLower();
     static const std::pair<const char *, TcsFrameSize> frames[] = {
         {"a4", fsA4}, {"a5", fsA5}, {"b5", fsB5}, {"letter", fsLetter}, {"legal", fsLegal}, {"auto", fsDetected}};
@@ -132,7 +132,9 @@ int run(const QStringList &arguments)
     const bool scans = command != QLatin1String("print");
     const bool prints = command != QLatin1String("scan");
     if (scans)
-        parser.addOptions({o.scanner, o.mode, o.resolution, o.allPages, o.frame});
+        parser.addOptions({o.scanner, o.mode, o.resolution, o.frame});
+    if (command == QLatin1String("copy"))
+        parser.addOption(o.allPages);
     if (prints)
         parser.addOptions({o.printer, o.copies, o.fit, o.trueSize, o.duplicate, o.poster});
     if (command == QLatin1String("print"))
@@ -157,6 +159,23 @@ int run(const QStringList &arguments)
             throw platform::Exception(QStringLiteral("argument en trop : %1").arg(positional.first()));
         const headless::PrintRequest print = printRequest(parser, o);
         headless::printPictures(headless::scanPages(scanRequest(parser, o), progress), print, progress, say);
+        return 0;
+    }
+    if (command == QLatin1String("print")) {
+        if (positional.isEmpty())
+            throw platform::Exception(QStringLiteral("aucun fichier à imprimer"));
+        const headless::PrintRequest print = printRequest(parser, o);
+        // Every file is read before anything prints: a bad one stops the whole run.
+        std::vector<QImage> pictures;
+        for (const QString &file : positional)
+            pictures.push_back(headless::readPicture(file));
+        headless::printPictures(pictures, print, progress, say);
+        return 0;
+    }
+    if (command == QLatin1String("scan")) {
+        if (positional.size() != 1)
+            throw platform::Exception(QStringLiteral("il faut un et un seul fichier de sortie"));
+        headless::writePicture(headless::scanPages(scanRequest(parser, o), progress).front(), positional.first());
         return 0;
     }
     throw platform::Exception(QStringLiteral("commande inconnue : %1").arg(command));

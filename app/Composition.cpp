@@ -76,22 +76,25 @@ void drawTiles(QPainter &canvas, const QImage &picture, QSize tile, QSize printa
     }
 }
 
-void printSheet(platform::Printer &printer, const Sheet &sheet, int copies, const QString &title)
+void printSheets(platform::Printer &printer, const std::vector<Sheet> &sheets, int copies, const QString &title)
 {
     UprightForTheJob upright(printer);
     const QPoint offset = printer.printingOffset();
-    const platform::SheetGeometry paper(platform::PaperMetrics::of(printer), QSize(sheet.sheet.width(), sheet.sheet.height()));
-    const long double sx = paper.scaleX(), sy = paper.scaleY();
+    const platform::PaperMetrics paper = platform::PaperMetrics::of(printer);
     platform::PrintJob job(printer, title, copies);
     for (int pass = 0; pass < job.passes(); ++pass) {
-        job.beginPage();
-        if (sheet.tiles)
-            drawTiles(job.canvas(), sheet.picture, sheet.bounds.size(),
-                      QSize(sheet.sheet.printableWidth(), sheet.sheet.printableHeight()), QPoint(0, 0), sx, sy,
-                      sheet.cutLines);
-        else
-            drawImageAt(job.canvas(), sheet.picture, sheet.bounds.size(), roundInt(sx * sheet.bounds.x()) - offset.x(),
-                        roundInt(sy * sheet.bounds.y()) - offset.y(), sx, sy);
+        for (const Sheet &sheet : sheets) {
+            const platform::SheetGeometry shown(paper, QSize(sheet.sheet.width(), sheet.sheet.height()));
+            const long double sx = shown.scaleX(), sy = shown.scaleY();
+            job.beginPage();
+            if (sheet.tiles)
+                drawTiles(job.canvas(), sheet.picture, sheet.bounds.size(),
+                          QSize(sheet.sheet.printableWidth(), sheet.sheet.printableHeight()), QPoint(0, 0), sx, sy,
+                          sheet.cutLines);
+            else
+                drawImageAt(job.canvas(), sheet.picture, sheet.bounds.size(), roundInt(sx * sheet.bounds.x()) - offset.x(),
+                            roundInt(sy * sheet.bounds.y()) - offset.y(), sx, sy);
+        }
     }
 }
 
@@ -109,53 +112,64 @@ void drawPosterImage(QPainter &canvas, const Poster &poster, QPointF origin, lon
     drawBitmap(canvas, poster.picture, roundInt(origin.x()), roundInt(origin.y()), roundInt(f * kx), roundInt(e * ky));
 }
 
-void printPoster(platform::Printer &printer, const Poster &poster, int copies, const QString &title, int from, int to)
+namespace {
+
+// The picture stretched to the poster's proportions, at the resolution of its larger side.
+QImage posterWork(const Poster &poster)
 {
-    const platform::PosterLayout layout(platform::PaperMetrics::of(printer), poster.size, poster.ppi);
-    if (layout.singleSheet()) {
-        platform::PrintJob job(printer, title, copies);
-        for (int pass = 0; pass < job.passes(); ++pass) {
-            job.beginPage();
-            drawPosterImage(job.canvas(), poster, QPointF(0, 0), layout.kx(), layout.ky());
-        }
-        return;
-    }
-    // The picture stretched to the poster's proportions, at the resolution
-    // of its larger side.
     const int n = std::max(poster.picture.width(), poster.picture.height());
     const int w = std::max(1, poster.size.width()), h = std::max(1, poster.size.height());
     const QSize workSize = h > w ? QSize(roundInt(static_cast<long double>(w) * n / h), n)
                                  : QSize(n, roundInt(static_cast<long double>(h) * n / w));
     QImage work(workSize.expandedTo(QSize(1, 1)), QImage::Format_RGB32);
-    {
-        QPainter stretch(&work);
-        stretch.drawImage(work.rect(), poster.picture);
+    QPainter stretch(&work);
+    stretch.drawImage(work.rect(), poster.picture);
+    return work;
+}
+
+// The sheets of one poster, those numbered from..to (0..0 for all).
+void composePoster(platform::PrintJob &job, const platform::PaperMetrics &paper, const Poster &poster, int from, int to)
+{
+    const platform::PosterLayout layout(paper, poster.size, poster.ppi);
+    if (layout.singleSheet()) {
+        job.beginPage();
+        drawPosterImage(job.canvas(), poster, QPointF(0, 0), layout.kx(), layout.ky());
+        return;
     }
+    const QImage work = posterWork(poster);
     const long double fx = static_cast<long double>(work.width()) / layout.width();
     const long double fy = static_cast<long double>(work.height()) / layout.height();
     const bool allSheets = from == 0 && to == 0;
-
-    platform::PrintJob job(printer, title, copies);
-    for (int pass = 0; pass < job.passes(); ++pass) {
-        int number = 0;
-        for (int column = 0; column < layout.columns(); ++column) {
-            for (int row = 0; row < layout.rows(); ++row) {
-                ++number;
-                if (!allSheets && (number < from || number > to))
-                    continue;
-                const QRect part = layout.part(column, row);
-                job.beginPage();
-                // The part of the poster this sheet carries, cut from the work bitmap.
-                const QImage tile = work.copy(roundInt(part.x() * fx), roundInt(part.y() * fy),
-                                              std::max(1, roundInt(part.width() * fx)), std::max(1, roundInt(part.height() * fy)));
-                drawBitmap(job.canvas(), tile, 0, 0, roundInt(tile.width() / fx), roundInt(tile.height() / fy));
-                if (poster.cutLines) {
-                    useCutLinePen(job.canvas());
-                    job.canvas().drawRect(0, 0, part.width() - 1, part.height() - 1);
-                }
+    int number = 0;
+    for (int column = 0; column < layout.columns(); ++column) {
+        for (int row = 0; row < layout.rows(); ++row) {
+            ++number;
+            if (!allSheets && (number < from || number > to))
+                continue;
+            const QRect part = layout.part(column, row);
+            job.beginPage();
+            // The part of the poster this sheet carries, cut from the work bitmap.
+            const QImage tile = work.copy(roundInt(part.x() * fx), roundInt(part.y() * fy),
+                                          std::max(1, roundInt(part.width() * fx)), std::max(1, roundInt(part.height() * fy)));
+            drawBitmap(job.canvas(), tile, 0, 0, roundInt(tile.width() / fx), roundInt(tile.height() / fy));
+            if (poster.cutLines) {
+                useCutLinePen(job.canvas());
+                job.canvas().drawRect(0, 0, part.width() - 1, part.height() - 1);
             }
         }
     }
+}
+
+} // namespace
+
+void printPosters(platform::Printer &printer, const std::vector<Poster> &posters, int copies, const QString &title,
+                  int from, int to)
+{
+    const platform::PaperMetrics paper = platform::PaperMetrics::of(printer);
+    platform::PrintJob job(printer, title, copies);
+    for (int pass = 0; pass < job.passes(); ++pass)
+        for (const Poster &poster : posters)
+            composePoster(job, paper, poster, from, to);
 }
 
 } // namespace composition

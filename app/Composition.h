@@ -10,6 +10,7 @@
 #include <QPointF>
 #include <QRect>
 #include <QString>
+#include <vector>
 
 class QPainter;
 
@@ -44,10 +45,14 @@ struct Sheet {
     bool cutLines = false;
 };
 
-// Prints the sheet in `copies` copies.  A landscape sheet prints upright: the
-// picture was turned on the preview instead.  Throws platform::Exception
-// when the job cannot start.
-void printSheet(platform::Printer &printer, const Sheet &sheet, int copies, const QString &title);
+// Prints sheets in `copies` copies, in one job.  A landscape sheet prints
+// upright: the picture was turned on the preview instead.  Throws
+// platform::Exception when the job cannot start.
+void printSheets(platform::Printer &printer, const std::vector<Sheet> &sheets, int copies, const QString &title);
+inline void printSheet(platform::Printer &printer, const Sheet &sheet, int copies, const QString &title)
+{
+    printSheets(printer, {sheet}, copies, title);
+}
 
 // A poster of a size in screen pixels at `ppi`.
 struct Poster {
@@ -62,10 +67,15 @@ struct Poster {
 // `origin`, with printer pixels per screen pixel kx, ky.
 void drawPosterImage(QPainter &canvas, const Poster &poster, QPointF origin, long double kx, long double ky);
 
-// Prints the poster in the printer's present orientation: on one sheet, or
-// cut over as many as it needs, of which those numbered from..to (counted
-// column by column from 1; 0..0 for all).
-void printPoster(platform::Printer &printer, const Poster &poster, int copies, const QString &title, int from = 0,
-                 int to = 0);
+// Prints posters in the printer's present orientation, in one job: each on
+// one sheet, or cut over as many as it needs, of which those numbered
+// from..to (counted column by column from 1; 0..0 for all).
+void printPosters(platform::Printer &printer, const std::vector<Poster> &posters, int copies, const QString &title,
+                  int from = 0, int to = 0);
+inline void printPoster(platform::Printer &printer, const Poster &poster, int copies, const QString &title, int from = 0,
+                        int to = 0)
+{
+    printPosters(printer, {poster}, copies, title, from, to);
+}
 
 } // namespace composition

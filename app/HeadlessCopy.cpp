@@ -4,9 +4,15 @@
 #include "MessageBox.h"
 #include "Printer.h"
 #include "Rounding.h"
+#include "TMultiP.h"
 #include "twainidentity.h"
 
 #include <QCoreApplication>
+#include <QFileInfo>
+#include <QPainter>
+#include <QPdfWriter>
+#include <QSaveFile>
+#include <algorithm>
 #include <QWidget>
 
 using platform::roundInt;
@@ -85,6 +91,56 @@ std::vector<QImage> scanPages(const ScanRequest &request, const Report &report)
     return pages;
 }
 
+QImage readPicture(const QString &fileName)
+{
+    if (!QFileInfo(fileName).isFile())
+        throw platform::Exception(QStringLiteral("%1 : fichier introuvable").arg(fileName));
+    imaging::TPMultiImage reader;
+    reader.setImageName(fileName); // raises with the reader's reason
+    QImage picture = reader.Picture().image();
+    if (picture.isNull())
+        throw platform::Exception(QStringLiteral("%1 : aucune image").arg(fileName));
+    return picture;
+}
+
+void writePicture(const QImage &picture, const QString &fileName)
+{
+    const QString extension = QFileInfo(fileName).suffix().toLower();
+    if (extension == QLatin1String("pdf")) {
+        // One page the size of the picture at its resolution.
+        const int dpi = std::max(1, dotsPerInch(picture));
+        QSaveFile file(fileName);
+        if (!file.open(QIODevice::WriteOnly))
+            throw platform::Exception(QStringLiteral("%1 : %2").arg(fileName, file.errorString()));
+        {
+            QPdfWriter pdf(&file);
+            pdf.setResolution(dpi);
+            pdf.setPageMargins(QMarginsF());
+            pdf.setPageSize(QPageSize(QSizeF(picture.width() * 25.4 / dpi, picture.height() * 25.4 / dpi),
+                                      QPageSize::Millimeter));
+            QPainter painter(&pdf);
+            painter.drawImage(QRect(QPoint(0, 0), picture.size()), picture);
+        }
+        if (!file.commit())
+            throw platform::Exception(QStringLiteral("%1 : %2").arg(fileName, file.errorString()));
+        return;
+    }
+    imaging::TPMultiImage writer;
+    writer.setPicture(picture);
+    if (extension == QLatin1String("png"))
+        writer.SaveAsPNG(fileName);
+    else if (extension == QLatin1String("jpg") || extension == QLatin1String("jpeg")) {
+        writer.ImageWriteRes = imaging::sColorTrue;
+        writer.setJPegSaveQuality(90);
+        writer.SaveAsJPEG(fileName);
+    } else if (extension == QLatin1String("tif") || extension == QLatin1String("tiff")) {
+        writer.TifSaveCompress = imaging::sLZW;
+        writer.SaveAsTIF(fileName);
+    } else {
+        throw platform::Exception(QStringLiteral("%1 : format inconnu (png, jpg, tif ou pdf)").arg(fileName));
+    }
+}
+
 composition::Sheet placeOnSheet(const QImage &picture, const PrintRequest &request, bool *reduced)
 {
     platform::Printer &printer = platform::Printer::instance();
@@ -124,24 +180,27 @@ void printPictures(const std::vector<QImage> &pictures, const PrintRequest &requ
     if (!printer.hasPrinter())
         throw platform::Exception(QStringLiteral("aucune imprimante"));
     const QString title = QCoreApplication::applicationName();
-    int number = 0;
-    for (const QImage &picture : pictures) {
-        ++number;
-        if (progress)
-            progress(QStringLiteral("impression de l'image %1 sur %2…").arg(number).arg(pictures.size()));
-        if (!request.posterMm.isEmpty()) {
-            const QSize size(platform::screenPixelsFromTenthsOfMm(request.posterMm.width() * 10, PosterPpi),
-                             platform::screenPixelsFromTenthsOfMm(request.posterMm.height() * 10, PosterPpi));
-            composition::printPoster(printer, {picture, size, PosterPpi, true, request.cutLines}, request.copies,
-                                     title + QStringLiteral(" : Poster"));
-            continue;
-        }
-        bool reduced = false;
-        const composition::Sheet sheet = placeOnSheet(picture, request, &reduced);
-        if (reduced)
-            notice(QStringLiteral("l'image %1 est plus grande que la zone imprimable : elle est réduite pour tenir").arg(number));
-        composition::printSheet(printer, sheet, request.copies, title);
+    if (progress)
+        progress(QStringLiteral("impression de %1 image(s)…").arg(pictures.size()));
+    // All the pictures go in one job: one file for a PDF printer.
+    if (!request.posterMm.isEmpty()) {
+        const QSize size(platform::screenPixelsFromTenthsOfMm(request.posterMm.width() * 10, PosterPpi),
+                         platform::screenPixelsFromTenthsOfMm(request.posterMm.height() * 10, PosterPpi));
+        std::vector<composition::Poster> posters;
+        for (const QImage &picture : pictures)
+            posters.push_back({picture, size, PosterPpi, true, request.cutLines});
+        composition::printPosters(printer, posters, request.copies, title + QStringLiteral(" : Poster"));
+        return;
     }
+    std::vector<composition::Sheet> sheets;
+    for (const QImage &picture : pictures) {
+        bool reduced = false;
+        sheets.push_back(placeOnSheet(picture, request, &reduced));
+        if (reduced)
+            notice(QStringLiteral("l'image %1 est plus grande que la zone imprimable : elle est réduite pour tenir")
+                       .arg(sheets.size()));
+    }
+    composition::printSheets(printer, sheets, request.copies, title);
 }
 
 } // namespace headless

@@ -63,6 +63,8 @@ Bitmap Bitmap::fromImage(const QImage &image)
     // transparent parts show as on a white page
     QImage flat(image.size(), QImage::Format_RGB32);
     flat.fill(Qt::white);
+    flat.setDotsPerMeterX(image.dotsPerMeterX());
+    flat.setDotsPerMeterY(image.dotsPerMeterY());
     QPainter painter(&flat);
     painter.drawImage(0, 0, image);
     painter.end();

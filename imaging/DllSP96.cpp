@@ -242,6 +242,11 @@ void copyDibIntoBitmap(ILTDib &dib, Bitmap &bitmap)
             std::memcpy(line, row, std::min<std::size_t>(rowBytes, std::size_t(image.bytesPerLine())));
         }
     }
+    // The picture keeps its resolution, so that it prints and saves at its size.
+    if (dib.Header->biXPelsPerMeter > 0 && dib.Header->biYPelsPerMeter > 0) {
+        image.setDotsPerMeterX(dib.Header->biXPelsPerMeter);
+        image.setDotsPerMeterY(dib.Header->biYPelsPerMeter);
+    }
     bitmap.assign(image, bits);
 }
 
@@ -306,6 +311,8 @@ HGLOBAL BitmapToDib(const Bitmap &bitmap, const QList<QRgb> *palette)
     const QList<QRgb> table = palette ? *palette : image.colorTable();
     if (!dib.CreateNew(bits <= 8 ? &table : nullptr, image.width(), bits, image.height()))
         throw EImagingError(QStringLiteral("Input image is empty"));
+    dib.Header->biXPelsPerMeter = image.dotsPerMeterX();
+    dib.Header->biYPelsPerMeter = image.dotsPerMeterY();
     const std::size_t rowBytes = dib_row_bytes(image.width(), unsigned(bits));
     for (int y = 0; y < image.height(); ++y) {
         BYTE *row = dib.Bits() + std::size_t(image.height() - 1 - y) * rowBytes;

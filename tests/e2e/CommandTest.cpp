@@ -157,6 +157,41 @@ TEST(Command, FailuresSayWhyAndWriteNothing)
     EXPECT_EQ(quillon.run({QStringLiteral("copy"), QStringLiteral("--help")}), 0);
 }
 
+TEST(Command, ScanWritesThePictureAndPrintReadsItBack)
+{
+    Command quillon;
+    const QString png = quillon.path(QStringLiteral("page.png")), pdf = quillon.path(QStringLiteral("page.pdf"));
+    for (const QString &out : {png, pdf})
+        ASSERT_EQ(quillon.run({QStringLiteral("scan"), QStringLiteral("--resolution"), QStringLiteral("50"),
+                               QStringLiteral("--frame"), QStringLiteral("100x60"), out}), 0)
+            << quillon.errors.toStdString();
+    const QImage scanned(png);
+    EXPECT_NEAR(scanned.width(), 197, 1); // 100 mm at 50 dpi
+    EXPECT_NEAR(scanned.height(), 118, 1);
+    // The PDF page is the picture at its size: 100 x 60 mm is 283 x 170 points.
+    const QString info = output(QStringLiteral("pdfinfo"), {pdf});
+    EXPECT_TRUE(info.contains(QRegularExpression(QStringLiteral("Page size:\\s+28[234](\\.\\d+)? x 1(69|70)")))) << info.toStdString();
+
+    const QString printed = quillon.path(QStringLiteral("printed.pdf"));
+    ASSERT_EQ(quillon.run({QStringLiteral("print"), png, png, QStringLiteral("--copies"), QStringLiteral("2"),
+                           QStringLiteral("--printer"), quillon.pdfPrinter(QStringLiteral("printed.pdf"))}), 0)
+        << quillon.errors.toStdString();
+    EXPECT_EQ(pageCount(printed), 4); // one sheet a file, in two copies, in one job
+    const QRect dark = darkArea(printed);
+    EXPECT_NEAR(dark.width(), 1000, 10);
+
+    // Nothing is written when the output cannot be, or when one of the files is missing.
+    EXPECT_EQ(quillon.run({QStringLiteral("scan"), QStringLiteral("/proc/no-such-folder/page.png")}), 1);
+    EXPECT_FALSE(quillon.errors.trimmed().isEmpty());
+    EXPECT_EQ(quillon.run({QStringLiteral("scan"), quillon.path(QStringLiteral("page.bmp"))}), 1);
+    EXPECT_TRUE(quillon.errors.contains(QStringLiteral("format inconnu")));
+    const QString none = quillon.path(QStringLiteral("none.pdf"));
+    EXPECT_EQ(quillon.run({QStringLiteral("print"), png, quillon.path(QStringLiteral("missing.png")),
+                           QStringLiteral("--printer"), quillon.pdfPrinter(QStringLiteral("none.pdf"))}), 1);
+    EXPECT_TRUE(quillon.errors.contains(QStringLiteral("missing.png")));
+    EXPECT_FALSE(QFile::exists(none));
+}
+
 // A real printer by its name: CUPS with its PDF queue, set up by the test script.
 TEST(Command, CopiesThroughACupsQueueByItsName)
 {

@@ -176,6 +176,31 @@ TEST_F(MultiImage, WritesWhatImageMagickReads)
     EXPECT_TRUE(messages.texts().isEmpty());
 }
 
+// A picture prints and saves at its size: its resolution goes into the file
+// and comes back out of it.
+TEST_F(MultiImage, TheResolutionGoesIntoTheFileAndComesBack)
+{
+    QImage picture(30, 20, QImage::Format_RGB888);
+    picture.fill(Qt::darkGreen);
+    picture.setDotsPerMeterX(7874); // 200 dpi
+    picture.setDotsPerMeterY(3937); // 100 dpi
+    TPMultiImage image;
+    image.setPicture(picture);
+    for (const char *name : {"dpi.bmp", "dpi.png", "dpi.tif"}) {
+        const QString file = path(QLatin1String(name));
+        if (QByteArray(name).endsWith("bmp"))
+            image.SaveAsBMP(file);
+        else if (QByteArray(name).endsWith("png"))
+            image.SaveAsPNG(file);
+        else
+            image.SaveAsTIF(file);
+        TPMultiImage reader;
+        reader.setImageName(file);
+        EXPECT_NEAR(reader.Picture().image().dotsPerMeterX(), 7874, 40) << name;
+        EXPECT_NEAR(reader.Picture().image().dotsPerMeterY(), 3937, 40) << name;
+    }
+}
+
 TEST_F(MultiImage, SaveWritesTheDefaultNameWhenGivenNone)
 {
     TPMultiImage image;
