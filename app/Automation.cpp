@@ -335,6 +335,16 @@ QJsonObject AutomationChannel::run(const QJsonObject &command)
             throw CommandError(("no property " + property).toStdString());
         return {{"value", toJson(value)}};
     }
+    if (name == QLatin1String("set")) {
+        QObject *object = findObject(stringField(command, "object"));
+        const QString property = stringField(command, "property");
+        const QVariant value = command.value("value").toVariant();
+        bool written = false;
+        platform::guarded([&] { written = object->setProperty(property.toLatin1().constData(), value); });
+        if (!written)
+            throw CommandError(("cannot set property " + property).toStdString());
+        return {};
+    }
     if (name == QLatin1String("click")) {
         QObject *object = findObject(stringField(command, "object"));
         if (auto *button = qobject_cast<QAbstractButton *>(object)) {

@@ -27,7 +27,7 @@ public:
     void setMask(const QString &mask);
     QString SelectedFile() const;
     // Selects the file (a full path in the folder) as a click would; false when it is not listed.
-    bool selectFile(const QString &path);
+    Q_INVOKABLE bool selectFile(const QString &path);
     // Files listed so far.
     int count() const;
 

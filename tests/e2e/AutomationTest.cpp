@@ -307,3 +307,49 @@ TEST(Automation, TheCopyButtonScansThroughThePresetsAndPrints)
     EXPECT_TRUE(program.command({{"cmd", "quit"}}).value("ok").toBool());
     EXPECT_TRUE(program.finished());
 }
+
+// The open-image dialog as a user walks it: a folder, a file, its preview, OK.
+TEST(Automation, OpensAPictureThroughTheOpenDialog)
+{
+    QTemporaryDir home;
+    QDir(home.path()).mkpath(QStringLiteral("pictures"));
+    const QString picture = home.filePath(QStringLiteral("pictures/photo.png"));
+    ASSERT_EQ(QProcess::execute(QStringLiteral("/usr/bin/convert"),
+                                {QStringLiteral("-size"), QStringLiteral("120x80"), QStringLiteral("gradient:red-blue"), picture}),
+              0);
+    Program program(home.path());
+    ASSERT_TRUE(program.waitForModal(QStringLiteral("Trucs et astuces")));
+    program.command({{"cmd", "answer"}, {"button", "Fermer"}});
+
+    auto openDialog = [&] {
+        return program.command({{"cmd", "menu"}, {"path", QJsonArray{"&Fichier", "&Ouvrir une image ou une page déjà enregistrée..."}}});
+    };
+    // Cancelling changes nothing.
+    EXPECT_EQ(openDialog().value("modal").toString(), QStringLiteral("Choix d'une image"));
+    EXPECT_TRUE(program.command({{"cmd", "click"}, {"object", "TOpenDial/CancelBtn"}}).value("ok").toBool());
+    program.command({{"cmd", "idle"}});
+    EXPECT_EQ(program.property("TForm1", "windowTitle").toString(), QStringLiteral("Quillon 2002"));
+
+    EXPECT_EQ(openDialog().value("modal").toString(), QStringLiteral("Choix d'une image"));
+    EXPECT_TRUE(program.command({{"cmd", "set"}, {"object", "TOpenDial/tv"}, {"property", "Selection"},
+                                 {"value", home.filePath(QStringLiteral("pictures"))}}).value("ok").toBool());
+    program.command({{"cmd", "idle"}});
+    EXPECT_TRUE(program.command({{"cmd", "invoke"}, {"object", "TOpenDial/lv"}, {"method", "selectFile"},
+                                 {"args", QJsonArray{picture}}}).value("ok").toBool());
+    program.command({{"cmd", "idle"}});
+    EXPECT_EQ(program.property("TOpenDial/Image", "pictureWidth").toInt(), 120); // the preview
+    EXPECT_EQ(program.property("TOpenDial", "ChosenFile").toString(), picture);
+    EXPECT_TRUE(program.command({{"cmd", "click"}, {"object", "TOpenDial/OKBtn"}}).value("ok").toBool());
+    for (int attempt = 0; attempt < 100 && program.property("Image", "pictureWidth").toInt() != 120; ++attempt) {
+        program.command({{"cmd", "idle"}});
+        QThread::msleep(20);
+    }
+    EXPECT_EQ(program.property("Image", "pictureWidth").toInt(), 120);
+    EXPECT_EQ(program.property("TForm1", "windowTitle").toString(), QStringLiteral("Quillon 2002 : fichier photo.png"));
+    EXPECT_TRUE(program.command({{"cmd", "messages"}}).value("messages").toArray().isEmpty());
+    EXPECT_TRUE(program.command({{"cmd", "quit"}}).value("ok").toBool());
+    EXPECT_TRUE(program.finished());
+    // The folder is remembered for the next time.
+    QSettings settings(home.path() + QStringLiteral("/config/Vardo/Quillon 2002.ini"), QSettings::IniFormat);
+    EXPECT_TRUE(settings.value(QStringLiteral("Options/CheminImagesPerso")).toString().endsWith(QStringLiteral("pictures")));
+}
