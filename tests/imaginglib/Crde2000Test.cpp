@@ -326,6 +326,22 @@ TEST_F(Crde2000, CommandLineConvertsAndDescribes)
         EXPECT_GT(maxDifference(codecs::readFile(path("whirl.png")), pattern(24, 31, 17)), 0);
     else
         EXPECT_TRUE(run.readAllStandardError().contains("not available"));
+    // values are checked against the export's rows before the call, and the
+    // rows are the tool's help
+    if (run.exitCode() == 0) {
+        run.start(tool, {QString::fromStdString(path("in.png")), QString::fromStdString(path("x.png")), QStringLiteral("Whirl"),
+                         QStringLiteral("36001")});
+        ASSERT_TRUE(run.waitForFinished());
+        EXPECT_EQ(run.exitCode(), 2);
+        EXPECT_TRUE(run.readAllStandardError().contains("Whirl amount takes -36000 to 36000"));
+        run.start(tool, {QStringLiteral("--effects")});
+        ASSERT_TRUE(run.waitForFinished());
+        EXPECT_EQ(run.exitCode(), 0);
+        const QByteArray help = run.readAllStandardOutput();
+        EXPECT_TRUE(help.contains("Whirl (rectangle)\n  amount: -36000 to 36000; the dialog offers 0 to 3000, from 0\n"))
+            << help.toStdString();
+        EXPECT_TRUE(help.contains("  gamma: any number, held within 10 to 50; the dialog offers 10 to 50, from 10\n"));
+    }
     run.start(tool, {QString::fromStdString(path("in.png")), QString::fromStdString(path("x.png")), QStringLiteral("NoSuchEffect")});
     ASSERT_TRUE(run.waitForFinished());
     EXPECT_EQ(run.exitCode(), 2);
