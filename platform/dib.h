@@ -172,6 +172,7 @@ typedef struct DibView {
     const BYTE *pixels;
     size_t row_bytes;        /* stride of uncompressed rows */
     size_t pixel_bytes;      /* the rows, or the run-length data */
+    int32_t x_pels_per_meter, y_pels_per_meter; /* 72 dpi when the header has none */
 } DibView;
 
 static inline uint32_t dib_read_u32(const BYTE *p)
@@ -211,8 +212,14 @@ static inline DibStatus dib_view_open_at(DibView *view, const void *block, size_
             compression = dib_read_u32(base + 16);
         if (header_size >= 36)
             used = dib_read_u32(base + 32);
+        if (header_size >= 32) {
+            view->x_pels_per_meter = (int32_t)dib_read_u32(base + 24);
+            view->y_pels_per_meter = (int32_t)dib_read_u32(base + 28);
+        }
         view->colour_bytes = 4;
     }
+    if (header_size < 32)
+        view->x_pels_per_meter = view->y_pels_per_meter = 2835;
     if (planes != 1)
         return DIB_BAD_PLANES;
     const unsigned bits = view->bits;
@@ -276,10 +283,9 @@ static inline DibStatus dib_view_open_at(DibView *view, const void *block, size_
     view->pixels = base + offset;
     view->row_bytes = dib_row_bytes(view->width, bits);
     if (rle) {
+        /* decoding stops at the end of the data: a size stated beyond the block is not trusted */
         const DWORD stated = header_size >= 24 ? dib_read_u32(base + 20) : 0;
-        if (stated > available)
-            return DIB_SHORT_PIXELS;
-        view->pixel_bytes = stated ? stated : available;
+        view->pixel_bytes = stated && stated <= available ? stated : available;
         return DIB_OK;
     }
     if ((uint64_t)view->row_bytes * (uint64_t)view->height > available)

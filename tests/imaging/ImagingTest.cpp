@@ -1,4 +1,5 @@
 #include "DllSP96.h"
+#include "ForeignDib.h"
 #include "Folders.h"
 #include "ILDibCls.h"
 #include "ImagingError.h"
@@ -566,3 +567,46 @@ TEST(TiffNames, EveryCodeHasItsName)
 }
 
 } // namespace
+
+// DIBs made outside our libraries (the clipboard, a scanner): their own row
+// order and channel masks, and headers checked against their blocks.
+class ForeignDibs : public Bridge {};
+
+TEST_F(ForeignDibs, BecomeBitmapsWithTheirColours)
+{
+    for (const foreign::LayoutCase &c : foreign::layouts()) {
+        const GlobalBlock dib = foreign::block(foreign::packedDib(6, 4, c.layout));
+        Bitmap bitmap;
+        ASSERT_TRUE(DibToBitmap(dib.get(), bitmap)) << c.name;
+        ASSERT_EQ(bitmap.width(), 6) << c.name;
+        ASSERT_EQ(bitmap.height(), 4) << c.name;
+        for (int y = 0; y < 4; ++y)
+            for (int x = 0; x < 6; ++x) {
+                const foreign::Colour e = foreign::expected(c.layout, x, y);
+                ASSERT_EQ(bitmap.image().pixel(x, y), qRgb(e.red, e.green, e.blue)) << c.name << " at " << x << "," << y;
+            }
+    }
+}
+
+TEST_F(ForeignDibs, WithDamagedHeadersGiveNoBitmap)
+{
+    for (const foreign::Damage &damage : foreign::damages()) {
+        const GlobalBlock dib = foreign::block(foreign::damaged(damage));
+        Bitmap bitmap;
+        EXPECT_FALSE(DibToBitmap(dib.get(), bitmap)) << damage.name;
+        EXPECT_TRUE(bitmap.isEmpty()) << damage.name;
+    }
+}
+
+// The library's device bitmap (of a run-length DIB) whose rows are shorter
+// than its width says: refused rather than read past its rows.
+TEST_F(ForeignDibs, DeviceBitmapRowsShorterThanTheWidthAreRefused)
+{
+    CRDE2000().setDllName(kStandIn);
+    codecs::WriteOptions rle;
+    rle.rle = true;
+    const std::vector<std::uint8_t> file = codecs::codec(codecs::Format::Bmp).write(pattern(8, 20, 10), rle, {});
+    const GlobalBlock rleDib = foreign::block({file.begin() + 14, file.end()});
+    Bitmap bitmap;
+    EXPECT_FALSE(DibToBitmap(rleDib.get(), bitmap));
+}

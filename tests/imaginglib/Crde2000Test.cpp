@@ -241,9 +241,13 @@ TEST_F(Crde2000, DibtoDdbDecodesPlainAndRunLengthDibs)
     const std::vector<std::uint8_t> file = codecs::codec(codecs::Format::Bmp).write(original, rle, {});
     const std::vector<std::uint8_t> rleDib(file.begin() + 14, file.end());
     for (const std::vector<std::uint8_t> *dib : {&original.packed(), &rleDib}) {
+        // the DIB is the locked data of a global block, whose size bounds the reading
+        GlobalBlock block(GlobalAlloc(GHND, dib->size()));
+        GlobalLockGuard lockDib(block.get());
+        std::memcpy(lockDib.data(), dib->data(), dib->size());
         HPALETTE palette = nullptr;
         HBITMAP bitmap = nullptr;
-        DibtoDdb(reinterpret_cast<const BITMAPINFOHEADER *>(dib->data()), &palette, &bitmap);
+        DibtoDdb(lockDib.as<BITMAPINFOHEADER>(), &palette, &bitmap);
         ASSERT_NE(bitmap, nullptr);
         ASSERT_NE(palette, nullptr);
         GlobalBlock ownBitmap(bitmap), ownPalette(palette);
