@@ -283,9 +283,11 @@ static inline DibStatus dib_view_open_at(DibView *view, const void *block, size_
     view->pixels = base + offset;
     view->row_bytes = dib_row_bytes(view->width, bits);
     if (rle) {
-        /* decoding stops at the end of the data: a size stated beyond the block is not trusted */
+        /* the run-length data: as much as the header states, else the rest of the block */
         const DWORD stated = header_size >= 24 ? dib_read_u32(base + 20) : 0;
-        view->pixel_bytes = stated && stated <= available ? stated : available;
+        if (stated > available)
+            return DIB_SHORT_PIXELS;
+        view->pixel_bytes = stated ? stated : available;
         return DIB_OK;
     }
     if ((uint64_t)view->row_bytes * (uint64_t)view->height > available)
