@@ -141,13 +141,6 @@ struct DeviceBitmap {
 constexpr int kInfoTextSize = 64;
 constexpr qint64 kShortestImageFile = 30;
 
-int depthOf(HGLOBAL dib)
-{
-    GlobalLockGuard lock(dib);
-    const auto *header = lock.as<BITMAPINFOHEADER>();
-    return header && GlobalSize(dib) >= sizeof(BITMAPINFOHEADER) ? header->biBitCount : 0;
-}
-
 // Opens the file as the library will; false when it is too short to be an image.
 bool longEnoughToRead(const QString &path)
 {
@@ -205,7 +198,7 @@ bool intoBitmap(bool read, HGLOBAL dib, int bits, bool dither, void *userData, I
     if (!read)
         return false;
     GlobalBlock owner(dib);
-    return DibToBitmapAtDepth(dib, bits ? bits : depthOf(dib), dither, callback, userData, bitmap);
+    return DibToBitmapAtDepth(dib, bits ? bits : sizeOf(dib).bits, dither, callback, userData, bitmap);
 }
 
 QImage imageFromDeviceBitmap(HGLOBAL bitmap)
@@ -241,7 +234,7 @@ HGLOBAL CopyDIB(HGLOBAL dib)
 
 HGLOBAL ConvertDibUp(HGLOBAL dib, int bits)
 {
-    const int depth = depthOf(dib);
+    const int depth = sizeOf(dib).bits;
     if (depth == 0 || depth >= 24 || bits <= depth)
         return nullptr;
     const char *exportName = nullptr;
@@ -267,7 +260,7 @@ HGLOBAL ReduceDibDepth(HGLOBAL dib, int bits, bool dither, int colours, void *us
         return nullptr;
     return callLibrary([&]() -> HGLOBAL {
                GlobalBlock wide;
-               if (depthOf(dib) == 32) {
+               if (sizeOf(dib).bits == 32) {
                    const auto to24 = CRDE2000().function<DepthFn>("DIB32To24");
                    wide.reset(to24 ? to24(dib) : nullptr);
                    if (!wide)
@@ -311,7 +304,7 @@ HGLOBAL BitmapToDib(const Bitmap &bitmap, const QList<QRgb> *palette)
 HGLOBAL BitmapToDibAtDepth(const Bitmap &bitmap, int bits, bool dither, void *userData, ILProgressProc callback)
 {
     GlobalBlock dib(BitmapToDib(bitmap));
-    const int depth = depthOf(dib.get());
+    const int depth = sizeOf(dib.get()).bits;
     if (bits < depth)
         return ReduceDibDepth(dib.get(), bits, dither, 0, userData, callback);
     if (bits > depth) {
@@ -362,7 +355,7 @@ bool DibToBitmapAtDepth(HGLOBAL dib, int bits, bool dither, ILProgressProc callb
 
 bool DibToBitmap(HGLOBAL dib, Bitmap &bitmap)
 {
-    return DibToBitmapAtDepth(dib, depthOf(dib), false, nullptr, nullptr, bitmap);
+    return DibToBitmapAtDepth(dib, sizeOf(dib).bits, false, nullptr, nullptr, bitmap);
 }
 
 // ---- files ------------------------------------------------------------------

@@ -15,19 +15,6 @@ using InvertFn = std::int32_t (*)(HGLOBAL, void *, ILProgressProc);
 using RotateFn = HGLOBAL (*)(HGLOBAL, double, std::int32_t, std::int32_t, std::int32_t, std::int32_t, std::uint32_t,
                              void *, ILProgressProc);
 
-struct DibSize {
-    int width = 0, height = 0, bits = 0;
-};
-
-DibSize sizeOf(HGLOBAL dib)
-{
-    GlobalLockGuard lock(dib);
-    const auto *header = lock.as<BITMAPINFOHEADER>();
-    if (!header || GlobalSize(dib) < sizeof(BITMAPINFOHEADER))
-        return {};
-    return {header->biWidth, header->biHeight, header->biBitCount};
-}
-
 // Right or bottom 0 stand for the whole width or height.
 void completeRectangle(HGLOBAL dib, int &right, int &bottom)
 {
