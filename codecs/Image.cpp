@@ -1,5 +1,6 @@
 #include "Image.h"
 
+#include "Dib.h"
 #include "Error.h"
 
 #include <algorithm>
@@ -66,38 +67,15 @@ Image::Image(std::int32_t width, std::int32_t height, int bits, std::span<const 
 
 Image Image::fromPackedDib(const void *data, std::size_t size)
 {
-    if (data == nullptr || size < sizeof(BITMAPINFOHEADER))
+    if (data == nullptr || size == 0)
         fail(ErrorCode::BadImage, "empty DIB");
-    BITMAPINFOHEADER in;
-    std::memcpy(&in, data, sizeof in);
-    if (in.biSize != sizeof(BITMAPINFOHEADER) || in.biCompression != BI_RGB || in.biPlanes != 1)
-        fail(ErrorCode::BadImage, "not a plain DIB");
-    const int bits = in.biBitCount;
-    const std::int64_t absHeight = in.biHeight < 0 ? -std::int64_t(in.biHeight) : in.biHeight;
-    checkDimensions(in.biWidth, absHeight, bits ? bits : 1);
-    const auto height = std::int32_t(absHeight);
-    const unsigned colours = bits <= 8 ? (in.biClrUsed ? in.biClrUsed : 1u << bits) : in.biClrUsed;
-    if (bits <= 8 && colours > (1u << bits))
-        fail(ErrorCode::BadImage, "colour table too long");
-    if (bits > 8 && colours > 256)
-        fail(ErrorCode::BadImage, "colour table too long");
-    Image image(in.biWidth, height, bits);
-    const std::size_t tableBytes = std::size_t(colours) * 4;
-    const std::size_t rowBytes = image.rowBytes();
-    if (size < sizeof in + tableBytes + rowBytes * std::size_t(height))
-        fail(ErrorCode::BadImage, "DIB shorter than its header says");
-    const auto *bytes = static_cast<const std::uint8_t *>(data);
-    const std::uint8_t *table = bytes + sizeof in;
-    for (unsigned i = 0; i < colours && int(i) < image.colourCount(); ++i)
-        image.setColour(int(i), {table[i * 4 + 2], table[i * 4 + 1], table[i * 4]});
-    const std::uint8_t *rows = table + tableBytes;
-    for (std::int32_t y = 0; y < height; ++y) {
-        // stored row y is the picture's row y from the bottom, or from the top when the height is negative
-        const std::int32_t target = in.biHeight < 0 ? y : height - 1 - y;
-        std::memcpy(image.row(target), rows + std::size_t(y) * rowBytes, rowBytes);
+    try {
+        return decodeDib(openDib({static_cast<const std::uint8_t *>(data), size}));
+    } catch (const Error &error) {
+        if (error.code() == ErrorCode::TooLarge || error.code() == ErrorCode::OutOfMemory)
+            throw;
+        fail(ErrorCode::BadImage, error.what());
     }
-    image.setResolution(in.biXPelsPerMeter, in.biYPelsPerMeter);
-    return image;
 }
 
 Rgb Image::colour(int index) const

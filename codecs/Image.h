@@ -32,8 +32,9 @@ public:
     // Throws TooLarge for unusable dimensions, BadDepth for other depths.
     Image(std::int32_t width, std::int32_t height, int bits, std::span<const Rgb> palette = {});
 
-    // Copies a plain packed DIB (40-byte header, BI_RGB, any height sign),
-    // checking every size against the block; bottom-up result.
+    // Copies any packed DIB (every header, bit fields, run lengths, either
+    // row order) through the checked view of dib.h: a DIB that does not fit
+    // its block is BadImage.  Bottom-up result, as the decoded BMP would be.
     static Image fromPackedDib(const void *data, std::size_t size);
 
     bool isNull() const { return data_.empty(); }

@@ -141,13 +141,6 @@ struct DeviceBitmap {
 constexpr int kInfoTextSize = 64;
 constexpr qint64 kShortestImageFile = 30;
 
-int depthOf(HGLOBAL dib)
-{
-    GlobalLockGuard lock(dib);
-    const auto *header = lock.as<BITMAPINFOHEADER>();
-    return header && GlobalSize(dib) >= sizeof(BITMAPINFOHEADER) ? header->biBitCount : 0;
-}
-
 // Opens the file as the library will; false when it is too short to be an image.
 bool longEnoughToRead(const QString &path)
 {
@@ -205,49 +198,26 @@ bool intoBitmap(bool read, HGLOBAL dib, int bits, bool dither, void *userData, I
     if (!read)
         return false;
     GlobalBlock owner(dib);
-    return DibToBitmapAtDepth(dib, bits ? bits : depthOf(dib), dither, callback, userData, bitmap);
+    return DibToBitmapAtDepth(dib, bits ? bits : sizeOf(dib).bits, dither, callback, userData, bitmap);
 }
 
 QImage imageFromDeviceBitmap(HGLOBAL bitmap)
 {
     GlobalLockGuard lock(bitmap);
     const auto *device = lock.as<DeviceBitmap>();
-    if (!device || GlobalSize(bitmap) < sizeof(DeviceBitmap)
-        || GlobalSize(bitmap) < sizeof(DeviceBitmap) + std::size_t(device->rowBytes) * std::size_t(device->height))
+    const std::size_t size = GlobalSize(bitmap);
+    // every row must hold the width, and the block every row
+    if (!device || size < sizeof(DeviceBitmap) || device->width <= 0 || device->height <= 0 || device->bitsPixel != 32
+        || std::int64_t(device->rowBytes) < std::int64_t(device->width) * 4
+        || (size - sizeof(DeviceBitmap)) / std::size_t(device->rowBytes) < std::size_t(device->height))
         return {};
     QImage image(device->width, device->height, QImage::Format_RGB32);
+    if (image.isNull())
+        return {};
     const auto *pixels = reinterpret_cast<const uchar *>(device + 1);
     for (int y = 0; y < device->height; ++y)
         std::memcpy(image.scanLine(y), pixels + std::size_t(y) * std::size_t(device->rowBytes), std::size_t(device->width) * 4);
     return image;
-}
-
-// Copies the rows of a plain DIB into a bitmap of the DIB's depth.
-void copyDibIntoBitmap(ILTDib &dib, Bitmap &bitmap)
-{
-    const int bits = dib.BitCount();
-    QImage image(dib.Width(), dib.Height(), Bitmap::formatFor(bits));
-    if (image.isNull())
-        throw EImagingError(QStringLiteral("Can't allocate memory"));
-    if (bits <= 8)
-        image.setColorTable(dib.Palette());
-    const std::size_t rowBytes = dib_row_bytes(dib.Width(), unsigned(bits));
-    for (int y = 0; y < dib.Height(); ++y) {
-        const BYTE *row = dib.Bits() + std::size_t(dib.Height() - 1 - y) * rowBytes;
-        uchar *line = image.scanLine(y);
-        if (bits == 4) {
-            for (int x = 0; x < dib.Width(); ++x)
-                line[x] = (x & 1) ? row[x >> 1] & 0x0F : row[x >> 1] >> 4;
-        } else {
-            std::memcpy(line, row, std::min<std::size_t>(rowBytes, std::size_t(image.bytesPerLine())));
-        }
-    }
-    // The picture keeps its resolution, so that it prints and saves at its size.
-    if (dib.Header->biXPelsPerMeter > 0 && dib.Header->biYPelsPerMeter > 0) {
-        image.setDotsPerMeterX(dib.Header->biXPelsPerMeter);
-        image.setDotsPerMeterY(dib.Header->biYPelsPerMeter);
-    }
-    bitmap.assign(image, bits);
 }
 
 } // namespace
@@ -264,7 +234,7 @@ HGLOBAL CopyDIB(HGLOBAL dib)
 
 HGLOBAL ConvertDibUp(HGLOBAL dib, int bits)
 {
-    const int depth = depthOf(dib);
+    const int depth = sizeOf(dib).bits;
     if (depth == 0 || depth >= 24 || bits <= depth)
         return nullptr;
     const char *exportName = nullptr;
@@ -290,7 +260,7 @@ HGLOBAL ReduceDibDepth(HGLOBAL dib, int bits, bool dither, int colours, void *us
         return nullptr;
     return callLibrary([&]() -> HGLOBAL {
                GlobalBlock wide;
-               if (depthOf(dib) == 32) {
+               if (sizeOf(dib).bits == 32) {
                    const auto to24 = CRDE2000().function<DepthFn>("DIB32To24");
                    wide.reset(to24 ? to24(dib) : nullptr);
                    if (!wide)
@@ -336,7 +306,7 @@ HGLOBAL BitmapToDib(const Bitmap &bitmap, const QList<QRgb> *palette)
 HGLOBAL BitmapToDibAtDepth(const Bitmap &bitmap, int bits, bool dither, void *userData, ILProgressProc callback)
 {
     GlobalBlock dib(BitmapToDib(bitmap));
-    const int depth = depthOf(dib.get());
+    const int depth = sizeOf(dib.get()).bits;
     if (bits < depth)
         return ReduceDibDepth(dib.get(), bits, dither, 0, userData, callback);
     if (bits > depth) {
@@ -350,39 +320,44 @@ bool DibToBitmapAtDepth(HGLOBAL dib, int bits, bool dither, ILProgressProc callb
 {
     if (!dib || isEmptyDib(dib))
         return false;
-    GlobalLockGuard lock(dib);
-    const auto *header = lock.as<BITMAPINFOHEADER>();
-    if (header->biCompression == BI_RLE8 || header->biCompression == BI_RLE4) {
-        const auto toDevice = CRDE2000().function<DdbFn>("DibtoDdb");
-        if (!toDevice)
+    int depth;
+    {
+        GlobalLockGuard lock(dib);
+        DibView view;
+        if (dib_view_open(&view, lock.data(), GlobalSize(dib)) != DIB_OK)
             return false;
-        HGLOBAL palette = nullptr, device = nullptr;
-        toDevice(header, &palette, &device);
-        GlobalBlock ownPalette(palette), ownDevice(device);
-        const QImage image = device ? imageFromDeviceBitmap(device) : QImage();
-        if (image.isNull())
-            return false;
-        bitmap.assign(image, 32);
-        return true;
+        if (view.compression == BI_RLE8 || view.compression == BI_RLE4) {
+            const auto toDevice = CRDE2000().function<DdbFn>("DibtoDdb");
+            if (!toDevice)
+                return false;
+            HGLOBAL palette = nullptr, device = nullptr;
+            toDevice(lock.as<BITMAPINFOHEADER>(), &palette, &device);
+            GlobalBlock ownPalette(palette), ownDevice(device);
+            const QImage image = device ? imageFromDeviceBitmap(device) : QImage();
+            if (image.isNull())
+                return false;
+            bitmap.assign(image, 32);
+            return true;
+        }
+        depth = int(view.bits);
     }
-    const int depth = header->biBitCount;
     GlobalBlock changed;
     if (bits && bits < depth)
         changed.reset(ReduceDibDepth(dib, bits, dither, 0, userData, callback));
     else if (bits > depth)
         changed.reset(ConvertDibUp(dib, bits));
     HGLOBAL source = changed ? changed.get() : dib;
-    ILTDib view;
-    view.OwnsMemory = false;
-    view.Attach(static_cast<BITMAPINFOHEADER *>(GlobalLock(source)));
-    copyDibIntoBitmap(view, bitmap);
-    GlobalUnlock(source);
+    GlobalLockGuard lock(source);
+    DibView view;
+    if (dib_view_open(&view, lock.data(), GlobalSize(source)) != DIB_OK)
+        return false;
+    bitmap = DibViewToBitmap(view);
     return true;
 }
 
 bool DibToBitmap(HGLOBAL dib, Bitmap &bitmap)
 {
-    return DibToBitmapAtDepth(dib, depthOf(dib), false, nullptr, nullptr, bitmap);
+    return DibToBitmapAtDepth(dib, sizeOf(dib).bits, false, nullptr, nullptr, bitmap);
 }
 
 // ---- files ------------------------------------------------------------------

@@ -15,19 +15,6 @@ using InvertFn = std::int32_t (*)(HGLOBAL, void *, ILProgressProc);
 using RotateFn = HGLOBAL (*)(HGLOBAL, double, std::int32_t, std::int32_t, std::int32_t, std::int32_t, std::uint32_t,
                              void *, ILProgressProc);
 
-struct DibSize {
-    int width = 0, height = 0, bits = 0;
-};
-
-DibSize sizeOf(HGLOBAL dib)
-{
-    GlobalLockGuard lock(dib);
-    const auto *header = lock.as<BITMAPINFOHEADER>();
-    if (!header || GlobalSize(dib) < sizeof(BITMAPINFOHEADER))
-        return {};
-    return {header->biWidth, header->biHeight, header->biBitCount};
-}
-
 // Right or bottom 0 stand for the whole width or height.
 void completeRectangle(HGLOBAL dib, int &right, int &bottom)
 {
@@ -38,8 +25,11 @@ void completeRectangle(HGLOBAL dib, int &right, int &bottom)
         bottom = size.height;
 }
 
-// Steps 3 to 7 of every framed effect: 24 bits or more go to the export as
-// they are; fewer are raised to 24 and the result reduced back (1 bit to 4).
+// Every effect export with a picture result runs through here.  The effects
+// compute in true colour: a DIB of 24 bits or more goes to the export as it
+// is, one of fewer bits is raised to 24 for the call and the result brought
+// back to its depth, except that 1 bit comes back as 4 (an effect rarely
+// leaves a picture in two colours).
 template <typename Fn, typename Invoke>
 HGLOBAL effectFrame(Fn effect, const QString &caption, HGLOBAL dib, void *userData, ILProgressProc callback, Invoke invoke)
 {

@@ -6,19 +6,6 @@
 #include <cstring>
 
 namespace imaging {
-namespace {
-
-// Our global blocks keep their header right before the data, as
-// GlobalHandle finds a block from a locked pointer.
-HGLOBAL handleOfLocked(void *locked)
-{
-    if (!locked)
-        return nullptr;
-    auto *header = static_cast<QuillonGlobalHeader *>(locked) - 1;
-    return header->magic == QUILLON_GLOBAL_MAGIC ? header : nullptr;
-}
-
-} // namespace
 
 bool isEmptyDib(HGLOBAL dib)
 {
@@ -31,6 +18,42 @@ void FreeDib(HGLOBAL dib)
         GlobalRelease(dib);
 }
 
+Bitmap DibViewToBitmap(const DibView &view)
+{
+    const bool direct = view.bits <= 8 || view.bits == 24 || dib_view_plain_masks(&view);
+    const int bits = direct ? int(view.bits) : 24;
+    QImage image(view.width, view.height, Bitmap::formatFor(bits));
+    if (image.isNull())
+        throw EImagingError(QStringLiteral("Can't allocate memory"));
+    if (bits <= 8) {
+        // indices beyond the DIB's table show black
+        QList<QRgb> table(1 << bits, qRgb(0, 0, 0));
+        for (unsigned i = 0; i < view.colour_count && i < unsigned(table.size()); ++i) {
+            const BYTE *entry = view.colours + std::size_t(i) * view.colour_bytes;
+            table[qsizetype(i)] = qRgb(entry[2], entry[1], entry[0]);
+        }
+        image.setColorTable(table);
+    }
+    for (int y = 0; y < view.height; ++y) {
+        const BYTE *row = dib_view_row(&view, y);
+        uchar *line = image.scanLine(y);
+        if (bits == 4) {
+            for (int x = 0; x < view.width; ++x)
+                line[x] = (x & 1) ? row[x >> 1] & 0x0F : row[x >> 1] >> 4;
+        } else if (direct) {
+            std::memcpy(line, row, std::min<std::size_t>(view.row_bytes, std::size_t(image.bytesPerLine())));
+        } else {
+            for (int x = 0; x < view.width; ++x) {
+                const RGBQUAD c = dib_view_colour(&view, row, x);
+                line[3 * x] = c.rgbBlue, line[3 * x + 1] = c.rgbGreen, line[3 * x + 2] = c.rgbRed;
+            }
+        }
+    }
+    image.setDotsPerMeterX(view.x_pels_per_meter);
+    image.setDotsPerMeterY(view.y_pels_per_meter);
+    return Bitmap(image, bits);
+}
+
 ILTDib::~ILTDib()
 {
     if (OwnsMemory)
@@ -41,7 +64,7 @@ void ILTDib::freeBlock()
 {
     PaletteHandle.reset();
     if (Header)
-        FreeDib(handleOfLocked(Header));
+        FreeDib(GlobalHandle(Header));
     Header = nullptr;
 }
 
@@ -80,7 +103,7 @@ const QList<QRgb> &ILTDib::Palette()
 {
     if (!PaletteHandle) {
         QList<QRgb> palette;
-        const auto *table = reinterpret_cast<const RGBQUAD *>(Header ? Header + 1 : nullptr);
+        const RGBQUAD *table = Header ? dib_colour_table(Header) : nullptr;
         for (int i = 0; i < ColorCount(); ++i)
             palette << qRgb(table[i].rgbRed, table[i].rgbGreen, table[i].rgbBlue);
         PaletteHandle = palette;
@@ -91,7 +114,7 @@ const QList<QRgb> &ILTDib::Palette()
 void ILTDib::SetPalette(const QList<QRgb> &palette)
 {
     if (Header) {
-        auto *table = reinterpret_cast<RGBQUAD *>(Header + 1);
+        RGBQUAD *table = dib_colour_table(Header);
         for (int i = 0; i < ColorCount() && i < palette.size(); ++i)
             table[i] = {BYTE(qBlue(palette[i])), BYTE(qGreen(palette[i])), BYTE(qRed(palette[i])), 0};
     }
@@ -157,7 +180,7 @@ HGLOBAL ILTDib::CopyBlock(HGLOBAL handle)
 
 HGLOBAL ILTDib::Handle() const
 {
-    return handleOfLocked(Header);
+    return GlobalHandle(Header);
 }
 
 HGLOBAL ILTDib::Release()

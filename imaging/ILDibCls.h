@@ -1,5 +1,7 @@
 #pragma once
-// ILTDib: a view on, or the owner of, one DIB in a locked global block.
+// ILTDib: a view on, or the owner of, one DIB in a locked global block; and
+// the bitmap of a DIB from outside, read through its checked view.
+#include "Bitmap.h"
 #include "dib.h"
 #include "globalmem.h"
 
@@ -14,6 +16,12 @@ inline constexpr std::size_t kEmptyDibSize = 5;
 bool isEmptyDib(HGLOBAL dib);
 // Unlocks fully, then frees; none is allowed.
 void FreeDib(HGLOBAL dib);
+
+// The picture of an uncompressed DIB view, either row order: palette depths,
+// 24 bits and the plain 5-5-5 and blue-green-red 32-bit layouts keep their
+// depth, other bit-field masks give 24 bits.  Throws EImagingError "Can't
+// allocate memory" when the bitmap cannot be made.
+Bitmap DibViewToBitmap(const DibView &view);
 
 class ILTDib {
 public:
@@ -35,7 +43,8 @@ public:
     int Height() const { return Header ? Header->biHeight : 0; }
     int Compression() const { return Header ? int(Header->biCompression) : 0; }
     int ColorCount() const;
-    std::size_t HeaderSize() const { return sizeof(BITMAPINFOHEADER) + 4 * std::size_t(ColorCount()); }
+    // Header, masks and colour table: where the pixels begin.
+    std::size_t HeaderSize() const { return Header ? dib_bits_offset(Header) : 0; }
     // Stores biSizeImage first when it is 0.
     std::size_t TotalSize();
     BYTE *Bits() const { return Header ? reinterpret_cast<BYTE *>(Header) + HeaderSize() : nullptr; }

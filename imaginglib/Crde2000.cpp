@@ -367,8 +367,12 @@ void DibtoDdb(const BITMAPINFOHEADER *dib, HPALETTE *palette, HBITMAP *bitmap)
         *bitmap = nullptr;
     if (!dib || !bitmap)
         return;
+    // the locked DIB's own block bounds what is read of it
+    HGLOBAL block = GlobalHandle(dib);
+    if (!block)
+        return;
     guarded([&]() -> ILSTATUS {
-        makeDeviceBitmap(imageFromDib(dib, dib_packed_size(dib)), palette, bitmap);
+        makeDeviceBitmap(Image::fromPackedDib(dib, GlobalSize(block)), palette, bitmap);
         return 1;
     });
 }

@@ -6,9 +6,8 @@
 
 namespace imaginglib {
 
-// Any DIB we meet: plain, run-length, bit fields, top-down.  Throws
-// codecs::Error (BadImage) when the block is empty or shorter than its header says.
-codecs::Image imageFromDib(const BITMAPINFOHEADER *header, std::size_t size);
+// Any DIB we meet: plain, run-length, bit fields, top-down, checked against
+// its block.  Throws codecs::Error (BadImage) for a DIB that does not fit it.
 codecs::Image imageFromHandle(HGLOBAL dib);
 // A new global block; throws OutOfMemory.
 HGLOBAL handleFromImage(const codecs::Image &image);

@@ -157,7 +157,9 @@ ILAPI HGLOBAL ReduceDib(HGLOBAL dib, int32_t bits, int16_t dither, int32_t unuse
                         void *userData, ILPROGRESSPROC callback);
 
 /* The display's bitmap and palette of a locked DIB (any compression); the
- * palette is none for DIBs without a colour table.  Both belong to the caller. */
+ * palette is none for DIBs without a colour table.  Both belong to the caller.
+ * The DIB must be the locked data of a global block, whose size bounds what
+ * is read; for any other pointer both stay none. */
 ILAPI void DibtoDdb(const BITMAPINFOHEADER *dib, HPALETTE *palette, HBITMAP *bitmap);
 
 /* Scanning through the TWAIN source manager libtwain_32.so (found beside

@@ -52,49 +52,55 @@ template <typename T> T readRecord(QIODevice &stream)
     return record;
 }
 
-void skipBytes(QIODevice &stream, qint64 size)
-{
-    if (size <= 0)
-        return;
-    if (!stream.isSequential()) {
-        if (stream.size() - stream.pos() < size)
-            bmpError(Text(msgUnexpectedEndOfFile));
-        stream.seek(stream.pos() + size);
-        return;
-    }
-    if (stream.skip(size) != size)
-        bmpError(Text(msgUnexpectedEndOfFile));
-}
-
-// Refuses data the stream cannot hold before memory is taken for it.
-void requireAvailable(QIODevice &stream, uint64_t size)
-{
-    if (!stream.isSequential() && uint64_t(std::max<qint64>(0, stream.size() - stream.pos())) < size)
-        bmpError(Text(msgUnexpectedEndOfFile));
-}
-
 void writeExact(QIODevice &stream, const void *data, qint64 size)
 {
     if (size > 0 && stream.write(static_cast<const char *>(data), size) != size)
         throw EPixelGraphic(Text1(msgFailed, QStringLiteral("Write")));
 }
 
-// Reads into memory in ten chunks when there is more than 100 bytes, reporting
-// each chunk; false when the handler asked to stop.
-bool readInChunks(TPixelGraphic &graphic, QIODevice &stream, uint8_t *target, uint64_t size)
+// Copies in ten chunks when there is more than 100 bytes, reporting each
+// chunk; false when the handler asked to stop.
+bool copyInChunks(TPixelGraphic &graphic, const uint8_t *source, uint8_t *target, uint64_t size)
 {
     if (size <= 100) {
-        readExact(stream, target, qint64(size));
+        if (size > 0)
+            std::memcpy(target, source, size_t(size));
         return true;
     }
     const uint64_t chunk = size / 10;
     for (int k = 1; k <= 10; ++k) {
         const uint64_t length = k == 10 ? size - 9 * chunk : chunk;
-        readExact(stream, target + (k - 1) * chunk, qint64(length));
+        std::memcpy(target + (k - 1) * chunk, source + (k - 1) * chunk, size_t(length));
         if (graphic.Progress(k, 10))
             return false;
     }
     return true;
+}
+
+// The rest of the stream: the packed DIB and whatever follows it.
+QByteArray remainingBytes(QIODevice &stream)
+{
+    return stream.isSequential() ? stream.readAll() : stream.read(std::max<qint64>(0, stream.size() - stream.pos()));
+}
+
+// A DIB the checked view refuses, in the reader's words: the header field
+// at fault, or the end of the data.
+[[noreturn]] void refuseDib(DibStatus status, const QByteArray &dib)
+{
+    const auto *data = reinterpret_cast<const uint8_t *>(dib.constData());
+    const bool core = dib.size() >= 4 && dib_read_u32(data) == sizeof(BITMAPCOREHEADER);
+    const bool noWidth = dib.size() >= 8 && (core ? (data[4] | data[5] << 8) == 0 : int32_t(dib_read_u32(data + 4)) <= 0);
+    switch (status) {
+    case DIB_BAD_HEADER_SIZE: bmpError(Text1(msgInvalidSizeOf, QStringLiteral("BitmapInfoHeader/BitmapCoreHeader")));
+    case DIB_BAD_PLANES: bmpInvalid(core ? "BitmapCoreHeader.bcPlanes" : "BitmapInfoHeader.biPlanes");
+    case DIB_BAD_DEPTH: bmpInvalid(core ? "BitmapCoreHeader.bcBitCount" : "BitmapInfoHeader.biBitCount");
+    case DIB_BAD_COMPRESSION: bmpInvalid("BitmapInfoHeader.biCompression");
+    case DIB_BAD_COLOUR_COUNT: bmpInvalid("BitmapInfoHeader.biClrUsed");
+    case DIB_BAD_DIMENSIONS:
+        bmpInvalid(noWidth ? (core ? "BitmapCoreHeader.bcWidth" : "BitmapInfoHeader.biWidth")
+                           : (core ? "BitmapCoreHeader.bcHeight" : "BitmapInfoHeader.biHeight"));
+    default: bmpError(Text(msgUnexpectedEndOfFile));
+    }
 }
 
 // One channel of a 16- or 32-bit pixel, its mask's top bit moved to bit 7.
@@ -129,17 +135,16 @@ private:
     bool widen_ = false;
 };
 
-void readMaskedRows(TPixelGraphic &graphic, QIODevice &stream, const BITMAPINFOHEADER &header, const uint32_t masks[3])
+// Stored row i goes to row Height - 1 - i, as for a bottom-up DIB.
+void readMaskedRows(TPixelGraphic &graphic, const DibView &view)
 {
-    const bool sixteen = header.biBitCount == 16;
-    const ChannelMask red(masks[0], sixteen && PGWiden16BitChannels);
-    const ChannelMask green(masks[1], sixteen && PGWiden16BitChannels);
-    const ChannelMask blue(masks[2], sixteen && PGWiden16BitChannels);
-    const size_t stride = dib_row_bytes(header.biWidth, header.biBitCount);
-    std::vector<uint8_t> row(stride);
+    const bool sixteen = view.bits == 16;
+    const ChannelMask red(view.masks[0], sixteen && PGWiden16BitChannels);
+    const ChannelMask green(view.masks[1], sixteen && PGWiden16BitChannels);
+    const ChannelMask blue(view.masks[2], sixteen && PGWiden16BitChannels);
     const int height = graphic.Height();
     for (int i = 0; i < height; ++i) {
-        readExact(stream, row.data(), qint64(stride));
+        const uint8_t *row = view.pixels + size_t(i) * view.row_bytes;
         for (int x = 0; x < graphic.Width(); ++x) {
             uint32_t v;
             if (sixteen)
@@ -424,97 +429,56 @@ void TPixelGraphic::WriteDIB(QIODevice &Stream) const
         writeExact(Stream, ScanLine(Height() - 1), DataSize());
 }
 
+// The DIB is read whole and through the checked view, so that a header
+// that lies about the data (a clipboard block from another program) is
+// refused before any memory is taken for it, and every header length the
+// view knows puts the colour table and the rows where they are.
 void TPixelGraphic::ReadDIB(QIODevice &Stream, bool CoreHeader)
 {
     ProgressStart();
     const PGScopeExit end([this] { ProgressEnd(); });
-    if (CoreHeader) {
-        const auto core = readRecord<BITMAPCOREHEADER>(Stream);
-        if (core.bcPlanes != 1)
-            bmpInvalid("BitmapCoreHeader.bcPlanes");
-        if (core.bcBitCount != 1 && core.bcBitCount != 4 && core.bcBitCount != 8 && core.bcBitCount != 24)
-            bmpInvalid("BitmapCoreHeader.bcBitCount");
-        const TPGPixelFormat format = PixelFormatFromBitCount(core.bcBitCount);
-        const int colours = format == pg24Bit ? 0 : 1 << core.bcBitCount;
-        requireAvailable(Stream, 3u * uint64_t(colours) + dib_row_bytes(core.bcWidth, core.bcBitCount) * core.bcHeight);
-        SetFormat(core.bcWidth, core.bcHeight, format);
-        if (format == pg24Bit) {
-            SetPaletteIdent(pTrueColor);
-        } else {
-            SetPaletteCount(colours);
-            for (int i = 0; i < colours; ++i) {
-                const auto triple = readRecord<RGBTRIPLE>(Stream);
-                SetPaletteEntry(i, MakeRGB(triple.rgbtRed, triple.rgbtGreen, triple.rgbtBlue));
-            }
-        }
-        if (!GetEmpty())
-            readInChunks(*this, Stream, ScanLine(Height() - 1), DataSize());
-        return;
-    }
-
-    const auto info = readRecord<BITMAPINFOHEADER>(Stream);
-    const WORD bits = info.biBitCount;
-    if (info.biPlanes != 1)
-        bmpInvalid("BitmapInfoHeader.biPlanes");
-    if (bits != 1 && bits != 4 && bits != 8 && bits != 16 && bits != 24 && bits != 32)
-        bmpInvalid("BitmapInfoHeader.biBitCount");
-    const DWORD compression = info.biCompression;
-    const bool compressionValid = compression == BI_RGB
-        || (compression == BI_BITFIELDS && (bits == 16 || bits == 32))
-        || (compression == BI_RLE4 && bits == 4 && info.biHeight >= 0)
-        || (compression == BI_RLE8 && bits == 8 && info.biHeight >= 0);
-    if (!compressionValid)
-        bmpInvalid("BitmapInfoHeader.biCompression");
-    if (info.biHeight == std::numeric_limits<LONG>::min())
-        bmpInvalid("BitmapInfoHeader.biHeight");
-    const bool topDown = info.biHeight < 0;
-    const int height = topDown ? -info.biHeight : info.biHeight;
-    const bool rle = compression == BI_RLE4 || compression == BI_RLE8;
-    const uint64_t pixelBytes = rle ? info.biSizeImage : dib_row_bytes(info.biWidth, bits) * uint64_t(height);
-
-    if (bits > 8) {
-        uint32_t masks[3] = {0x7C00, 0x3E0, 0x1F};
-        if (bits == 32) {
-            masks[0] = 0xFF0000;
-            masks[1] = 0xFF00;
-            masks[2] = 0xFF;
-        }
-        if (compression == BI_BITFIELDS)
-            readExact(Stream, masks, sizeof masks);
-        skipBytes(Stream, 4 * qint64(info.biClrUsed));
-        requireAvailable(Stream, pixelBytes);
-        SetFormat(info.biWidth, height, pg24Bit);
+    const qint64 start = Stream.pos();
+    const QByteArray dib = remainingBytes(Stream);
+    DibView view;
+    const DibStatus status = dib_view_open(&view, dib.constData(), size_t(dib.size()));
+    if (status != DIB_OK)
+        refuseDib(status, dib);
+    const bool core = view.colour_bytes == 3;
+    if ((core || CoreHeader) && view.bits != 1 && view.bits != 4 && view.bits != 8 && view.bits != 24)
+        bmpInvalid("BitmapCoreHeader.bcBitCount");
+    const bool rle = view.compression == BI_RLE4 || view.compression == BI_RLE8;
+    const int height = view.height;
+    if (view.bits > 8) {
+        SetFormat(view.width, height, pg24Bit);
         SetPaletteIdent(pTrueColor);
-        if (bits == 24)
-            readInChunks(*this, Stream, GetEmpty() ? nullptr : ScanLine(height - 1), DataSize());
+        if (view.bits == 24)
+            copyInChunks(*this, view.pixels, GetEmpty() ? nullptr : ScanLine(height - 1), DataSize());
         else
-            readMaskedRows(*this, Stream, info, masks);
+            readMaskedRows(*this, view);
     } else {
-        if (info.biClrUsed > 256)
-            bmpInvalid("BitmapInfoHeader.biClrUsed");
-        const TPGPixelFormat format = PixelFormatFromBitCount(bits);
-        const int colours = info.biClrUsed != 0 ? int(info.biClrUsed) : 1 << bits;
-        requireAvailable(Stream, 4u * uint64_t(colours) + pixelBytes);
         // Every two bytes of run-length data reach at most 255 x 255 pixels (a delta), so
         // a larger image is a corrupt header, refused before its memory is taken.
-        if (rle && uint64_t(std::max(info.biWidth, 0)) * uint64_t(height) > (uint64_t(info.biSizeImage) / 2 + 1) * 65025u)
+        if (rle && uint64_t(view.width) * uint64_t(height) > (uint64_t(view.pixel_bytes) / 2 + 1) * 65025u)
             bmpInvalid("BitmapInfoHeader.biSizeImage");
-        SetFormat(info.biWidth, height, format);
-        SetPaletteCount(colours);
-        for (int i = 0; i < colours; ++i) {
-            const auto quad = readRecord<RGBQUAD>(Stream);
-            SetPaletteEntry(i, MakeRGB(quad.rgbRed, quad.rgbGreen, quad.rgbBlue));
+        SetFormat(view.width, height, PixelFormatFromBitCount(int(view.bits)));
+        SetPaletteCount(int(view.colour_count));
+        for (unsigned i = 0; i < view.colour_count; ++i) {
+            const BYTE *entry = view.colours + size_t(i) * view.colour_bytes;
+            SetPaletteEntry(int(i), MakeRGB(entry[2], entry[1], entry[0]));
         }
         if (rle) {
-            std::vector<uint8_t> data(size_t(info.biSizeImage));
-            if (readInChunks(*this, Stream, data.data(), data.size()) && !GetEmpty())
-                decodeRle(*this, data, compression == BI_RLE4);
+            std::vector<uint8_t> data(view.pixel_bytes);
+            if (copyInChunks(*this, view.pixels, data.data(), data.size()) && !GetEmpty())
+                decodeRle(*this, data, view.compression == BI_RLE4);
         } else if (!GetEmpty()) {
-            readInChunks(*this, Stream, ScanLine(height - 1), DataSize());
+            copyInChunks(*this, view.pixels, ScanLine(height - 1), DataSize());
         }
     }
-    if (topDown && !GetEmpty())
+    if (view.top_down && !GetEmpty())
         reverseRows(*this);
+    // the stream stands after the DIB's pixels, where a stream reader left it
+    if (!Stream.isSequential())
+        Stream.seek(start + qint64(view.pixels - reinterpret_cast<const BYTE *>(dib.constData())) + qint64(view.pixel_bytes));
 }
 
 // ---------------------------------------------------------------- loading and saving

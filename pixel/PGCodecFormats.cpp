@@ -1,12 +1,14 @@
 // The registry's entries for the formats the shared codecs read and write.
 // A pixel image crosses to a codec as a packed DIB and comes back the same way.
 #include "PGCodecFormats.h"
+#include "PGScopeExit.h"
 
 #include <Codec.h>
 
 #include <QBuffer>
 
 #include <functional>
+#include <utility>
 
 namespace {
 
@@ -46,6 +48,26 @@ bool isPcx(const QByteArray &h)
         && (h[3] == 1 || h[3] == 2 || h[3] == 4 || h[3] == 8);
 }
 
+// The decoded picture enters the image through the DIB reader.  Decoding
+// was this read's work and has reported its progress; the copy from memory
+// is part of it, so the DIB reader's own start, steps and end are held back.
+void readDecodedDib(TPixelGraphic &graphic, const codecs::Image &image)
+{
+    TNotifyEvent start = std::exchange(graphic.OnProgressStart, nullptr);
+    TNotifyEvent end = std::exchange(graphic.OnProgressEnd, nullptr);
+    TPGProgressEvent step = std::exchange(graphic.OnProgress, nullptr);
+    const PGScopeExit restore([&] {
+        graphic.OnProgressStart = std::move(start);
+        graphic.OnProgressEnd = std::move(end);
+        graphic.OnProgress = std::move(step);
+    });
+    QByteArray packed = QByteArray::fromRawData(reinterpret_cast<const char *>(image.packed().data()),
+                                                qsizetype(image.packed().size()));
+    QBuffer dib(&packed);
+    dib.open(QIODevice::ReadOnly);
+    graphic.ReadDIB(dib, false);
+}
+
 struct Family {
     codecs::Format format;
     const char *name;     // as in messages: "JPEG: ..."
@@ -77,20 +99,18 @@ public:
             lastTenth = percent / 10;
             return !Graphic.Progress(lastTenth, 10);
         };
-        codecs::Image image;
         Graphic.ProgressStart();
+        const PGScopeExit end([&Graphic] { Graphic.ProgressEnd(); });
+        codecs::Image image;
         try {
             image = codecs::codec(family_.format)
                         .read({reinterpret_cast<const uint8_t *>(file.constData()), size_t(file.size())}, options);
         } catch (const codecs::Error &error) {
-            Graphic.ProgressEnd();
             family_.readError(messageOf(error, family_.name));
         }
-        Graphic.ProgressEnd();
-        QByteArray packed(reinterpret_cast<const char *>(image.packed().data()), qsizetype(image.packed().size()));
-        QBuffer dib(&packed);
-        dib.open(QIODevice::ReadOnly);
-        Graphic.ReadDIB(dib, false);
+        readDecodedDib(Graphic, image);
+        if (lastTenth < 10)
+            Graphic.Progress(10, 10);
         if (image.gamma())
             Graphic.FileGamma = *image.gamma();
     }

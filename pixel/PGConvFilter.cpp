@@ -60,7 +60,6 @@ int32_t TConvFilter::Kernel(int Col, int Row) const
 void TConvFilter::SetKernel(int Col, int Row, int32_t Weight)
 {
     kernel_[index(Col, Row)] = Weight;
-    tapsStale_ = true;
 }
 
 void TConvFilter::SetWidth(int Value)
@@ -84,7 +83,6 @@ void TConvFilter::resize(int Width, int Height)
     width_ = Width;
     height_ = Height;
     kernel_.assign(size_t(Width) * size_t(Height), 0);
-    tapsStale_ = true;
 }
 
 void TConvFilter::BuildKernel(TDistributionShape Shape, bool UseDistance, Real StdDeviation)
@@ -149,7 +147,6 @@ int64_t TConvFilter::weightSum() const
 
 int32_t &TConvFilter::centre()
 {
-    tapsStale_ = true;
     return kernel_[index(width_ / 2, height_ / 2)];
 }
 
@@ -157,7 +154,6 @@ void TConvFilter::negate()
 {
     for (int32_t &w : kernel_)
         w = -w;
-    tapsStale_ = true;
 }
 
 void TConvFilter::collectTaps()
@@ -167,8 +163,6 @@ void TConvFilter::collectTaps()
         for (int col = 0; col < width_; ++col)
             if (const int32_t w = kernel_[index(col, row)]; w != 0)
                 taps_.push_back({col, row, w});
-    tapsStale_ = false;
-    run_.results.clear();
 }
 
 void TConvFilter::SetupSmooth(TDistributionShape Shape, bool UseDistance, Real Percent, Real StdDeviation)
@@ -210,12 +204,13 @@ void TConvFilter::SetupContour(TDistributionShape Shape, bool UseDistance, bool 
     Scale = WhiteBk ? Percent : -Percent;
 }
 
-// The taps are gathered here so that the pixels of one run may be computed on several threads.
+// Everything the pixels of a run read is prepared here, once: the pixels may
+// then be computed on several threads, and a kernel changed meanwhile (by a
+// filter dialog) takes effect at the next run.
 void TConvFilter::Init(const TPixelGraphic *Source)
 {
     TPGFilter::Init(Source);
-    if (tapsStale_)
-        collectTaps();
+    collectTaps();
     planRun();
 }
 
@@ -260,8 +255,6 @@ void TConvFilter::planRun()
 
 TRGB TConvFilter::GetFilteredPixel(int X, int Y)
 {
-    if (tapsStale_)
-        collectTaps();
     const int left = X + OffsetX, top = Y + OffsetY;
     const int width = Source->Width(), height = Source->Height();
     const bool inside = left >= 0 && top >= 0 && left + width_ <= width && top + height_ <= height;

@@ -45,13 +45,12 @@ private:
     int channel(int64_t Sum, int64_t Weights) const;
     void planRun();
 
-    // The non-zero weights with their column and row, rebuilt after any change of the kernel.
+    // The non-zero weights with their column and row, gathered by Init.
     struct Tap {
         int col, row;
         int32_t weight;
     };
     std::vector<Tap> taps_;
-    bool tapsStale_ = true;
 
     // What Init prepares for one run.  A 24-bit source is read in place.
     // Inside it every tap is read and the weights always have the same sum, so

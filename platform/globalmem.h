@@ -42,6 +42,15 @@ static inline QuillonGlobalHeader *quillon_global_header(HGLOBAL h)
     return header;
 }
 
+/* The block a pointer from GlobalLock points into, or NULL when the pointer
+ * is not the start of a block's data. */
+static inline HGLOBAL GlobalHandle(const void *locked)
+{
+    if (locked == NULL)
+        return NULL;
+    return quillon_global_header((HGLOBAL)((const QuillonGlobalHeader *)locked - 1));
+}
+
 /* Returns NULL when the size is 0 or memory is short. */
 static inline HGLOBAL GlobalAlloc(unsigned flags, size_t size)
 {

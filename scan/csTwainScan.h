@@ -73,7 +73,8 @@ public:
 
     const TW_IDENTITY &AppIdentity() const { return AppIdentity_; }
     void SetAppIdentity(const TW_IDENTITY &identity) { AppIdentity_ = identity; }
-    // The identity as the 156-byte block of the form file; a block of another size is refused.
+    // The identity as the raw 156-byte TW_IDENTITY record, for keeping it with
+    // the component's other stored properties; a block of another size is refused.
     QByteArray AppIdentityData() const;
     bool SetAppIdentityData(const QByteArray &data);
     const TW_IDENTITY &SourceIdentity() const { return SourceIdentity_; }

@@ -1,4 +1,4 @@
-// Better: sharpen or soften by `amount` (-9 to 9).  Positive amounts add
+// Better: sharpen or soften by `amount`.  Positive amounts add
 // back the difference between the picture and a slightly blurred copy
 // (unsharp mask); negative amounts move towards a blurred copy whose radius
 // grows with the amount.  0 leaves the picture as it is.
@@ -12,8 +12,7 @@ extern "C" HGLOBAL Better(HGLOBAL dib, int32_t amount, int32_t left, int32_t top
     return isp::newDibEffect(dib, left, top, right, bottom, userData, progress,
                              [amount](const isp::Image &source, isp::Image &target, const isp::Rect &rect,
                                       isp::Progress &p) {
-        if (amount < -9 || amount > 9)
-            isp::badArgument("amount");
+        isp::require(isp::parameterRow("Better", "amount"), amount);
         if (amount == 0)
             return true;
         const int radius = amount > 0 ? 1 : 1 + std::abs(amount) / 3;

@@ -1,7 +1,7 @@
 // Bled, the "Sépia" of the effects dialog: the picture in one tone.  Each
-// pixel keeps its intensity and takes a tint whose strength is |amount|
-// (-255 to 255): warm brown for positive amounts, cold blue for negative
-// ones, neutral grey at 0.
+// pixel keeps its intensity and takes a tint whose strength is |amount|:
+// warm brown for positive amounts, cold blue for negative ones, neutral
+// grey at 0.
 #include "Frame.h"
 
 #include <cstdlib>
@@ -12,8 +12,7 @@ extern "C" HGLOBAL Bled(HGLOBAL dib, int32_t amount, int32_t left, int32_t top, 
     return isp::newDibEffect(dib, left, top, right, bottom, userData, progress,
                              [amount](const isp::Image &source, isp::Image &target, const isp::Rect &rect,
                                       isp::Progress &p) {
-        if (amount < -255 || amount > 255)
-            isp::badArgument("amount");
+        isp::require(isp::parameterRow("Bled", "amount"), amount);
         const double t = std::abs(amount) / 255.0;
         // shifts of blue, green, red at full strength
         const double warm[3] = {-45.0, 10.0, 45.0}, cold[3] = {50.0, 10.0, -40.0};

@@ -1,4 +1,4 @@
-// Blur: a smooth blur growing with `strength` (1 to 100, the radius in
+// Blur: a smooth blur growing with `strength` (the radius in
 // pixels): three box passes, close to a Gaussian.  Pixels near the edge of
 // the rectangle also draw on their neighbours outside it, so the blurred
 // part blends into the rest.
@@ -10,8 +10,7 @@ extern "C" HGLOBAL Blur(HGLOBAL dib, int32_t strength, int32_t left, int32_t top
     return isp::newDibEffect(dib, left, top, right, bottom, userData, progress,
                              [strength](const isp::Image &source, isp::Image &target, const isp::Rect &rect,
                                         isp::Progress &p) {
-        if (strength < 1 || strength > 100)
-            isp::badArgument("strength");
+        isp::require(isp::parameterRow("Blur", "strength"), strength);
         const isp::Rect region = isp::grown(rect, 3 * strength, source);
         isp::FloatImage work = isp::extractColour(source, region);
         for (int pass = 0; pass < 3; ++pass) {

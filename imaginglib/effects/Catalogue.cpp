@@ -52,152 +52,127 @@ HGLOBAL onCopy(HGLOBAL dib, const std::function<std::int32_t(HGLOBAL)> &change)
     return change(copy.get()) == 1 ? copy.release() : nullptr;
 }
 
-constexpr double kFace = 240; // the dialog's button-face grey
+ExportInfo info(const char *name, const char *caption, bool rectangle, ResultKind result)
+{
+    return {name, caption, rectangle, result, parametersOf(name)};
+}
 
 std::vector<Entry> makeTable()
 {
     const ResultKind N = ResultKind::NewDib, P = ResultKind::InPlace;
     std::vector<Entry> table = {
-        {{"OilPainting", "Oil Painting Image ", true, N, {{"strength", 0, 50, 1}}},
+        {info("OilPainting", "Oil Painting Image ", true, N),
          [](HGLOBAL d, const Values &v, const CallContext &c) { return OilPainting(d, v.i(0), RECT, CB); }},
-        {{"Blur", "Blurring Image ", true, N, {{"strength", 1, 100, 1}}},
+        {info("Blur", "Blurring Image ", true, N),
          [](HGLOBAL d, const Values &v, const CallContext &c) { return Blur(d, v.i(0), RECT, CB); }},
-        {{"Engrave", "Engraving Image ", true, N, {{"strength", 1, 10, 1}}},
+        {info("Engrave", "Engraving Image ", true, N),
          [](HGLOBAL d, const Values &v, const CallContext &c) { return Engrave(d, v.i(0), RECT, CB); }},
-        {{"Bled", "Bleeding Image ", true, N, {{"amount", -255, 255, 0}}},
+        {info("Bled", "Bleeding Image ", true, N),
          [](HGLOBAL d, const Values &v, const CallContext &c) { return Bled(d, v.i(0), RECT, CB); }},
-        {{"Edge", "Finding Edges ", true, N, {{"strength", 1, 100, 1}}},
+        {info("Edge", "Finding Edges ", true, N),
          [](HGLOBAL d, const Values &v, const CallContext &c) { return Edge(d, v.i(0), RECT, CB); }},
-        {{"Better", "Sharpen Image ", true, N, {{"amount", -9, 9, 0}}},
+        {info("Better", "Sharpen Image ", true, N),
          [](HGLOBAL d, const Values &v, const CallContext &c) { return Better(d, v.i(0), RECT, CB); }},
-        {{"PixelFix", "Despeckling Image ", true, N, {{"strength", 0, 100, 0}}},
+        {info("PixelFix", "Despeckling Image ", true, N),
          [](HGLOBAL d, const Values &v, const CallContext &c) { return PixelFix(d, v.i(0), RECT, CB); }},
-        {{"PinchHole", "Pinching Hole ", true, N, {{"amount", -20, 0, 0}}},
+        {info("PinchHole", "Pinching Hole ", true, N),
          [](HGLOBAL d, const Values &v, const CallContext &c) { return PinchHole(d, v.d(0), RECT, CB); }},
-        {{"Whirl", "Whirling Image ", true, N, {{"amount", 0, 3000, 0}}},
+        {info("Whirl", "Whirling Image ", true, N),
          [](HGLOBAL d, const Values &v, const CallContext &c) { return Whirl(d, v.d(0), RECT, CB); }},
-        {{"Wave", "Waving Image ", true, N,
-          {{"amplitude", 0, 2000, 50}, {"waveLength", 0, 200, 20}, {"phase", 1, 3600, 1}, {"smooth", 0, 1, 1},
-           {"reflection", 0, 1, 0}}},
+        {info("Wave", "Waving Image ", true, N),
          [](HGLOBAL d, const Values &v, const CallContext &c) {
              return Wave(d, v.d(0), v.i(1), v.d(2), v.s(3), v.s(4), RECT, CB);
          }},
-        {{"Noise", "Noisifying Image ", true, N,
-          {{"gaussian", 0, 1, 1}, {"byIntensity", 0, 1, 0}, {"red", 0, 255, 20}, {"green", 0, 255, 20},
-           {"blue", 0, 255, 20}}},
+        {info("Noise", "Noisifying Image ", true, N),
          [](HGLOBAL d, const Values &v, const CallContext &c) {
              return Noise(d, v.s(0), v.s(1), v.i(2), v.i(3), v.i(4), RECT, CB);
          }},
-        {{"Enhance", "Enhancing Image ", true, N,
-          {{"brightness", -255, 255, 0}, {"contrast", -255, 255, 0}, {"blueGamma", 1, 255, 10},
-           {"greenGamma", 1, 255, 10}, {"redGamma", 1, 255, 10}}},
+        {info("Enhance", "Enhancing Image ", true, N),
          [](HGLOBAL d, const Values &v, const CallContext &c) {
              return Enhance(d, v.i(0), v.i(1), v.i(2), v.i(3), v.i(4), RECT, CB);
          }},
-        {{"Motion", "Motion Blurring Image ", true, N,
-          {{"value", 1, 500, 10}, {"angle", 1, 360, 10}, {"kind", 1, 3, 1}}},
+        {info("Motion", "Motion Blurring Image ", true, N),
          [](HGLOBAL d, const Values &v, const CallContext &c) { return Motion(d, v.i(0), v.i(1), v.s(2), RECT, CB); }},
-        {{"GrayArea", "Applying Gray Area ", true, N, {}},
+        {info("GrayArea", "Applying Gray Area ", true, N),
          [](HGLOBAL d, const Values &, const CallContext &c) { return GrayArea(d, RECT, CB); }},
-        {{"AutoContrast", "Applying Auto Contrast ", true, N, {}},
+        {info("AutoContrast", "Applying Auto Contrast ", true, N),
          [](HGLOBAL d, const Values &, const CallContext &c) { return AutoContrast(d, RECT, CB); }},
-        {{"RecToPolar", "Polar Image ", true, N,
-          {{"value", 0, 500, 1}, {"angle", 0, 360, 1}, {"inverse", -1, 0, 0}, {"backward", -1, 0, 0}}},
+        {info("RecToPolar", "Polar Image ", true, N),
          [](HGLOBAL d, const Values &v, const CallContext &c) {
              return RecToPolar(d, v.i(0), v.i(1), v.i(2), v.i(3), RECT, CB);
          }},
-        {{"Jiggle", "Jiggling Image ", true, N, {{"period", 1, 100, 1}, {"amplitude", 1, 360, 10}, {"triangle", 0, 1, 0}}},
+        {info("Jiggle", "Jiggling Image ", true, N),
          [](HGLOBAL d, const Values &v, const CallContext &c) { return Jiggle(d, v.i(0), v.i(1), v.s(2), RECT, CB); }},
-        {{"Spray", "Spraying Image ", true, N, {{"value", 0, 100, 0}, {"randomness", 1, 360, 1}}},
+        {info("Spray", "Spraying Image ", true, N),
          [](HGLOBAL d, const Values &v, const CallContext &c) { return Spray(d, v.i(0), v.i(1), RECT, CB); }},
-        {{"FadeDib", "Fading Image ", true, N,
-          {{"size", 1, 1000, 1}, {"red", 0, 255, kFace}, {"green", 0, 255, kFace}, {"blue", 0, 255, kFace}}},
+        {info("FadeDib", "Fading Image ", true, N),
          [](HGLOBAL d, const Values &v, const CallContext &c) {
              return FadeDib(d, v.i(0), v.i(1), v.i(2), v.i(3), RECT, CB);
          }},
-        {{"ThresholdDib", "Applying Threshold ", true, N, {{"threshold", 0, 255, 120}, {"antiAliasing", 0, 1, 1}}},
+        {info("ThresholdDib", "Applying Threshold ", true, N),
          [](HGLOBAL d, const Values &v, const CallContext &c) { return ThresholdDib(d, v.i(0), v.s(1), RECT, CB); }},
-        {{"Curl", "Applying Page Curl ", true, N,
-          {{"faceBackground", 0, 1, 1}, {"faceForeground", 0, 1, 0}, {"keepImage", 0, 1, 0},
-           {"shadowBackground", 0, 1, 0}, {"shadowForeground", 0, 1, 1}, {"shadowTransparency", 0, 1, 1},
-           {"shadowUnder", 0, 1, 1}, {"bottomLeft", 0, 1, 0}, {"bottomRight", 0, 1, 0}, {"topLeft", 0, 1, 1},
-           {"topRight", 0, 1, 0}, {"verticalFold", 0, 1, 0}, {"horizontalFold", 0, 1, 1},
-           {"foreRed", 0, 255, kFace}, {"foreGreen", 0, 255, kFace}, {"foreBlue", 0, 255, kFace},
-           {"backRed", 0, 255, kFace}, {"backGreen", 0, 255, kFace}, {"backBlue", 0, 255, kFace}}},
+        {info("Curl", "Applying Page Curl ", true, N),
          [](HGLOBAL d, const Values &v, const CallContext &c) {
              return Curl(d, v.s(0), v.s(1), v.s(2), v.s(3), v.s(4), v.d(5), v.s(6), v.s(7), v.s(8), v.s(9), v.s(10),
                          v.s(11), v.s(12), v.b(13), v.b(14), v.b(15), v.b(16), v.b(17), v.b(18), RECT, CB);
          }},
-        {{"Mosaic", "Applying Mosaic Effect ", true, N,
-          {{"size", 1, 1000, 150}, {"height", 1, 1000, 30}, {"spacing", 0, 100, 10}, {"light", -360, 360, 40},
-           {"randomness", 0, 5, 1}, {"antiAliasing", 0, 1, 1}, {"polygons", 0, 1, 0}, {"smooth", 0, 1, 1},
-           {"backBlue", 0, 255, kFace}, {"backGreen", 0, 255, kFace}, {"backRed", 0, 255, kFace},
-           {"foreBlue", 0, 255, kFace}, {"foreGreen", 0, 255, kFace}, {"foreRed", 0, 255, kFace}}},
+        {info("Mosaic", "Applying Mosaic Effect ", true, N),
          [](HGLOBAL d, const Values &v, const CallContext &c) {
              return Mosaic(d, v.i(0), v.i(1), v.i(2), v.i(3), v.i(4), v.i(5), v.s(6), v.s(7), v.b(8), v.b(9),
                            v.b(10), v.b(11), v.b(12), v.b(13), RECT, CB);
          }},
-        {{"ilHueAndSaturation", "Applying Hue and Saturation ", true, P,
-          {{"red", 0, 1, 1}, {"green", 0, 1, 1}, {"blue", 0, 1, 1}, {"yellow", 0, 1, 1}, {"magenta", 0, 1, 1},
-           {"cyan", 0, 1, 1}, {"hue", -180, 180, 0}, {"saturation", -100, 100, 0}, {"brightness", -100, 100, 0}}},
+        {info("ilHueAndSaturation", "Applying Hue and Saturation ", true, P),
          [](HGLOBAL d, const Values &v, const CallContext &c) {
              return onCopy(d, [&](HGLOBAL copy) {
                  return ilHueAndSaturation(copy, v.s(0), v.s(1), v.s(2), v.s(3), v.s(4), v.s(5), v.s(6), v.s(7),
                                            v.s(8), RECT, CB);
              });
          }},
-        {{"ExtrudeDib", "Extruding Image ", false, N, {{"levels", 0, 1, 1}, {"size", 1, 50, 1}}},
+        {info("ExtrudeDib", "Extruding Image ", false, N),
          [](HGLOBAL d, const Values &v, const CallContext &c) { return ExtrudeDib(d, v.s(0), v.i(1), CB); }},
-        {{"HToneImage", "Half Toning Image ", false, N,
-          {{"cellSize", 1, 100, 4}, {"angle", 0, 180, 45}, {"dotShape", 0, 5, 5}}},
+        {info("HToneImage", "Half Toning Image ", false, N),
          [](HGLOBAL d, const Values &v, const CallContext &c) {
              return HToneImage(d, v.i(0), float(v.d(1)), v.i(2), CB);
          }},
-        {{"TileDib", "Tiling Image ", false, N, {}},
+        {info("TileDib", "Tiling Image ", false, N),
          [](HGLOBAL d, const Values &, const CallContext &c) { return TileDib(d, CB); }},
-        {{"Warp", "Warp disolve Image ", false, N,
-          {{"fromHue", 0, 1, 1}, {"fromSaturation", 0, 1, 1}, {"convolve", 0, 1, 1}, {"scale", 1, 200, 20},
-           {"vectorRotation", 0, 360, 90}, {"steps", 1, 200, 4}, {"displacement", 1, 200, 10}}},
+        {info("Warp", "Warp disolve Image ", false, N),
          [](HGLOBAL d, const Values &v, const CallContext &c) {
              return Warp(d, v.s(0), v.s(1), v.s(2), v.i(3), v.i(4), v.i(5), v.i(6), CB, nullptr);
          }},
-        {{"MergeDib", "Merging Image ", false, N,
-          {{"red", -1, 255, 0}, {"green", -1, 255, 0}, {"blue", -1, 255, 0}, {"top", -100000, 100000, 0},
-           {"left", -100000, 100000, 0}}},
+        {info("MergeDib", "Merging Image ", false, N),
          [](HGLOBAL d, const Values &v, const CallContext &c) {
              return MergeDib(d, c.overlay, v.s(0), v.s(1), v.s(2), v.i(3), v.i(4), CB);
          }},
-        {{"DropDib", "Merging Image ", false, N,
-          {{"red", -1, 255, -1}, {"green", -1, 255, -1}, {"blue", -1, 255, -1}, {"top", -100000, 100000, 0},
-           {"left", -100000, 100000, 0}}},
+        {info("DropDib", "Merging Image ", false, N),
          [](HGLOBAL d, const Values &v, const CallContext &c) {
              return DropDib(d, c.overlay, v.s(0), v.s(1), v.s(2), v.i(3), v.i(4), CB);
          }},
-        {{"ILRotate", "Rotating Image ", true, N, {{"angle", -180, 180, 0}, {"background", 0, 0xFFFFFF, 0xF0F0F0}}},
+        {info("ILRotate", "Rotating Image ", true, N),
          [](HGLOBAL d, const Values &v, const CallContext &c) {
              return ILRotate(d, v.d(0), RECT, v.u(1), CB);
          }},
-        {{"ILMirror", "Mirroring Image ", false, P, {{"vertical", 0, 1, 0}, {"horizontal", 0, 1, 1}}},
+        {info("ILMirror", "Mirroring Image ", false, P),
          [](HGLOBAL d, const Values &v, const CallContext &c) {
              return onCopy(d, [&](HGLOBAL copy) { return ILMirror(copy, v.i(0), v.i(1), CB); });
          }},
-        {{"ILInvert", "Inverting Image", false, P, {}},
+        {info("ILInvert", "Inverting Image", false, P),
          [](HGLOBAL d, const Values &, const CallContext &c) {
              return onCopy(d, [&](HGLOBAL copy) { return ILInvert(copy, CB); });
          }},
-        {{"ILBrightness", "Brighten Image ", false, P, {{"amount", -255, 255, 0}}},
+        {info("ILBrightness", "Brighten Image ", false, P),
          [](HGLOBAL d, const Values &v, const CallContext &c) {
              return onCopy(d, [&](HGLOBAL copy) { return ILBrightness(copy, v.i(0), CB); });
          }},
-        {{"ILGamma", "Gamma Correct Image ", false, P, {{"gamma", 10, 50, 10}}},
+        {info("ILGamma", "Gamma Correct Image ", false, P),
          [](HGLOBAL d, const Values &v, const CallContext &c) {
              return onCopy(d, [&](HGLOBAL copy) { return ILGamma(copy, v.i(0), CB); });
          }},
-        {{"ScaleDib", "Resizing Image", false, N, {{"width", 1, 99999, 100}, {"height", 1, 99999, 100}}},
+        {info("ScaleDib", "Resizing Image", false, N),
          [](HGLOBAL d, const Values &v, const CallContext &c) { return ScaleDib(d, v.i(0), v.i(1), CB); }},
-        {{"ILReduceColors", "Reducing colors ", false, N, {{"colours", 1, 255, 255}, {"dither", 0, 8, 1}}},
+        {info("ILReduceColors", "Reducing colors ", false, N),
          [](HGLOBAL d, const Values &v, const CallContext &c) { return ILReduceColors(d, v.i(0), v.i(1), CB); }},
-        {{"ReduceDib", "Reducing colors ", false, N, {{"bits", 1, 32, 8}, {"dither", 0, 1, 0}, {"colours", 0, 256, 0}}},
+        {info("ReduceDib", "Reducing colors ", false, N),
          [](HGLOBAL d, const Values &v, const CallContext &c) { return ReduceDib(d, v.i(0), v.s(1), 0, 0, v.i(2), CB); }},
     };
     return table;
@@ -236,8 +211,8 @@ const ExportInfo *findExport(std::string_view name)
 std::vector<double> startValues(const ExportInfo &info)
 {
     std::vector<double> values;
-    for (const Parameter &parameter : info.parameters)
-        values.push_back(parameter.start);
+    for (const ParameterRow &row : info.parameters)
+        values.push_back(row.start);
     return values;
 }
 

@@ -1,9 +1,10 @@
 #pragma once
 // The table of the library's effect exports: for each its name, the caption
 // of its progress, whether it takes a rectangle, what it returns and its
-// parameters with their ranges and the effects dialog's start values.  One
-// call runs any of them by name with its values in table order.  Used by
-// the command-line tool, the tests and the benchmarks.
+// parameter rows (EffectParameters.h).  One call runs any of them by name
+// with its values in row order.  Used by the command-line tool, the tests
+// and the benchmarks.
+#include "EffectParameters.h"
 #include "isp2000.h"
 
 #include <span>
@@ -17,18 +18,12 @@ enum class ResultKind {
     InPlace, // the input DIB itself changed
 };
 
-struct Parameter {
-    const char *name;
-    double minimum, maximum;
-    double start; // the effects dialog's start value
-};
-
 struct ExportInfo {
     const char *name;
     const char *caption;
     bool rectangle; // takes left, top, right, bottom
     ResultKind result;
-    std::vector<Parameter> parameters;
+    std::span<const ParameterRow> parameters; // in argument order
 };
 
 const std::vector<ExportInfo> &exportTable();
@@ -51,8 +46,8 @@ struct CallContext {
     ILProgressProc progress = nullptr;
 };
 
-// Runs the export on dib with the values in table order (converted to the
-// export's argument types).  Returns a new DIB owned by the caller; for
+// Runs the export on dib with the values in row order (converted to the
+// export's argument types, so the export's own check sees them).  Returns a new DIB owned by the caller; for
 // exports that work in place the input is copied first, so dib never
 // changes.  NULL when the export fails, stops or the values do not fit the
 // table's count.

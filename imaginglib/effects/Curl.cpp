@@ -5,7 +5,7 @@
 // or the picture itself with `keepImage`.  The turned flap shows its back in
 // the background or foreground colour, shaded like a curved sheet.  With
 // `shadowUnder` the flap casts a soft shadow in the background or
-// foreground colour; `shadowTransparency` (0 to 1) lets the picture show
+// foreground colour; `shadowTransparency` lets the picture show
 // through it.
 #include "Frame.h"
 
@@ -36,8 +36,7 @@ extern "C" HGLOBAL Curl(HGLOBAL dib, int16_t faceBackground, int16_t faceForegro
 {
     return isp::newDibEffect(dib, left, top, right, bottom, userData, progress,
                              [=](const isp::Image &, isp::Image &target, const isp::Rect &rect, isp::Progress &p) {
-        if (!std::isfinite(shadowTransparency) || shadowTransparency < 0.0 || shadowTransparency > 1.0)
-            isp::badArgument("transparency");
+        isp::require(isp::parameterRow("Curl", "shadowTransparency"), shadowTransparency);
         const Colour fore{double(foreBlue), double(foreGreen), double(foreRed)};
         const Colour back{double(backBlue), double(backGreen), double(backRed)};
         const Colour face = faceForeground && !faceBackground ? fore : back;

@@ -7,7 +7,7 @@ extern "C" HGLOBAL DropDib(HGLOBAL dib, HGLOBAL overlay, int16_t red, int16_t gr
                            int32_t left, void *userData, ILProgressProc progress)
 {
     const isp::OptionalColour transparent{red, green, blue};
-    return isp::overlayEffect(dib, overlay, transparent, top, left, userData, progress,
+    return isp::overlayEffect("DropDib", dib, overlay, transparent, top, left, userData, progress,
                               [transparent](std::uint8_t *base, codecs::Rgb colour) {
         if (transparent.present() && colour.red == transparent.red && colour.green == transparent.green
             && colour.blue == transparent.blue)

@@ -1,5 +1,5 @@
 // Edge: edges bright on a dark ground.  Each channel takes the magnitude of
-// its Sobel gradient, scaled up with `strength` (1 to 100); flat areas go
+// its Sobel gradient, scaled up with `strength`; flat areas go
 // black.
 #include "Frame.h"
 
@@ -11,8 +11,7 @@ extern "C" HGLOBAL Edge(HGLOBAL dib, int32_t strength, int32_t left, int32_t top
     return isp::newDibEffect(dib, left, top, right, bottom, userData, progress,
                              [strength](const isp::Image &source, isp::Image &target, const isp::Rect &rect,
                                         isp::Progress &p) {
-        if (strength < 1 || strength > 100)
-            isp::badArgument("strength");
+        isp::require(isp::parameterRow("Edge", "strength"), strength);
         const double gain = 0.25 + strength * 0.05;
         return isp::forRows(rect.top, rect.bottom, p, [&](int y) {
             const int up = std::max(rect.top, y - 1), down = std::min(rect.bottom - 1, y + 1);

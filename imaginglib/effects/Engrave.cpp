@@ -1,6 +1,6 @@
 // Engrave: a grey relief, as if the picture were engraved in metal.  Each
 // pixel becomes mid-grey plus the intensity difference between its lower
-// right and upper left neighbours, `strength` (1 to 10) pixels away and
+// right and upper left neighbours, `strength` pixels away and
 // amplified with it.
 #include "Frame.h"
 
@@ -10,8 +10,7 @@ extern "C" HGLOBAL Engrave(HGLOBAL dib, int32_t strength, int32_t left, int32_t 
     return isp::newDibEffect(dib, left, top, right, bottom, userData, progress,
                              [strength](const isp::Image &source, isp::Image &target, const isp::Rect &rect,
                                         isp::Progress &p) {
-        if (strength < 1 || strength > 10)
-            isp::badArgument("strength");
+        isp::require(isp::parameterRow("Engrave", "strength"), strength);
         const int reach = (strength + 1) / 2;
         const double gain = 1.0 + strength * 0.5;
         auto level = [&](int x, int y) {

@@ -1,5 +1,5 @@
-// Enhance: brightness and contrast shifts (-255 to 255 each) with a gamma
-// per channel (1 to 255, 10 meaning 1.0; above 10 lightens the mid-tones).
+// Enhance: brightness and contrast shifts with a gamma
+// per channel (10 meaning 1.0; above 10 lightens the mid-tones).
 // Gamma comes first, then contrast around mid-grey, then brightness; the
 // three make one table per channel.
 #include "Frame.h"
@@ -14,15 +14,16 @@ extern "C" HGLOBAL Enhance(HGLOBAL dib, int32_t brightness, int32_t contrast, in
     return isp::newDibEffect(dib, left, top, right, bottom, userData, progress,
                              [=](const isp::Image &source, isp::Image &target, const isp::Rect &rect,
                                  isp::Progress &p) {
-        if (brightness < -255 || brightness > 255 || contrast < -255 || contrast > 255)
-            isp::badArgument("brightness or contrast");
+        isp::require(isp::parameterRow("Enhance", "brightness"), brightness);
+        isp::require(isp::parameterRow("Enhance", "contrast"), contrast);
+        isp::require(isp::parameterRow("Enhance", "blueGamma"), blueGamma);
+        isp::require(isp::parameterRow("Enhance", "greenGamma"), greenGamma);
+        isp::require(isp::parameterRow("Enhance", "redGamma"), redGamma);
         const int gammas[3] = {blueGamma, greenGamma, redGamma};
         // contrast 255 is an almost vertical slope, -255 a flat grey
         const double slope = std::tan((contrast / 255.0 * 0.999 + 1.0) * 0.7853981633974483);
         std::array<std::array<std::uint8_t, 256>, 3> tables{};
         for (int k = 0; k < 3; ++k) {
-            if (gammas[k] < 1 || gammas[k] > 255)
-                isp::badArgument("gamma");
             const double exponent = 10.0 / gammas[k];
             for (int v = 0; v < 256; ++v) {
                 const double corrected = 255.0 * std::pow(v / 255.0, exponent);

@@ -1,5 +1,5 @@
 // ExtrudeDib: the picture as a wall of square blocks seen from the front.
-// Blocks of `size` × 4 pixels (size 1 to 50) take the mean colour of their
+// Blocks of `size` × 4 pixels take the mean colour of their
 // part of the picture; each is drawn as a raised front face with four
 // shaded sides, lit from the top left.  With `levels` the height of a block
 // follows its brightness, so light parts stand out more.
@@ -12,8 +12,7 @@ extern "C" HGLOBAL ExtrudeDib(HGLOBAL dib, int16_t levels, int32_t size, void *u
 {
     return isp::newDibEffect(dib, userData, progress, [=](const isp::Image &source, isp::Image &target,
                                                           const isp::Rect &rect, isp::Progress &p) {
-        if (size < 1 || size > 50)
-            isp::badArgument("size");
+        isp::require(isp::parameterRow("ExtrudeDib", "size"), size);
         const int block = size * 4;
         const int columns = (rect.width() + block - 1) / block, rows = (rect.height() + block - 1) / block;
         std::vector<double> means(std::size_t(columns) * rows * 3, 0.0);

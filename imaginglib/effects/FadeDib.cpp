@@ -1,4 +1,4 @@
-// FadeDib: a soft border.  Pixels within `size` (1 to 1000) pixels of the
+// FadeDib: a soft border.  Pixels within `size` pixels of the
 // rectangle's edge blend into the colour (`red`, `green`, `blue`), fully at
 // the edge and not at all `size` pixels in.
 #include "Frame.h"
@@ -9,12 +9,11 @@ extern "C" HGLOBAL FadeDib(HGLOBAL dib, int32_t size, int32_t red, int32_t green
     return isp::newDibEffect(dib, left, top, right, bottom, userData, progress,
                              [=](const isp::Image &source, isp::Image &target, const isp::Rect &rect,
                                  isp::Progress &p) {
-        if (size < 1 || size > 1000)
-            isp::badArgument("size");
+        isp::require(isp::parameterRow("FadeDib", "size"), size);
+        isp::require(isp::parameterRow("FadeDib", "red"), red);
+        isp::require(isp::parameterRow("FadeDib", "green"), green);
+        isp::require(isp::parameterRow("FadeDib", "blue"), blue);
         const int colour[3] = {blue, green, red};
-        for (int c : colour)
-            if (c < 0 || c > 255)
-                isp::badArgument("colour");
         return isp::forRows(rect.top, rect.bottom, p, [&](int y) {
             const int dy = std::min(y - rect.top, rect.bottom - 1 - y);
             for (int x = rect.left; x < rect.right; ++x) {

@@ -1,5 +1,5 @@
 // HToneImage: a halftone screen in black and white.  The picture is cut
-// into cells of `cellSize` pixels (1 to 100) on a grid turned by `angle`
+// into cells of `cellSize` pixels on a grid turned by `angle`
 // degrees; in each cell a dot grows from the middle as the picture darkens.
 // The dot's shape: 0 circle, 1 ellipse, 2 square, 3 diamond, 4 line, 5 cross.
 // A dot covers the share of its cell that the picture's darkness asks for,
@@ -58,8 +58,9 @@ extern "C" HGLOBAL HToneImage(HGLOBAL dib, int32_t cellSize, float angle, int32_
 {
     return isp::newDibEffect(dib, userData, progress, [=](const isp::Image &source, isp::Image &target,
                                                           const isp::Rect &rect, isp::Progress &p) {
-        if (cellSize < 1 || cellSize > 1000 || dotShape < 0 || dotShape > 5 || !std::isfinite(angle))
-            isp::badArgument("cell, angle or shape");
+        isp::require(isp::parameterRow("HToneImage", "cellSize"), cellSize);
+        isp::require(isp::parameterRow("HToneImage", "angle"), angle);
+        isp::require(isp::parameterRow("HToneImage", "dotShape"), dotShape);
         const double radians = double(angle) * 3.141592653589793 / 180.0;
         const double cosine = std::cos(radians) / cellSize, sine = std::sin(radians) / cellSize;
         const Coverage coverage(dotShape);

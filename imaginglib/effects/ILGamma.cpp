@@ -1,5 +1,5 @@
 // ILGamma: gamma correction, in place, at any depth.  `gamma` is in tenths
-// (clamped to 10 to 50, so 1.0 to 5.0); each component c becomes
+// (held within 1.0 to 5.0); each component c becomes
 // 255 × (c / 255)^(1 / gamma), rounded: 10 changes nothing, higher values
 // lighten the mid-tones.  Returns 1 when done.
 #include "Raw.h"
@@ -8,7 +8,7 @@
 
 extern "C" int32_t ILGamma(HGLOBAL dib, int32_t gamma, void *userData, ILProgressProc progress)
 {
-    const double exponent = 10.0 / std::clamp(gamma, 10, 50);
+    const double exponent = 10.0 / isp::held(isp::parameterRow("ILGamma", "gamma"), gamma);
     return isp::inPlaceEffect(dib, userData, progress, [exponent](isp::Image &image, isp::Progress &p) {
         isp::ComponentTable table;
         for (int v = 0; v < 256; ++v)

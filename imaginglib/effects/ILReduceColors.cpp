@@ -1,5 +1,5 @@
 // ILReduceColors: the picture with an optimised palette of `colours`
-// colours (clamped to 2 to 255), in a new DIB of 1, 4 or 8 bits, whichever
+// colours (held within its range), in a new DIB of 1, 4 or 8 bits, whichever
 // is the smallest that holds them.  `dither` chooses how the colours are
 // spread: 1 ordered (Bayer 8 × 8), 2 Burkes and 4 Floyd-Steinberg error
 // diffusion, 8 grey levels (a palette of equally spaced greys), 0 the
@@ -124,7 +124,7 @@ codecs::Image greyLevels(const codecs::Image &source, int colours, int bits)
 extern "C" HGLOBAL ILReduceColors(HGLOBAL dib, int32_t colours, int32_t dither, void *userData,
                                   ILProgressProc progress)
 {
-    const int count = std::clamp(colours, 2, 255);
+    const int count = int(isp::held(isp::parameterRow("ILReduceColors", "colours"), colours));
     return isp::guarded<HGLOBAL>(nullptr, [&]() -> HGLOBAL {
         isp::Image source = isp::readDib(dib);
         if (source.bits() != 24)

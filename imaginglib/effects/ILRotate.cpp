@@ -30,8 +30,7 @@ extern "C" HGLOBAL ILRotate(HGLOBAL dib, double angle, int32_t left, int32_t top
                             uint32_t background, void *userData, ILProgressProc progress)
 {
     return isp::guarded<HGLOBAL>(nullptr, [&]() -> HGLOBAL {
-        if (!std::isfinite(angle))
-            isp::badArgument("angle");
+        isp::require(isp::parameterRow("ILRotate", "angle"), angle);
         const isp::Image source = isp::readDib(dib);
         const isp::Rect rect = isp::completeRect(source, left, top, right, bottom);
         const bool whole = rect.width() == source.width() && rect.height() == source.height();

@@ -1,7 +1,7 @@
 // Jiggle: the picture shaken.  Rows slide sideways and columns up and down
 // by a wave of the row or column number: a sine, or a triangle when
-// `triangle` is 1.  The wave repeats every 4 × `period` pixels (1 to 100)
-// and moves by up to `amplitude` / 4 pixels (1 to 360).
+// `triangle` is 1.  The wave repeats every 4 × `period` pixels
+// and moves by up to `amplitude` / 4 pixels.
 #include "Sampler.h"
 
 #include <cmath>
@@ -12,8 +12,8 @@ extern "C" HGLOBAL Jiggle(HGLOBAL dib, int32_t period, int32_t amplitude, int16_
     return isp::newDibEffect(dib, left, top, right, bottom, userData, progress,
                              [=](const isp::Image &source, isp::Image &target, const isp::Rect &rect,
                                  isp::Progress &p) {
-        if (period < 1 || period > 1000 || amplitude < 0 || amplitude > 3600)
-            isp::badArgument("period or amplitude");
+        isp::require(isp::parameterRow("Jiggle", "period"), period);
+        isp::require(isp::parameterRow("Jiggle", "amplitude"), amplitude);
         const double length = 4.0 * period, reach = amplitude / 4.0;
         auto wave = [&](double t) {
             const double phase = t / length - std::floor(t / length);

@@ -10,7 +10,7 @@ extern "C" HGLOBAL MergeDib(HGLOBAL dib, HGLOBAL overlay, int16_t red, int16_t g
                             int32_t left, void *userData, ILProgressProc progress)
 {
     const isp::OptionalColour colour{red, green, blue};
-    return isp::overlayEffect(dib, overlay, colour, top, left, userData, progress,
+    return isp::overlayEffect("MergeDib", dib, overlay, colour, top, left, userData, progress,
                               [colour](std::uint8_t *base, codecs::Rgb mask) {
         if (!colour.present()) {
             if (!(mask.red == 255 && mask.green == 255 && mask.blue == 255))

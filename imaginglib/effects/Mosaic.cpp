@@ -1,11 +1,11 @@
 // Mosaic: the picture laid in tiles.  Tiles are squares, or irregular
 // polygons with `polygons` (cells around jittered points), about `size` / 10
-// pixels across (1 to 1000), set in grout of `spacing` / 5 pixels (0 to 100)
+// pixels across, set in grout of `spacing` / 5 pixels
 // in the background colour.  Each tile takes the mean colour of the picture
-// under it (with `smooth`) or the colour at its centre.  `height` (1 to 1000)
+// under it (with `smooth`) or the colour at its centre.  `height`
 // is the width of the bevel, in tenths of a pixel, that lights the tile's
 // edges from the direction `light` (degrees): edges facing the light blend
-// towards the foreground colour, the others darken.  `randomness` (0 to 5)
+// towards the foreground colour, the others darken.  `randomness`
 // jitters the polygons and the tiles' shades; `antiAliasing` softens the
 // tile borders.  Tile interiors, away from the bevel, are uniform.
 #include "Frame.h"
@@ -103,9 +103,11 @@ extern "C" HGLOBAL Mosaic(HGLOBAL dib, int32_t size, int32_t height, int32_t spa
     return isp::newDibEffect(dib, left, top, right, bottom, userData, progress,
                              [=](const isp::Image &source, isp::Image &target, const isp::Rect &rect,
                                  isp::Progress &p) {
-        if (size < 1 || size > 1000 || height < 0 || height > 1000 || spacing < 0 || spacing > 100
-            || light < -360 || light > 360 || randomness < 0 || randomness > 5)
-            isp::badArgument("mosaic");
+        isp::require(isp::parameterRow("Mosaic", "size"), size);
+        isp::require(isp::parameterRow("Mosaic", "height"), height);
+        isp::require(isp::parameterRow("Mosaic", "spacing"), spacing);
+        isp::require(isp::parameterRow("Mosaic", "light"), light);
+        isp::require(isp::parameterRow("Mosaic", "randomness"), randomness);
         const double tile = std::max(2.0, size / 10.0);
         const double grout = spacing / 10.0; // half the grout on each side of the border
         const double bevel = std::min(tile / 3.0, height / 10.0);

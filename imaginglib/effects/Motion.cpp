@@ -1,7 +1,7 @@
 // Motion: blur of a moving camera.  Each pixel is the mean of samples taken
 // along its path:
 //  kind 1, zoom: towards the centre of the rectangle, over `value` / 500 of
-//         the distance (1 to 500);
+//         the distance;
 //  kind 2, rotation: along the circle around the centre, over `value` / 5
 //         degrees;
 //  kind 3, linear: `value` pixels back along the direction `angle`
@@ -22,8 +22,8 @@ extern "C" HGLOBAL Motion(HGLOBAL dib, int32_t value, int32_t angle, int16_t kin
     return isp::newDibEffect(dib, left, top, right, bottom, userData, progress,
                              [=](const isp::Image &source, isp::Image &target, const isp::Rect &rect,
                                  isp::Progress &p) {
-        if (value < 1 || value > 1000 || kind < 1 || kind > 3)
-            isp::badArgument("value or kind");
+        isp::require(isp::parameterRow("Motion", "value"), value);
+        isp::require(isp::parameterRow("Motion", "kind"), kind);
         const isp::Polar polar(rect);
         constexpr double kDegree = 3.141592653589793 / 180.0;
         const double zoom = std::min(1.0, value / 500.0), arc = value / 5.0 * kDegree;

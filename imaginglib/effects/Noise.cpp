@@ -1,5 +1,5 @@
 // Noise: random noise added to each channel.  `red`, `green` and `blue`
-// (0 to 255) are the amplitudes: uniform noise spans ± the amplitude,
+// are the amplitudes: uniform noise spans ± the amplitude,
 // Gaussian noise (`gaussian` 1) has half the amplitude as its standard
 // deviation.  With `byIntensity` the noise is scaled by the pixel's
 // intensity, so shadows stay clean.  The noise is seeded from the
@@ -38,10 +38,10 @@ extern "C" HGLOBAL Noise(HGLOBAL dib, int16_t gaussian, int16_t byIntensity, int
     return isp::newDibEffect(dib, left, top, right, bottom, userData, progress,
                              [=](const isp::Image &source, isp::Image &target, const isp::Rect &rect,
                                  isp::Progress &p) {
+        isp::require(isp::parameterRow("Noise", "red"), red);
+        isp::require(isp::parameterRow("Noise", "green"), green);
+        isp::require(isp::parameterRow("Noise", "blue"), blue);
         const int amplitude[3] = {blue, green, red};
-        for (int a : amplitude)
-            if (a < 0 || a > 255)
-                isp::badArgument("amplitude");
         const std::uint64_t seed = isp::hashOf(0x4E6F697365ull, red * 65536 + green * 256 + blue, gaussian,
                                                byIntensity);
         const int step = source.bits() / 8;

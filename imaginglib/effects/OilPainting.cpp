@@ -52,8 +52,7 @@ extern "C" HGLOBAL OilPainting(HGLOBAL dib, int32_t strength, int32_t left, int3
     return isp::newDibEffect(dib, left, top, right, bottom, userData, progress,
                              [strength](const isp::Image &source, isp::Image &target, const isp::Rect &rect,
                                         isp::Progress &p) {
-        if (strength < 0 || strength > 100)
-            isp::badArgument("strength");
+        isp::require(isp::parameterRow("OilPainting", "strength"), strength);
         if (strength == 0)
             return true;
         return isp::forRows(rect.top, rect.bottom, p,

@@ -1,7 +1,7 @@
 // PinchHole: pinches the middle of the rectangle in or pushes it out.
 // Within the circle inscribed in the rectangle a point at relative distance
 // r from the centre shows the source at r × sin(πr/2)^(-amount/10); negative
-// amounts (the dialog gives -20 to 0) open a hole that swells the middle,
+// amounts (all that the effects dialog offers) open a hole that swells the middle,
 // positive ones pinch it.  0 is the identity.
 #include "Sampler.h"
 
@@ -13,8 +13,7 @@ extern "C" HGLOBAL PinchHole(HGLOBAL dib, double amount, int32_t left, int32_t t
     return isp::newDibEffect(dib, left, top, right, bottom, userData, progress,
                              [amount](const isp::Image &source, isp::Image &target, const isp::Rect &rect,
                                       isp::Progress &p) {
-        if (!std::isfinite(amount) || std::abs(amount) > 100.0)
-            isp::badArgument("amount");
+        isp::require(isp::parameterRow("PinchHole", "amount"), amount);
         const isp::Polar polar(rect);
         const double power = -amount / 10.0;
         return isp::distort(source, target, rect, p, [&](double x, double y, double &sx, double &sy) {

@@ -1,7 +1,7 @@
 // PixelFix: despeckle.  A pixel that stands out from the median of its
 // neighbourhood by more than a tolerance is replaced by that median, channel
 // by channel; isolated dots and thin scratches go, edges stay.  `strength`
-// (0 to 100) widens the neighbourhood (radius 1 to 3) and lowers the
+// widens the neighbourhood (radius 1 to 3) and lowers the
 // tolerance.
 #include "Frame.h"
 
@@ -15,8 +15,7 @@ extern "C" HGLOBAL PixelFix(HGLOBAL dib, int32_t strength, int32_t left, int32_t
     return isp::newDibEffect(dib, left, top, right, bottom, userData, progress,
                              [strength](const isp::Image &source, isp::Image &target, const isp::Rect &rect,
                                         isp::Progress &p) {
-        if (strength < 0 || strength > 100)
-            isp::badArgument("strength");
+        isp::require(isp::parameterRow("PixelFix", "strength"), strength);
         const int radius = 1 + strength / 40;
         const int tolerance = 48 - strength * 40 / 100;
         return isp::forRows(rect.top, rect.bottom, p, [&](int y) {

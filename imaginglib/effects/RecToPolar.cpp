@@ -2,7 +2,7 @@
 // rectangle is wrapped around its centre: its columns become angles and its
 // rows distances from the centre, top row in the middle.  With `inverse`
 // the polar picture is unrolled into rows and columns.  `angle` (degrees)
-// turns the starting direction, `value` (0 to 500) zooms out the radius by
+// turns the starting direction, `value` zooms out the radius by
 // that many percent, `backward` runs the angles the other way round.
 #include "Sampler.h"
 
@@ -15,8 +15,8 @@ extern "C" HGLOBAL RecToPolar(HGLOBAL dib, int32_t value, int32_t angle, int32_t
     return isp::newDibEffect(dib, left, top, right, bottom, userData, progress,
                              [=](const isp::Image &source, isp::Image &target, const isp::Rect &rect,
                                  isp::Progress &p) {
-        if (value < 0 || value > 500 || angle < -3600 || angle > 3600)
-            isp::badArgument("value or angle");
+        isp::require(isp::parameterRow("RecToPolar", "value"), value);
+        isp::require(isp::parameterRow("RecToPolar", "angle"), angle);
         constexpr double kTwoPi = 6.283185307179586;
         const double cx = (rect.left + rect.right - 1) / 2.0, cy = (rect.top + rect.bottom - 1) / 2.0;
         // the distance to the corners, so the whole rectangle is covered

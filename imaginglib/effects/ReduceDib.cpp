@@ -11,8 +11,8 @@ extern "C" HGLOBAL ReduceDib(HGLOBAL dib, int32_t bits, int16_t dither, int32_t,
                              void *userData, ILProgressProc progress)
 {
     return isp::guarded<HGLOBAL>(nullptr, [&]() -> HGLOBAL {
-        if (colours < 0 || colours > 256)
-            isp::badArgument("colours");
+        isp::require(isp::parameterRow("ReduceDib", "bits"), bits);
+        isp::require(isp::parameterRow("ReduceDib", "colours"), colours);
         const isp::Image source = isp::readDib(dib);
         isp::Progress p(progress, userData);
         if (!p.at(0, 1))

@@ -81,6 +81,8 @@ bool resample(const isp::Image &source, isp::Image &target, isp::Progress &progr
 extern "C" HGLOBAL ScaleDib(HGLOBAL dib, int32_t width, int32_t height, void *userData, ILProgressProc progress)
 {
     return isp::guarded<HGLOBAL>(nullptr, [&]() -> HGLOBAL {
+        isp::require(isp::parameterRow("ScaleDib", "width"), width);
+        isp::require(isp::parameterRow("ScaleDib", "height"), height);
         const isp::Image source = isp::readDib(dib);
         isp::Image target(width, height, source.bits(), source.palette());
         target.setResolution(source.xPelsPerMeter(), source.yPelsPerMeter());

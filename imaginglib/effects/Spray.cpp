@@ -1,6 +1,6 @@
 // Spray: the picture as if sprayed on.  Each pixel takes the colour of a
-// pixel chosen at random within `value` (0 to 100) pixels; `randomness`
-// (1 to 360) chooses the pattern, so the same values always give the same
+// pixel chosen at random within `value` pixels; `randomness`
+// chooses the pattern, so the same values always give the same
 // picture.
 #include "Frame.h"
 #include "Random.h"
@@ -11,8 +11,8 @@ extern "C" HGLOBAL Spray(HGLOBAL dib, int32_t value, int32_t randomness, int32_t
     return isp::newDibEffect(dib, left, top, right, bottom, userData, progress,
                              [=](const isp::Image &source, isp::Image &target, const isp::Rect &rect,
                                  isp::Progress &p) {
-        if (value < 0 || value > 100 || randomness < 1 || randomness > 360)
-            isp::badArgument("value or randomness");
+        isp::require(isp::parameterRow("Spray", "value"), value);
+        isp::require(isp::parameterRow("Spray", "randomness"), randomness);
         const std::uint64_t seed = isp::hashOf(0x5370726179ull, randomness);
         const int channels = source.bits() / 8;
         return isp::forRows(rect.top, rect.bottom, p, [&](int y) {

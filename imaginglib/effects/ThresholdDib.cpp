@@ -1,5 +1,5 @@
 // ThresholdDib: black and white.  A pixel whose luminance reaches
-// `threshold` (0 to 255) turns white, the others black.  With anti-aliasing,
+// `threshold` turns white, the others black.  With anti-aliasing,
 // pixels on the border between the two take the grey of the white share of
 // their 3 × 3 neighbourhood, so curves do not look jagged; flat areas stay
 // pure black or white.
@@ -13,8 +13,7 @@ extern "C" HGLOBAL ThresholdDib(HGLOBAL dib, int32_t threshold, int16_t antiAlia
     return isp::newDibEffect(dib, left, top, right, bottom, userData, progress,
                              [=](const isp::Image &source, isp::Image &target, const isp::Rect &rect,
                                  isp::Progress &p) {
-        if (threshold < 0 || threshold > 255)
-            isp::badArgument("threshold");
+        isp::require(isp::parameterRow("ThresholdDib", "threshold"), threshold);
         const int width = rect.width(), step = source.bits() / 8;
         // 1 for the white pixels of the rectangle, row by row
         std::vector<std::uint8_t> white(std::size_t(width) * rect.height());

@@ -2,9 +2,9 @@
 // made from its own colours.  Each pixel's vector points in the direction
 // of its hue (with `fromHue`; else to the right) turned by `vectorRotation`
 // degrees, and is as long as its saturation (with `fromSaturation`; else
-// full) times `displacement` pixels (1 to 200).  With `convolve` the
-// field is smoothed over `scale` / 4 pixels (scale 1 to 200), which makes
-// the flow soft.  The picture moves in `steps` (1 to 200) growing stages;
+// full) times `displacement` pixels.  With `convolve` the
+// field is smoothed over `scale` / 4 pixels, which makes
+// the flow soft.  The picture moves in `steps` growing stages;
 // each stage is handed to `frame` (when given) and the last is the result.
 #include "Colour.h"
 #include "Filters.h"
@@ -18,9 +18,10 @@ extern "C" HGLOBAL Warp(HGLOBAL dib, int16_t fromHue, int16_t fromSaturation, in
 {
     return isp::newDibEffect(dib, userData, progress, [=](const isp::Image &source, isp::Image &target,
                                                           const isp::Rect &rect, isp::Progress &p) {
-        if (scale < 1 || scale > 200 || steps < 1 || steps > 200 || displacement < 1 || displacement > 200
-            || vectorRotation < -360 || vectorRotation > 360)
-            isp::badArgument("warp");
+        isp::require(isp::parameterRow("Warp", "scale"), scale);
+        isp::require(isp::parameterRow("Warp", "vectorRotation"), vectorRotation);
+        isp::require(isp::parameterRow("Warp", "steps"), steps);
+        isp::require(isp::parameterRow("Warp", "displacement"), displacement);
         // the field: two channels, x and y of each pixel's vector
         isp::FloatImage field{rect.width(), rect.height(), 2, {}};
         field.data.resize(std::size_t(field.width) * field.height * 2);

@@ -1,7 +1,7 @@
 // Wave: sine waves running across the picture.  Each column is shifted
 // vertically by amplitude × sin(2π x / wave length + phase), with the
-// amplitude in tenths of a pixel (0 to 2000), the wave length in pixels
-// (0 to 200; 0 leaves the picture flat) and the phase in tenths of a degree.
+// amplitude in tenths of a pixel, the wave length in pixels
+// (0 leaves the picture flat) and the phase in tenths of a degree.
 // `smooth` samples between pixels (soft edges) instead of taking the
 // nearest; `reflection` lights the crests and darkens the troughs, as water
 // reflects light.
@@ -16,9 +16,9 @@ extern "C" HGLOBAL Wave(HGLOBAL dib, double amplitude, int32_t waveLength, doubl
     return isp::newDibEffect(dib, left, top, right, bottom, userData, progress,
                              [=](const isp::Image &source, isp::Image &target, const isp::Rect &rect,
                                  isp::Progress &p) {
-        if (!std::isfinite(amplitude) || !std::isfinite(phase) || amplitude < 0.0 || amplitude > 20000.0
-            || waveLength < 0 || waveLength > 10000)
-            isp::badArgument("wave");
+        isp::require(isp::parameterRow("Wave", "amplitude"), amplitude);
+        isp::require(isp::parameterRow("Wave", "waveLength"), waveLength);
+        isp::require(isp::parameterRow("Wave", "phase"), phase);
         if (waveLength == 0 || amplitude == 0.0)
             return true;
         const double pixels = amplitude / 10.0;

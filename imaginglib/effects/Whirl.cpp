@@ -11,8 +11,7 @@ extern "C" HGLOBAL Whirl(HGLOBAL dib, double amount, int32_t left, int32_t top, 
     return isp::newDibEffect(dib, left, top, right, bottom, userData, progress,
                              [amount](const isp::Image &source, isp::Image &target, const isp::Rect &rect,
                                       isp::Progress &p) {
-        if (!std::isfinite(amount) || std::abs(amount) > 36000.0)
-            isp::badArgument("amount");
+        isp::require(isp::parameterRow("Whirl", "amount"), amount);
         const isp::Polar polar(rect);
         const double turn = amount * 3.141592653589793 / 180.0;
         return isp::distort(source, target, rect, p, [&](double x, double y, double &sx, double &sy) {

@@ -3,7 +3,7 @@
 // red (around 0°), yellow (60°), green (120°), cyan (180°), blue (240°) or
 // magenta (300°); it changes only when that range's flag is 1, and greys
 // (no hue) only when all six are.  `hue` turns by that many degrees;
-// `saturation` and `brightness` (-100 to 100) move by that share of the way
+// `saturation` and `brightness` move by that share of the way
 // to full (or to none, when negative).  Returns 1 when done.
 #include "Colour.h"
 #include "Frame.h"
@@ -25,9 +25,9 @@ extern "C" int32_t ilHueAndSaturation(HGLOBAL dib, int16_t red, int16_t green, i
                                       int32_t bottom, void *userData, ILProgressProc progress)
 {
     return isp::guarded<int32_t>(0, [&]() -> int32_t {
-        if (saturation < -100 || saturation > 100 || brightness < -100 || brightness > 100 || hue < -360
-            || hue > 360)
-            isp::badArgument("shift");
+        isp::require(isp::parameterRow("ilHueAndSaturation", "hue"), hue);
+        isp::require(isp::parameterRow("ilHueAndSaturation", "saturation"), saturation);
+        isp::require(isp::parameterRow("ilHueAndSaturation", "brightness"), brightness);
         isp::Image image = isp::readDib(dib);
         isp::requireTrueColour(image);
         const isp::Rect rect = isp::completeRect(image, left, top, right, bottom);

@@ -10,7 +10,10 @@
  * means the picture's width or height.  Pixels outside the rectangle are
  * left as they were.  Effects work on 24 and 32-bit DIBs (the caller raises
  * lower depths first); ILRotate, ILMirror, ILInvert, ILBrightness, ILGamma,
- * ScaleDib and ILReduceColors take every depth. */
+ * ScaleDib and ILReduceColors take every depth.
+ *
+ * The range each value accepts, and what the effects dialog offers, are the
+ * rows of EffectParameters.h; a value outside is refused or held there. */
 #ifndef QUILLON_ISP2000_H
 #define QUILLON_ISP2000_H
 

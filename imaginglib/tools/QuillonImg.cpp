@@ -1,8 +1,10 @@
 // quillon-img: converts image files through the library's read and write
 // exports (format by extension), applies one effect export by name between
-// reading and writing, and prints what fileinfo says.
+// reading and writing, and prints what fileinfo says.  The values of an
+// effect are checked against, and listed from, its parameter rows.
 //   quillon-img [--quality=N] [--compression=N] [--bits=N] [--interlaced] IN OUT [EXPORT [VALUES...]]
 //   quillon-img --info FILE
+//   quillon-img --effects
 #include "crde2000.h"
 
 #ifdef QUILLON_IMG_EFFECTS
@@ -12,6 +14,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <limits>
 #include <string>
 #include <vector>
 
@@ -118,9 +121,41 @@ int info(const std::string &path)
 int usage()
 {
     std::fprintf(stderr, "usage: quillon-img [--quality=N] [--compression=N] [--bits=N] [--interlaced] IN OUT [EXPORT [VALUES...]]\n"
-                         "       quillon-img --info FILE\n");
+                         "       quillon-img --info FILE\n"
+                         "       quillon-img --effects   (the effect exports and their values)\n");
     return 2;
 }
+
+#ifdef QUILLON_IMG_EFFECTS
+std::string number(double value)
+{
+    char text[32];
+    std::snprintf(text, sizeof text, "%.10g", value);
+    return text;
+}
+
+// What the export takes, in words.
+std::string accepted(const isp::ParameterRow &row)
+{
+    const std::string range = number(row.acceptedMin) + " to " + number(row.acceptedMax);
+    switch (row.outside) {
+    case isp::Outside::Held: return "any number, held within " + range;
+    case isp::Outside::Flag: return "0 for off, any other number for on";
+    default: return row.acceptedMax >= std::numeric_limits<float>::max() ? "any finite number" : range;
+    }
+}
+
+int listEffects()
+{
+    for (const isp::ExportInfo &info : isp::exportTable()) {
+        std::printf("%s%s\n", info.name, info.rectangle ? " (rectangle)" : "");
+        for (const isp::ParameterRow &row : info.parameters)
+            std::printf("  %s: %s; the dialog offers %s to %s, from %s\n", row.name, accepted(row).c_str(),
+                        number(row.offeredMin).c_str(), number(row.offeredMax).c_str(), number(row.start).c_str());
+    }
+    return 0;
+}
+#endif
 
 // Runs one effect export on the DIB, which it replaces.  Without values the
 // effects dialog's start values are used.
@@ -143,6 +178,11 @@ int applyEffect(GlobalBlock &dib, const std::string &name, const std::vector<std
             values[i] = std::strtod(arguments[i].c_str(), &end);
             if (end == arguments[i].c_str() || *end != '\0') {
                 std::fprintf(stderr, "quillon-img: %s is not a number\n", arguments[i].c_str());
+                return 2;
+            }
+            const isp::ParameterRow &row = info->parameters[i];
+            if (!isp::accepts(row, values[i])) {
+                std::fprintf(stderr, "quillon-img: %s %s takes %s\n", name.c_str(), row.name, accepted(row).c_str());
                 return 2;
             }
         }
@@ -196,6 +236,10 @@ int main(int argc, char **argv)
         const std::string arg = argv[i];
         if (arg == "--info")
             return i + 1 == argc - 1 ? info(argv[i + 1]) : usage();
+#ifdef QUILLON_IMG_EFFECTS
+        if (arg == "--effects")
+            return argc == 2 ? listEffects() : usage();
+#endif
         if (arg.rfind("--quality=", 0) == 0)
             options.quality = std::atoi(arg.c_str() + 10);
         else if (arg.rfind("--compression=", 0) == 0)

@@ -145,4 +145,14 @@ FX_BANDS(FXSkipDiagonalsDib)
 FX_BANDS(FXSkipDiagonalSquaresDib)
 FX_RINGS(FXSkipRectanglesDib)
 
+// The file library's device bitmap of a DIB, made wrong: rows of 4 bytes
+// for a width of 8 pixels of 32 bits (the block holds exactly those rows).
+__attribute__((visibility("default"))) void DibtoDdb(const BITMAPINFOHEADER *, HGLOBAL *palette, HGLOBAL *bitmap)
+{
+    const int32_t device[4] = {8, 2, 32, 4}; // width, height, bits per pixel, row bytes
+    *palette = nullptr;
+    *bitmap = GlobalAlloc(GHND, sizeof device + 2 * 4);
+    std::memcpy(GlobalLockGuard(*bitmap).data(), device, sizeof device);
+}
+
 } // extern "C"

@@ -241,9 +241,13 @@ TEST_F(Crde2000, DibtoDdbDecodesPlainAndRunLengthDibs)
     const std::vector<std::uint8_t> file = codecs::codec(codecs::Format::Bmp).write(original, rle, {});
     const std::vector<std::uint8_t> rleDib(file.begin() + 14, file.end());
     for (const std::vector<std::uint8_t> *dib : {&original.packed(), &rleDib}) {
+        // the DIB is the locked data of a global block, whose size bounds the reading
+        GlobalBlock block(GlobalAlloc(GHND, dib->size()));
+        GlobalLockGuard lockDib(block.get());
+        std::memcpy(lockDib.data(), dib->data(), dib->size());
         HPALETTE palette = nullptr;
         HBITMAP bitmap = nullptr;
-        DibtoDdb(reinterpret_cast<const BITMAPINFOHEADER *>(dib->data()), &palette, &bitmap);
+        DibtoDdb(lockDib.as<BITMAPINFOHEADER>(), &palette, &bitmap);
         ASSERT_NE(bitmap, nullptr);
         ASSERT_NE(palette, nullptr);
         GlobalBlock ownBitmap(bitmap), ownPalette(palette);
@@ -326,6 +330,22 @@ TEST_F(Crde2000, CommandLineConvertsAndDescribes)
         EXPECT_GT(maxDifference(codecs::readFile(path("whirl.png")), pattern(24, 31, 17)), 0);
     else
         EXPECT_TRUE(run.readAllStandardError().contains("not available"));
+    // values are checked against the export's rows before the call, and the
+    // rows are the tool's help
+    if (run.exitCode() == 0) {
+        run.start(tool, {QString::fromStdString(path("in.png")), QString::fromStdString(path("x.png")), QStringLiteral("Whirl"),
+                         QStringLiteral("36001")});
+        ASSERT_TRUE(run.waitForFinished());
+        EXPECT_EQ(run.exitCode(), 2);
+        EXPECT_TRUE(run.readAllStandardError().contains("Whirl amount takes -36000 to 36000"));
+        run.start(tool, {QStringLiteral("--effects")});
+        ASSERT_TRUE(run.waitForFinished());
+        EXPECT_EQ(run.exitCode(), 0);
+        const QByteArray help = run.readAllStandardOutput();
+        EXPECT_TRUE(help.contains("Whirl (rectangle)\n  amount: -36000 to 36000; the dialog offers 0 to 3000, from 0\n"))
+            << help.toStdString();
+        EXPECT_TRUE(help.contains("  gamma: any number, held within 10 to 50; the dialog offers 10 to 50, from 10\n"));
+    }
     run.start(tool, {QString::fromStdString(path("in.png")), QString::fromStdString(path("x.png")), QStringLiteral("NoSuchEffect")});
     ASSERT_TRUE(run.waitForFinished());
     EXPECT_EQ(run.exitCode(), 2);

@@ -1,3 +1,4 @@
+#include "ForeignDib.h"
 #include "PixelTestSupport.h"
 
 #include "PGBmpExchange.h"
@@ -634,4 +635,46 @@ TEST(ImageExchange, ReadersMayCorrectTheFileGamma)
     readers.erase(std::find_if(readers.begin(), readers.end(), [&](const auto &r) { return r.get() == reader; }));
     EXPECT_EQ(image.GetPixel(0, 0), MakeRGB(64, 255, 0)); // (128/255)^2 * 255 = 64.25
     EXPECT_EQ(image.FileGamma, 1.8L);
+}
+
+// Clipboard DIBs come from other programs: longer headers (masks inside a
+// 108 or 124-byte header), bit fields, top-down rows, true colour with a
+// colour table.  Each pastes with its colours; a damaged one is refused.
+TEST(ImageExchange, ForeignClipboardDibsPasteWithTheirColours)
+{
+    std::vector<foreign::LayoutCase> cases = foreign::layouts();
+    for (foreign::LayoutCase &c : cases) {
+        SCOPED_TRACE(c.name);
+        for (const DWORD headerSize : {40u, 108u, 124u}) {
+            std::vector<std::uint8_t> dib = foreign::packedDib(6, 4, c.layout);
+            if (headerSize != 40) {
+                // a longer header holds the masks itself; the table and rows follow it
+                std::vector<std::uint8_t> longer(dib.begin(), dib.begin() + 40);
+                longer.resize(headerSize);
+                for (int i = 0; i < 4; ++i)
+                    longer[size_t(i)] = std::uint8_t(headerSize >> (8 * i));
+                const bool masks = c.layout.masks[0] != 0;
+                if (masks)
+                    std::memcpy(longer.data() + 40, dib.data() + 40, 12);
+                longer.insert(longer.end(), dib.begin() + 40 + (masks ? 12 : 0), dib.end());
+                dib = longer;
+            }
+            const GlobalBlock block = foreign::block(dib);
+            TPixelGraphic pasted;
+            pasted.LoadFromClipboardFormat(CF_DIB, block.get());
+            ASSERT_EQ(pasted.Width(), 6) << headerSize;
+            ASSERT_EQ(pasted.Height(), 4) << headerSize;
+            for (int y = 0; y < 4; ++y)
+                for (int x = 0; x < 6; ++x) {
+                    const foreign::Colour e = foreign::expected(c.layout, x, y);
+                    ASSERT_EQ(pasted.GetPixelColor(x, y), MakeRGB(e.red, e.green, e.blue))
+                        << headerSize << " at " << x << "," << y;
+                }
+        }
+    }
+    for (const foreign::Damage &damage : foreign::damages()) {
+        const GlobalBlock block = foreign::block(foreign::damaged(damage));
+        TPixelGraphic pasted;
+        EXPECT_THROW(pasted.LoadFromClipboardFormat(CF_DIB, block.get()), EPGBMPFileFormatReader) << damage.name;
+    }
 }

@@ -356,3 +356,38 @@ TEST(CodecFormats, PngGammaChunkCorrectsToTheDisplayGamma)
         }
     }
 }
+
+// One read is one piece of work for the handlers: one start, progress that
+// only goes forward, one end, whichever codec decodes the file.
+TEST(CodecFormats, ReadersReportOneRoundOfProgress)
+{
+    QTemporaryDir dir;
+    TPixelGraphic image;
+    fill24(image, 240, 180, [](int x, int y) { return MakeRGB(x, y, (x * y) & 0xFF); });
+    for (const FormatCase &c : formats) {
+        if (QString(c.extension) == "pcx")
+            continue; // read only
+        const QString path = dir.filePath(QStringLiteral("progress.") + c.extension);
+        image.SaveToFile(path);
+        TPixelGraphic loaded;
+        QStringList events;
+        loaded.OnProgressStart = [&](TPixelGraphic *) { events << QStringLiteral("start"); };
+        loaded.OnProgressEnd = [&](TPixelGraphic *) { events << QStringLiteral("end"); };
+        loaded.OnProgress = [&](TPixelGraphic *, int current, bool &, int max) {
+            events << QStringLiteral("%1/%2").arg(current).arg(max);
+        };
+        loaded.LoadFromFile(path);
+        ASSERT_GE(events.size(), 3) << c.extension;
+        EXPECT_EQ(events.count(QStringLiteral("start")), 1) << c.extension << ": " << events.join(' ').toStdString();
+        EXPECT_EQ(events.count(QStringLiteral("end")), 1) << c.extension << ": " << events.join(' ').toStdString();
+        EXPECT_EQ(events.first(), QStringLiteral("start")) << c.extension;
+        EXPECT_EQ(events.last(), QStringLiteral("end")) << c.extension;
+        double previous = -1;
+        for (const QString &event : events.mid(1, events.size() - 2)) {
+            const QStringList parts = event.split('/');
+            const double share = parts.value(0).toDouble() / parts.value(1).toDouble();
+            EXPECT_GE(share, previous) << c.extension << ": " << events.join(' ').toStdString();
+            previous = share;
+        }
+    }
+}

@@ -176,8 +176,10 @@ TEST(ConvFilter, BorderTapsAreRenormalised)
     filter.SetWidth(3); // a new width clears every weight
     filter.SetKernel(1, 2, 1);  // the pixel below
     filter.SetKernel(2, 1, -1); // the pixel to the right
+    filter.Init(&image);
     EXPECT_EQ(RedOf(filter.GetFilteredPixel(0, 0)), 20); // weights sum to 0: the raw sum 30 - 10
     filter.SetKernel(2, 1, 4);
+    filter.Init(&image);
     EXPECT_EQ(RedOf(filter.GetFilteredPixel(0, 0)), 14); // (30 + 40) / 5
     filter.Done();
 }
@@ -239,4 +241,28 @@ TEST(ConvFilter, WholeImagesMatchTheDefinition)
                 wrong += result.GetPixel(x, y) != convolvedByDefinition(c.filter, image, x, y);
         EXPECT_EQ(wrong, 0) << c.name;
     }
+}
+
+// Init prepares everything a run reads: the pixels of a run (computed on
+// several threads) never rebuild the kernel's taps, so a kernel changed while
+// a run goes on, as a filter dialog may do, takes effect at the next Init.
+TEST(ConvFilter, PixelsOfARunUseTheKernelInitSaw)
+{
+    TPixelGraphic source;
+    fill24(source, 9, 7, [](int x, int y) { return MakeRGB(20 * x, 30 * y, 7 * x * y); });
+    TConvFilter filter;
+    filter.SetWidth(3);
+    filter.SetHeight(1);
+    filter.OffsetX = -1;
+    filter.SetKernel(0, 0, 1);
+    filter.SetKernel(1, 0, 2);
+    filter.SetKernel(2, 0, 1);
+    const std::pair<int, int> pixels[] = {{0, 0}, {4, 3}, {8, 6}};
+    std::vector<TRGB> expected;
+    for (const auto &[x, y] : pixels)
+        expected.push_back(convolvedByDefinition(filter, source, x, y));
+    filter.Init(&source);
+    filter.SetKernel(1, 0, -9);
+    for (size_t i = 0; i < std::size(pixels); ++i)
+        EXPECT_EQ(filter.GetFilteredPixel(pixels[i].first, pixels[i].second), expected[i]) << i;
 }

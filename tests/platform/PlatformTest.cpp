@@ -5,6 +5,9 @@
 #include "Rounding.h"
 #include "dib.h"
 #include "globalmem.h"
+#include "ForeignDib.h"
+
+#include <map>
 
 #include <QFile>
 #include <QTemporaryDir>
@@ -128,4 +131,71 @@ TEST(Decimal, CommaSeparator)
     EXPECT_EQ(platform::formatReal(0.25L), QStringLiteral("0,25"));
     EXPECT_EQ(platform::formatReal(42.0L), QStringLiteral("42"));
     platform::setDecimalSeparator(QLatin1Char('.'));
+}
+
+// Every reader of a DIB from outside goes through dib_view_open: the
+// layouts other programs make open with their rows, masks and colours, and
+// each damaged header is refused with its own status.
+TEST(DibView, OpensForeignLayoutsAtTheirPixels)
+{
+    for (const foreign::LayoutCase &c : foreign::layouts()) {
+        const std::vector<std::uint8_t> dib = foreign::packedDib(6, 4, c.layout);
+        DibView view;
+        ASSERT_EQ(dib_view_open(&view, dib.data(), dib.size()), DIB_OK) << c.name;
+        EXPECT_EQ(view.width, 6);
+        EXPECT_EQ(view.height, 4);
+        EXPECT_EQ(view.top_down, c.layout.topDown ? 1 : 0);
+        EXPECT_EQ(view.pixels + view.pixel_bytes, dib.data() + dib.size()) << c.name;
+        for (int y = 0; y < 4; ++y)
+            for (int x = 0; x < 6; ++x) {
+                const RGBQUAD got = dib_view_colour(&view, dib_view_row(&view, y), x);
+                const foreign::Colour e = foreign::expected(c.layout, x, y);
+                ASSERT_TRUE(got.rgbRed == e.red && got.rgbGreen == e.green && got.rgbBlue == e.blue)
+                    << c.name << " at " << x << "," << y;
+            }
+    }
+}
+
+TEST(DibView, RefusesEachDamagedHeaderWithItsStatus)
+{
+    const std::map<std::string, DibStatus> expected = {
+        {"colour count beyond the block", DIB_SHORT_COLOURS},
+        {"colour count beyond the depth", DIB_BAD_COLOUR_COUNT},
+        {"more rows than the block holds", DIB_SHORT_PIXELS},
+        {"more top-down rows than the block holds", DIB_SHORT_PIXELS},
+        {"width beyond the block", DIB_SHORT_PIXELS},
+        {"no width", DIB_BAD_DIMENSIONS},
+        {"no height", DIB_BAD_DIMENSIONS},
+        {"height that has no positive", DIB_BAD_DIMENSIONS},
+        {"header longer than the block", DIB_BAD_HEADER_SIZE},
+        {"header shorter than any", DIB_BAD_HEADER_SIZE},
+        {"depth of 7 bits", DIB_BAD_DEPTH},
+        {"no depth", DIB_BAD_DEPTH},
+        {"two planes", DIB_BAD_PLANES},
+        {"unknown compression", DIB_BAD_COMPRESSION},
+        {"bit fields on 24 bits", DIB_BAD_COMPRESSION},
+        {"run lengths on 24 bits", DIB_BAD_COMPRESSION},
+        {"last row cut short", DIB_SHORT_PIXELS},
+        {"header cut short", DIB_SHORT_BLOCK},
+    };
+    for (const foreign::Damage &damage : foreign::damages()) {
+        const std::vector<std::uint8_t> dib = foreign::damaged(damage);
+        DibView view;
+        ASSERT_TRUE(expected.count(damage.name)) << damage.name;
+        EXPECT_EQ(dib_view_open(&view, dib.data(), dib.size()), expected.at(damage.name)) << damage.name;
+    }
+    // masks that a 40-byte header promises and the block does not hold
+    std::vector<std::uint8_t> masked = foreign::packedDib(2, 2, {16, false, {0xF800, 0x07E0, 0x001F}});
+    DibView view;
+    EXPECT_EQ(dib_view_open(&view, masked.data(), 44), DIB_SHORT_COLOURS);
+    // run lengths: bottom-up only, and no more data than the block holds
+    BITMAPINFOHEADER rle{sizeof rle, 4, 4, 1, 8, BI_RLE8, 10, 0, 0, 2, 0};
+    std::vector<std::uint8_t> block(sizeof rle + 8 + 10);
+    std::memcpy(block.data(), &rle, sizeof rle);
+    EXPECT_EQ(dib_view_open(&view, block.data(), block.size()), DIB_OK);
+    EXPECT_EQ(view.pixel_bytes, 10u);
+    EXPECT_EQ(dib_view_open(&view, block.data(), block.size() - 1), DIB_SHORT_PIXELS);
+    rle.biHeight = -4;
+    std::memcpy(block.data(), &rle, sizeof rle);
+    EXPECT_EQ(dib_view_open(&view, block.data(), block.size()), DIB_BAD_COMPRESSION);
 }

@@ -1,6 +1,7 @@
 // The session walked against a scripted source manager: messages, the state
 // after every path, the first failure kept, the message loop and transfers.
 #include "FakeSourceManager.h"
+#include "ForeignDib.h"
 #include "ScanTestSupport.h"
 
 #include <gtest/gtest.h>
@@ -351,5 +352,26 @@ TEST(ScanSession, FailedTransferKeepsItsConditionForTheCaller)
         dsm.pages.push_back({TWRC_XFERDONE, [] { return FakeSourceManager::greyDib(2, 2); }});
         EXPECT_TRUE(f.scan->Acquire());
         EXPECT_EQ(f.scan->TransferFailure(), std::nullopt);
+    }
+}
+
+// A scanner's DIB is made outside our libraries: its own row order and
+// channel masks, and a header checked against its block.
+TEST(ScanSession, ForeignDibsBecomeBitmapsWithTheirColours)
+{
+    for (const foreign::LayoutCase &c : foreign::layouts()) {
+        const GlobalBlock dib = foreign::block(foreign::packedDib(6, 4, c.layout));
+        const QImage image = TcsTwainScan::DibToBitmap(dib.get());
+        ASSERT_EQ(image.size(), QSize(6, 4)) << c.name;
+        for (int y = 0; y < 4; ++y)
+            for (int x = 0; x < 6; ++x) {
+                const foreign::Colour e = foreign::expected(c.layout, x, y);
+                ASSERT_EQ(image.pixel(x, y), qRgb(e.red, e.green, e.blue)) << c.name << " at " << x << "," << y;
+            }
+    }
+    for (const foreign::Damage &damage : foreign::damages()) {
+        const GlobalBlock dib = foreign::block(foreign::damaged(damage));
+        EXPECT_TRUE(TcsTwainScan::DibToBitmap(dib.get()).isNull()) << damage.name;
+        TcsTwainScan::InvertDib(dib.get()); // refused too, without touching past the block
     }
 }

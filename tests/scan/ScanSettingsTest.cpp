@@ -1,5 +1,5 @@
 // The settings' rules, their persistence in the registry and the identity
-// block of the form file.
+// kept as one raw TW_IDENTITY record.
 #include "Registry.h"
 #include "ScanTestSupport.h"
 

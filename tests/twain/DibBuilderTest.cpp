@@ -17,7 +17,7 @@ struct Frame {
     std::vector<unsigned char> rows; // top row first, as SANE sends them
 };
 
-struct DibView {
+struct BuiltDib {
     GlobalBlock block;
     BITMAPINFOHEADER header{};
     std::vector<unsigned char> bytes;
@@ -31,7 +31,7 @@ struct DibView {
     }
 };
 
-DibView build(const Frame &frame, double dpi = 100)
+BuiltDib build(const Frame &frame, double dpi = 100)
 {
     SANE_Parameters parameters{};
     parameters.format = frame.format;
@@ -42,7 +42,7 @@ DibView build(const Frame &frame, double dpi = 100)
     parameters.lines = -1;
     HGLOBAL dib = nullptr;
     EXPECT_EQ(dsm::buildDib(parameters, frame.rows, dpi, &dib), dsm::DibResult::Done);
-    DibView view;
+    BuiltDib view;
     view.block.reset(dib);
     GlobalLockGuard lock(dib);
     std::memcpy(&view.header, lock.data(), sizeof view.header);
@@ -55,7 +55,7 @@ DibView build(const Frame &frame, double dpi = 100)
 TEST(DibBuilder, LineArtIsOneBitWithBlackAtIndexZero)
 {
     // 10 pixels: SANE's 1 is black.  Two rows: all black, then black-white alternating.
-    const DibView dib = build({SANE_FRAME_GRAY, 1, 10, 2, {0xFF, 0xC0, 0xAA, 0x80}});
+    const BuiltDib dib = build({SANE_FRAME_GRAY, 1, 10, 2, {0xFF, 0xC0, 0xAA, 0x80}});
     EXPECT_EQ(+dib.header.biBitCount, 1);
     EXPECT_EQ(+dib.header.biWidth, 10);
     EXPECT_EQ(+dib.header.biHeight, 2);
@@ -72,7 +72,7 @@ TEST(DibBuilder, LineArtIsOneBitWithBlackAtIndexZero)
 
 TEST(DibBuilder, GreyHasAGreyPaletteAndRowsBottomFirst)
 {
-    const DibView dib = build({SANE_FRAME_GRAY, 8, 3, 3, {1, 2, 3, 4, 5, 6}});
+    const BuiltDib dib = build({SANE_FRAME_GRAY, 8, 3, 3, {1, 2, 3, 4, 5, 6}});
     EXPECT_EQ(+dib.header.biBitCount, 8);
     EXPECT_EQ(+dib.header.biClrUsed, 256u);
     EXPECT_EQ(dib.palette()[128].rgbGreen, 128);
@@ -85,7 +85,7 @@ TEST(DibBuilder, GreyHasAGreyPaletteAndRowsBottomFirst)
 
 TEST(DibBuilder, ColourComesOutBlueGreenRed)
 {
-    const DibView dib = build({SANE_FRAME_RGB, 8, 2, 6, {10, 20, 30, 40, 50, 60}});
+    const BuiltDib dib = build({SANE_FRAME_RGB, 8, 2, 6, {10, 20, 30, 40, 50, 60}});
     EXPECT_EQ(+dib.header.biBitCount, 24);
     EXPECT_EQ(+dib.header.biClrUsed, 0u);
     const unsigned char expected[] = {30, 20, 10, 60, 50, 40};
@@ -97,7 +97,7 @@ TEST(DibBuilder, SixteenBitSamplesKeepTheirHighByte)
     const uint16_t samples[] = {0x1234, 0xABCD};
     std::vector<unsigned char> rows(4);
     std::memcpy(rows.data(), samples, 4);
-    const DibView dib = build({SANE_FRAME_GRAY, 16, 2, 4, rows});
+    const BuiltDib dib = build({SANE_FRAME_GRAY, 16, 2, 4, rows});
     EXPECT_EQ(dib.row(0)[0], 0x12);
     EXPECT_EQ(dib.row(0)[1], 0xAB);
 }

@@ -1,5 +1,5 @@
 // The records keep the published layout: the program, the source manager
-// and any identity stored in a form file depend on it byte for byte.
+// and any identity kept as a raw record depend on it byte for byte.
 #include "twain.h"
 
 #include <gtest/gtest.h>

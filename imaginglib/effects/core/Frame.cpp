@@ -68,22 +68,22 @@ HGLOBAL toGlobal(const Image &image)
 void writeBack(HGLOBAL dib, const Image &image)
 {
     GlobalLockGuard lock(dib);
-    auto *header = lock.as<BITMAPINFOHEADER>();
-    if (header == nullptr || header->biBitCount != image.bits() || header->biWidth != image.width()
-        || dib_abs_height(header) != image.height())
+    // only a block that stores the picture's own rows and depth takes it back
+    DibView view;
+    if (dib_view_open(&view, lock.data(), GlobalSize(dib)) != DIB_OK || view.compression == BI_RLE8
+        || view.compression == BI_RLE4 || !dib_view_plain_masks(&view) || int(view.bits) != image.bits()
+        || view.width != image.width() || view.height != image.height())
         badArgument("picture changed shape");
-    const unsigned colours = std::min<unsigned>(dib_colour_count(header), unsigned(image.colourCount()));
-    RGBQUAD *table = dib_colour_table(header);
+    const unsigned colours = std::min(view.colour_count, unsigned(image.colourCount()));
     for (unsigned i = 0; i < colours; ++i) {
+        auto *entry = const_cast<BYTE *>(view.colours) + std::size_t(i) * view.colour_bytes;
         const codecs::Rgb c = image.colour(int(i));
-        table[i] = RGBQUAD{c.blue, c.green, c.red, 0};
+        entry[0] = c.blue, entry[1] = c.green, entry[2] = c.red;
+        if (view.colour_bytes == 4)
+            entry[3] = 0;
     }
-    BYTE *rows = dib_bits(header);
-    const std::size_t rowBytes = image.rowBytes();
-    for (int y = 0; y < image.height(); ++y) {
-        const int stored = header->biHeight < 0 ? y : image.height() - 1 - y;
-        std::memcpy(rows + std::size_t(stored) * rowBytes, image.row(y), rowBytes);
-    }
+    for (int y = 0; y < image.height(); ++y)
+        std::memcpy(const_cast<BYTE *>(dib_view_row(&view, y)), image.row(y), image.rowBytes());
 }
 
 namespace {

@@ -5,6 +5,8 @@
 // so that no exception crosses the C interface.
 #include "isp2000.h"
 
+#include "EffectParameters.h"
+
 #include "Error.h"
 #include "Image.h"
 
@@ -101,6 +103,12 @@ HGLOBAL toGlobal(const Image &image);
 void writeBack(HGLOBAL dib, const Image &image);
 
 [[noreturn]] void badArgument(const char *what);
+// Refuses a value the export does not accept (its parameter row).
+inline void require(const ParameterRow &row, double value)
+{
+    if (!accepts(row, value))
+        badArgument(row.name);
+}
 
 // Runs a computation, turning any exception into the failure value.
 template <typename Result, typename Body> Result guarded(Result failure, Body &&body) noexcept

@@ -2,13 +2,13 @@
 
 namespace isp {
 
-HGLOBAL overlayEffect(HGLOBAL dib, HGLOBAL overlay, OptionalColour colour, int top, int left, void *user,
-                      ILProgressProc proc, const Combine &combine)
+HGLOBAL overlayEffect(const char *exportName, HGLOBAL dib, HGLOBAL overlay, OptionalColour colour, int top, int left,
+                      void *user, ILProgressProc proc, const Combine &combine)
 {
     return guarded<HGLOBAL>(nullptr, [&]() -> HGLOBAL {
-        if ((colour.red < -1 || colour.red > 255) || (colour.green < -1 || colour.green > 255)
-            || (colour.blue < -1 || colour.blue > 255))
-            badArgument("colour");
+        require(parameterRow(exportName, "red"), colour.red);
+        require(parameterRow(exportName, "green"), colour.green);
+        require(parameterRow(exportName, "blue"), colour.blue);
         Image base = readDib(dib);
         if (base.bits() != 24 && base.bits() != 32)
             base = codecs::toTrueColour(base);

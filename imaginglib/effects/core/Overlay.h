@@ -16,9 +16,10 @@ struct OptionalColour {
 };
 
 // combine(base pixel, overlay colour) for every base pixel the overlay
-// placed at (left, top) covers.  The base comes back at 24 or 32 bits.
+// placed at (left, top) covers.  The base comes back at 24 or 32 bits.  The
+// colour is checked against the rows of the export named.
 using Combine = std::function<void(std::uint8_t *basePixel, codecs::Rgb overlay)>;
-HGLOBAL overlayEffect(HGLOBAL dib, HGLOBAL overlay, OptionalColour colour, int top, int left, void *user,
-                      ILProgressProc proc, const Combine &combine);
+HGLOBAL overlayEffect(const char *exportName, HGLOBAL dib, HGLOBAL overlay, OptionalColour colour, int top, int left,
+                      void *user, ILProgressProc proc, const Combine &combine);
 
 } // namespace isp

@@ -268,11 +268,55 @@ TEST(InPlace, AStoppedChangeLeavesTheDibAsItWas)
 TEST(Catalogue, NamesEveryEffectExportOnce)
 {
     std::set<std::string> names;
+    std::size_t rows = 0;
     for (const isp::ExportInfo &info : isp::exportTable()) {
         EXPECT_TRUE(names.insert(info.name).second) << info.name;
-        for (const isp::Parameter &p : info.parameters)
-            EXPECT_TRUE(p.minimum <= p.start && p.start <= p.maximum) << info.name << " " << p.name;
+        for (const isp::ParameterRow &p : info.parameters) {
+            EXPECT_STREQ(p.exportName, info.name);
+            // the dialog offers what the export takes, and starts inside what it offers
+            EXPECT_TRUE(p.offeredMin <= p.start && p.start <= p.offeredMax) << info.name << " " << p.name;
+            EXPECT_TRUE((p.acceptedMin <= p.offeredMin && p.offeredMax <= p.acceptedMax) || p.outside == isp::Outside::Held)
+                << info.name << " " << p.name;
+        }
+        rows += info.parameters.size();
     }
     EXPECT_EQ(names.size(), 37u);
+    EXPECT_EQ(rows, std::size(isp::kParameterRows)); // no row of an export the table lacks
     EXPECT_EQ(isp::findExport("NoSuchEffect"), nullptr);
+}
+
+// Each export's own check is its rows: both ends of an accepted range are
+// taken and a step beyond either is refused, or held at the end.
+TEST(Catalogue, EveryExportTakesItsAcceptedRangeAndNoMore)
+{
+    GlobalBlock dib = makeDib(12, 9, photo);
+    GlobalBlock overlay = makeDib(8, 8, photo);
+    isp::CallContext context;
+    context.overlay = overlay.get();
+    const auto beyond = [](double end, double direction) {
+        return std::abs(end) < 1e6 ? end + direction : end * 2; // the largest reals become infinite
+    };
+    for (const isp::ExportInfo &info : isp::exportTable())
+        for (std::size_t i = 0; i < info.parameters.size(); ++i) {
+            const isp::ParameterRow &row = info.parameters[i];
+            if (row.outside == isp::Outside::Flag || row.outside == isp::Outside::Typed)
+                continue;
+            std::vector<double> values = isp::startValues(info);
+            const auto run = [&](double value) {
+                values[i] = value;
+                return GlobalBlock(isp::applyEffect(info, dib.get(), values, context));
+            };
+            const std::string what = std::string(info.name) + " " + row.name;
+            for (const double end : {row.acceptedMin, row.acceptedMax}) {
+                const GlobalBlock atEnd = run(end);
+                ASSERT_NE(atEnd, nullptr) << what << " at " << end;
+                const GlobalBlock outside = run(beyond(end, end == row.acceptedMin ? -1 : 1));
+                if (row.outside == isp::Outside::Refused) {
+                    EXPECT_EQ(outside, nullptr) << what << " beyond " << end;
+                } else {
+                    ASSERT_NE(outside, nullptr) << what << " beyond " << end;
+                    EXPECT_EQ(View(outside.get()).pixelBytes(), View(atEnd.get()).pixelBytes()) << what << " beyond " << end;
+                }
+            }
+        }
 }
