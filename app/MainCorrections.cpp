@@ -9,7 +9,7 @@
 #include "PGImage.h"
 #include "PGMessages.h"
 #include "PGPixelGraphic.h"
-#include "PGScopeExit.h"
+#include "ScopeExit.h"
 #include "TMultiP.h"
 #include "TPicture.h"
 #include "WaitCursor.h"
@@ -36,7 +36,7 @@ void TForm1::correctThroughTampon(const std::function<void()> &correction)
     TakeUndoSnapshot();
     Tampon->setPicture(Image->picture());
     // What Tampon holds comes back, also when the library failed (it has said why).
-    const PGScopeExit putBack([this] {
+    const platform::ScopeExit putBack([this] {
         Image->setPicture(Tampon->Picture().image());
         RefreshModeView();
     });
@@ -63,7 +63,7 @@ void TForm1::FXBtnClick()
     SH->Detach();
     TakeUndoSnapshot();
     Tampon->setPicture(Image->picture());
-    const PGScopeExit putBack([this] {
+    const platform::ScopeExit putBack([this] {
         Image->setPicture(Tampon->Picture().image());
         RefreshModeView();
     });
@@ -73,7 +73,7 @@ void TForm1::FXBtnClick()
 void TForm1::ComboBox1Click(int index)
 {
     // The list goes back to its title entry, whatever happens.
-    const PGScopeExit title([this] { ComboBox1->setCurrentIndex(0); });
+    const platform::ScopeExit title([this] { ComboBox1->setCurrentIndex(0); });
     TakeUndoSnapshot();
     if (index < 1 || index > TBasicFilterDialogs::EntryCount)
         return;

@@ -1,6 +1,7 @@
 #include "Snewfor.h"
 
 #include "Decimal.h"
+#include "ErrorBoundary.h"
 #include "Printer.h"
 #include "Rounding.h"
 #include "SheetGeometry.h"
@@ -187,13 +188,13 @@ TNewFor::TNewFor(QWidget *parent) : QDialog(parent)
     CancelBtn = new QPushButton(QStringLiteral("Annuler"), this);
     named(CancelBtn, "CancelBtn")->setGeometry(310, 372, 85, 25);
 
-    connect(WScroll, &QScrollBar::valueChanged, this, &TNewFor::WScrollChange);
-    connect(HScroll, &QScrollBar::valueChanged, this, &TNewFor::HScrollChange);
-    connect(Edit1, &QLineEdit::editingFinished, this, &TNewFor::CommitWidthEdit);
-    connect(Edit2, &QLineEdit::editingFinished, this, &TNewFor::CommitHeightEdit);
-    connect(CheckBox1, &QCheckBox::toggled, this, &TNewFor::CheckBox1Click);
-    connect(CheckBox2, &QCheckBox::toggled, this, &TNewFor::CheckBox2Click);
-    connect(OKBtn, &QPushButton::clicked, this, &TNewFor::OKBtnClick);
+    platform::connectGuarded(WScroll, &QScrollBar::valueChanged, this, &TNewFor::WScrollChange);
+    platform::connectGuarded(HScroll, &QScrollBar::valueChanged, this, &TNewFor::HScrollChange);
+    platform::connectGuarded(Edit1, &QLineEdit::editingFinished, this, &TNewFor::CommitWidthEdit);
+    platform::connectGuarded(Edit2, &QLineEdit::editingFinished, this, &TNewFor::CommitHeightEdit);
+    platform::connectGuarded(CheckBox1, &QCheckBox::toggled, this, &TNewFor::CheckBox1Click);
+    platform::connectGuarded(CheckBox2, &QCheckBox::toggled, this, &TNewFor::CheckBox2Click);
+    platform::connectGuarded(OKBtn, &QPushButton::clicked, this, &TNewFor::OKBtnClick);
     connect(CancelBtn, &QPushButton::clicked, this, &QDialog::reject);
 }
 

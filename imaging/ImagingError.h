@@ -2,14 +2,15 @@
 // Errors raised by the imaging bridge: the imaging library that cannot be
 // loaded, an empty input image, memory that cannot be had, a file that
 // cannot be opened.
+#include "Exception.h"
+
 #include <QString>
-#include <stdexcept>
 
 namespace imaging {
 
-class EImagingError : public std::runtime_error {
+class EImagingError : public platform::Exception {
 public:
-    explicit EImagingError(const QString &message) : std::runtime_error(message.toStdString()), message_(message) {}
+    explicit EImagingError(const QString &message) : platform::Exception(message), message_(message) {}
     const QString &message() const { return message_; }
 private:
     QString message_;

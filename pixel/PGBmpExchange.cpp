@@ -2,7 +2,7 @@
 // image with the program's bitmap, streams, the clipboard and files.
 #include "PGBmpExchange.h"
 #include "PGCodecFormats.h"
-#include "PGScopeExit.h"
+#include "ScopeExit.h"
 
 #include <MessageBox.h>
 #include <Rounding.h>
@@ -436,7 +436,7 @@ void TPixelGraphic::WriteDIB(QIODevice &Stream) const
 void TPixelGraphic::ReadDIB(QIODevice &Stream, bool CoreHeader)
 {
     ProgressStart();
-    const PGScopeExit end([this] { ProgressEnd(); });
+    const platform::ScopeExit end([this] { ProgressEnd(); });
     const qint64 start = Stream.pos();
     const QByteArray dib = remainingBytes(Stream);
     DibView view;
@@ -486,7 +486,7 @@ void TPixelGraphic::ReadDIB(QIODevice &Stream, bool CoreHeader)
 void TPixelGraphic::LoadFromStreamAs(QIODevice &Stream, const QString &Extension, int ImageIndex)
 {
     BeginUpdate();
-    const PGScopeExit endUpdate([this] { EndUpdate(); });
+    const platform::ScopeExit endUpdate([this] { EndUpdate(); });
     SetFormat(0, 0, pg24Bit);
     FileGamma = PGDisplayGamma;
     const TFileFormatReader *reader = FindFileFormatReader(Stream, Extension);
@@ -629,7 +629,7 @@ void TPixelGraphic::LoadFromClipboardFormat(uint16_t Format, HGLOBAL Data)
     QBuffer stream(&bytes);
     stream.open(QIODevice::ReadOnly);
     BeginUpdate();
-    const PGScopeExit endUpdate([this] { EndUpdate(); });
+    const platform::ScopeExit endUpdate([this] { EndUpdate(); });
     ReadDIB(stream, false);
     FileGamma = PGDisplayGamma;
     DetectPaletteIdent();

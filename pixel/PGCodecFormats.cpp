@@ -1,7 +1,7 @@
 // The registry's entries for the formats the shared codecs read and write.
 // A pixel image crosses to a codec as a packed DIB and comes back the same way.
 #include "PGCodecFormats.h"
-#include "PGScopeExit.h"
+#include "ScopeExit.h"
 
 #include <Codec.h>
 
@@ -56,7 +56,7 @@ void readDecodedDib(TPixelGraphic &graphic, const codecs::Image &image)
     TNotifyEvent start = std::exchange(graphic.OnProgressStart, nullptr);
     TNotifyEvent end = std::exchange(graphic.OnProgressEnd, nullptr);
     TPGProgressEvent step = std::exchange(graphic.OnProgress, nullptr);
-    const PGScopeExit restore([&] {
+    const platform::ScopeExit restore([&] {
         graphic.OnProgressStart = std::move(start);
         graphic.OnProgressEnd = std::move(end);
         graphic.OnProgress = std::move(step);
@@ -100,7 +100,7 @@ public:
             return !Graphic.Progress(lastTenth, 10);
         };
         Graphic.ProgressStart();
-        const PGScopeExit end([&Graphic] { Graphic.ProgressEnd(); });
+        const platform::ScopeExit end([&Graphic] { Graphic.ProgressEnd(); });
         codecs::Image image;
         try {
             image = codecs::codec(family_.format)

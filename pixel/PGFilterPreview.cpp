@@ -2,7 +2,7 @@
 
 #include "PGColorFilters.h"
 #include "PGImage.h"
-#include "PGScopeExit.h"
+#include "ScopeExit.h"
 
 #include <Rounding.h>
 
@@ -19,7 +19,7 @@ TFilterPreview::TFilterPreview(TPGImage &Display, const TPixelGraphic &Source, T
     TPixelGraphic &preview = *preview_;
     sourceThread_ = std::make_unique<TPGThread>([this, &Source, &preview](TPGThread &thread) {
         preview.OnProgress = [&thread](TPixelGraphic *, int, bool &abort, int) { abort = thread.Terminated(); };
-        const PGScopeExit detach([&preview] { preview.OnProgress = nullptr; });
+        const platform::ScopeExit detach([&preview] { preview.OnProgress = nullptr; });
         preview.CopyFrom(Source);
         if (thread.Terminated())
             return;

@@ -1,6 +1,8 @@
 #pragma once
 // The pixel-graphics library's texts: one table with a column per language,
 // a global selector that picks the column, and the library's exception classes.
+#include "Exception.h"
+
 #include <QString>
 #include <cstdint>
 #include <span>
@@ -91,10 +93,9 @@ QString Text2(int Number, const QString &A, const QString &B);
 QString Text3(int Number, const QString &A, const QString &B, const QString &C);
 
 // Base of every error the library raises; carries the text shown to the user.
-class EPixelGraphic : public std::runtime_error {
+class EPixelGraphic : public platform::Exception {
 public:
-    explicit EPixelGraphic(const QString &message)
-        : std::runtime_error(message.toStdString()), message_(message) {}
+    explicit EPixelGraphic(const QString &message) : platform::Exception(message), message_(message) {}
     const QString &Message() const { return message_; }
 private:
     QString message_;

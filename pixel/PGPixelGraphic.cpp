@@ -4,7 +4,7 @@
 
 #include "PGCanvas.h"
 #include "PGColorFilters.h"
-#include "PGScopeExit.h"
+#include "ScopeExit.h"
 
 #include <QImage>
 #include <QPainter>
@@ -998,7 +998,7 @@ void TPixelGraphic::Assign(const TPixelGraphic *Source)
     if (Source == this)
         return;
     BeginUpdate();
-    const PGScopeExit endUpdate([this] { EndUpdate(); });
+    const platform::ScopeExit endUpdate([this] { EndUpdate(); });
     if (!Source) {
         SetFormat(0, 0, pg24Bit); // takes in and closes the own canvas, as below
         return;
@@ -1046,7 +1046,7 @@ void TPixelGraphic::plainCopy(int DestLeft, int DestTop, const TPixelGraphic &So
     const bool dithered = Dither && format_ != pg24Bit && !rows;
     if (dithered)
         BeginDither();
-    const PGScopeExit endDither([this] { EndDither(); });
+    const platform::ScopeExit endDither([this] { EndDither(); });
     ProgressStart();
     for (int y = y0; y < y1; ++y) {
         const int sy = y - DestTop + SrcTop;
@@ -1092,7 +1092,7 @@ void TPixelGraphic::StretchCopy(int DestLeft, int DestTop, int DestWidth, int De
     const bool dithered = Dither && format_ != pg24Bit;
     if (dithered)
         BeginDither();
-    const PGScopeExit endDither([this] { EndDither(); });
+    const platform::ScopeExit endDither([this] { EndDither(); });
     ProgressStart();
     for (int y = y0; y < y1; ++y) {
         if (dithered)
@@ -1143,7 +1143,7 @@ void TPixelGraphic::ApplyFilter(TPGFilter &Filter, const TPixelGraphic &Source)
             Assign(&Source);
         if (!palette_.empty()) {
             Filter.Init(&Source);
-            const PGScopeExit done([&Filter] { Filter.Done(); });
+            const platform::ScopeExit done([&Filter] { Filter.Done(); });
             for (int i = 0; i < PaletteCount(); ++i)
                 SetPaletteEntry(i, Filter.FilterColor(palette_[size_t(i)]));
         }
@@ -1153,9 +1153,9 @@ void TPixelGraphic::ApplyFilter(TPGFilter &Filter, const TPixelGraphic &Source)
             BeginDither();
         else
             EndDither();
-        const PGScopeExit endDither([this] { EndDither(); });
+        const platform::ScopeExit endDither([this] { EndDither(); });
         Filter.Init(&Source);
-        const PGScopeExit done([&Filter] { Filter.Done(); });
+        const platform::ScopeExit done([&Filter] { Filter.Done(); });
         ProgressStart();
         filterRows(Filter, Source, dithered);
         ProgressEnd();

@@ -1,7 +1,7 @@
 #include "csTwainDialog.h"
 
 #include "Modal.h"
-#include "PGScopeExit.h"
+#include "ScopeExit.h"
 #include "csTwainDialogForm_d40.h"
 #include "csTwainScan.h"
 
@@ -22,7 +22,7 @@ bool TcsTwainDialog::Execute()
     // progress, the choice of a source) belongs to it.
     const QPointer<QWidget> previousParent = Twain_->ParentWindow();
     Twain_->SetParentWindow(form.get());
-    const PGScopeExit restoreParent([twain = Twain_, previousParent] {
+    const platform::ScopeExit restoreParent([twain = Twain_, previousParent] {
         if (twain)
             twain->SetParentWindow(previousParent);
     });

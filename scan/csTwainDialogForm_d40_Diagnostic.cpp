@@ -3,7 +3,7 @@
 #include "csTwainDialogForm_d40.h"
 
 #include "ErrorBoundary.h"
-#include "PGScopeExit.h"
+#include "ScopeExit.h"
 
 #include <QGroupBox>
 #include <QLabel>
@@ -121,7 +121,7 @@ void TTwainDialogForm::btnGetCapabilitiesClick()
     if (!twain_)
         return;
     TcsTwainScan &twain = *twain_;
-    const PGScopeExit closing([&twain] {
+    const platform::ScopeExit closing([&twain] {
         twain.CloseSource();
         twain.CloseSourceManager();
         twain.UnloadSourceManager();

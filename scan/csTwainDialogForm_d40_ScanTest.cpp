@@ -3,7 +3,7 @@
 #include "csTwainDialogForm_d40.h"
 
 #include "ErrorBoundary.h"
-#include "PGScopeExit.h"
+#include "ScopeExit.h"
 #include "ScanFailure.h"
 #include "TPicture.h"
 #include "WaitCursor.h"
@@ -73,7 +73,7 @@ void TTwainDialogForm::btnAcquireClick()
     trialRunning_ = true;
     PageControl->setEnabled(false);
     pnlButtons->setEnabled(false);
-    const PGScopeExit finished([this, &trial] {
+    const platform::ScopeExit finished([this, &trial] {
         trialRunning_ = false;
         PageControl->setEnabled(true);
         pnlButtons->setEnabled(true);

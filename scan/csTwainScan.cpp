@@ -3,6 +3,7 @@
 #include "MessageBox.h"
 #include "Module.h"
 #include "TwainDib.h"
+#include "ScopeExit.h"
 #include "twainidentity.h"
 #include "twainmsg.h"
 
@@ -67,17 +68,6 @@ public:
     SessionGuard &operator=(const SessionGuard &) = delete;
 private:
     bool &running_;
-};
-
-// Runs its action when the scope ends, however it ends.
-template <typename Action> class Finally {
-public:
-    explicit Finally(Action action) : action_(std::move(action)) {}
-    ~Finally() { action_(); }
-    Finally(const Finally &) = delete;
-    Finally &operator=(const Finally &) = delete;
-private:
-    Action action_;
 };
 
 } // namespace
@@ -320,7 +310,7 @@ bool TcsTwainScan::SelectSource()
     if (!ParentWindow_)
         return false;
     SessionGuard running(sessionRunning_);
-    Finally closing([this] {
+    platform::ScopeExit closing([this] {
         CloseSourceManager();
         UnloadSourceManager();
         ClearError();
@@ -387,7 +377,7 @@ bool TcsTwainScan::Acquire()
     pendingException_ = nullptr;
     TransferFailure_.reset();
     {
-        Finally cleanUp([this] { CleanUpSession(); });
+        platform::ScopeExit cleanUp([this] { CleanUpSession(); });
         if (!StartSourceManager(QStringLiteral(" (")))
             return false;
         if (!OpenSource()) {
@@ -450,7 +440,7 @@ void TcsTwainScan::DeliverImage(HGLOBAL dib)
 {
     // The DIB is ours: freed and counted whatever the handlers do.
     GlobalBlock owner(dib);
-    Finally counting([this] { ++ImageCount_; });
+    platform::ScopeExit counting([this] { ++ImageCount_; });
     if (Inverted_)
         InvertDib(dib);
     if (IsAssigned(&TcsTwainScan::OnDibReady))

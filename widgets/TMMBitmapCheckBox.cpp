@@ -1,5 +1,7 @@
 #include "TMMBitmapCheckBox.h"
 
+#include "ScopeExit.h"
+
 #include <QPainter>
 #include <QStyleOptionFocusRect>
 
@@ -29,10 +31,7 @@ void TMMBitmapCheckBox::nextCheckState()
     const bool target = !isChecked();
     clicking_ = true;
     // Reset on every way out: a handler's error still ends its click.
-    struct EndOfClick {
-        bool &flag;
-        ~EndOfClick() { flag = false; }
-    } end{clicking_};
+    const platform::ScopeExit end([this] { clicking_ = false; });
     emit clicking(target);
     setChecked(target);
 }
