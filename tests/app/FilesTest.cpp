@@ -151,7 +151,7 @@ TEST_F(Files, AFileThatCannotBeReadKeepsThePicture)
 {
     QFile broken(path(QStringLiteral("broken.png")));
     ASSERT_TRUE(broken.open(QIODevice::WriteOnly));
-    broken.write(QByteArray("\x89PNG\r\n\x1a\n garbage that is no picture at all", 48));
+    broken.write(QByteArrayLiteral("\x89PNG\r\n\x1a\n garbage that is no picture at all"));
     broken.close();
     const QRect bounds = form->Image->geometry();
     form->Ouvrir1->setEnabled(true);

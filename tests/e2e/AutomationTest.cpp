@@ -1,5 +1,7 @@
 // The real program driven through its automation channel, with a PDF
 // printer of known geometry (A4, 600 dpi, 4 mm margins).
+#include "ProgramEnvironment.h"
+
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
@@ -21,9 +23,7 @@ public:
     {
         if (printer.isEmpty())
             printer = QStringLiteral("pdf:%1/out.pdf,dpi=600,paper=A4,margins=4").arg(home);
-        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-        env.insert(QStringLiteral("XDG_CONFIG_HOME"), home + QStringLiteral("/config"));
-        env.insert(QStringLiteral("XDG_DATA_HOME"), home + QStringLiteral("/data"));
+        QProcessEnvironment env = programEnvironment(home);
         env.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
         process_.setProcessEnvironment(env);
         process_.setProcessChannelMode(QProcess::ForwardedErrorChannel);

@@ -1,4 +1,6 @@
 // The copier as a command, against SANE's test device and the PDF printer.
+#include "ProgramEnvironment.h"
+
 #include <QDir>
 #include <QFileInfo>
 #include <QThread>
@@ -30,9 +32,7 @@ public:
     int run(const QStringList &arguments)
     {
         QProcess process;
-        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-        env.insert(QStringLiteral("XDG_CONFIG_HOME"), path(QStringLiteral("config")));
-        env.insert(QStringLiteral("XDG_DATA_HOME"), path(QStringLiteral("data")));
+        QProcessEnvironment env = programEnvironment(home_.path());
         env.insert(QStringLiteral("SANE_CONFIG_DIR"), path(QStringLiteral("sane")));
         env.remove(QStringLiteral("DISPLAY"));
         env.remove(QStringLiteral("QT_QPA_PLATFORM"));
