@@ -16,7 +16,7 @@
 #include <QAction>
 #include <QApplication>
 #include <QComboBox>
-#include <QSaveFile>
+#include <QFile>
 #include <utility>
 
 namespace {
@@ -36,12 +36,12 @@ void writeScanCopy(HGLOBAL dib)
     file.bfType = DIB_FILE_TYPE;
     file.bfSize = DWORD(dibSize + sizeof(BITMAPFILEHEADER));
     file.bfOffBits = DWORD(sizeof(BITMAPFILEHEADER) + dib_bits_offset(header));
-    QSaveFile copy(platform::programFile(QStringLiteral("TEMP.BMP")));
-    if (!copy.open(QIODevice::WriteOnly))
+    // A scratch copy, rewritten in place: not worth waiting for the disk.
+    QFile copy(platform::programFile(QStringLiteral("TEMP.BMP")));
+    if (!copy.open(QIODevice::WriteOnly | QIODevice::Truncate))
         return;
     copy.write(reinterpret_cast<const char *>(&file), sizeof file);
     copy.write(reinterpret_cast<const char *>(header), qint64(dibSize));
-    copy.commit();
 }
 
 } // namespace
