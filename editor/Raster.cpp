@@ -249,7 +249,8 @@ QRegion Figure::footprint(const Pen &pen, const Brush &brush) const
     const QRect outer = bounds(pen.width);
     if (kind_ != Kind::Rectangle || brush.visible())
         return outer;
-    const int side = pen.width > 1 ? pen.width + 1 : 1;
+    // the outline's width on either side of the box's edge pixels
+    const int side = pen.width > 1 ? 2 * (pen.width / 2 + 1) : 1;
     const QRect inner = outer.adjusted(side, side, -side, -side);
     return inner.isEmpty() ? QRegion(outer) : QRegion(outer).subtracted(inner);
 }
