@@ -3,6 +3,7 @@
 #include <QFontDatabase>
 #include <QPainter>
 #include <algorithm>
+#include <cstring>
 
 namespace editor {
 
@@ -13,6 +14,11 @@ Canvas::Canvas()
 
 void Canvas::setPicture(const QImage &picture)
 {
+    if (snapshot_.taken && snapshot_.whole.isNull()) {
+        putTilesBack();
+        snapshot_.whole = std::move(picture_);
+        snapshot_.tiles.clear();
+    }
     picture_ = picture.convertToFormat(QImage::Format_RGB32);
     outlines_.clear();
     resetAttributes();
@@ -22,18 +28,70 @@ void Canvas::setPicture(const QImage &picture)
 void Canvas::resample(QSize size)
 {
     outlines_.clear();
+    dropSnapshot();
     picture_ = picture_.scaled(size, Qt::IgnoreAspectRatio, Qt::FastTransformation);
     notify(picture_.rect());
 }
 
-void Canvas::restore(const QImage &earlier)
+void Canvas::takeSnapshot()
 {
-    if (earlier.size() != picture_.size())
-        return;
-    picture_ = earlier.convertToFormat(QImage::Format_RGB32);
-    notify(picture_.rect());
+    snapshot_ = Snapshot();
+    snapshot_.taken = true;
+    snapshot_.columns = (picture_.width() + Tile - 1) / Tile;
+    snapshot_.tiles.resize(std::size_t(snapshot_.columns) * ((picture_.height() + Tile - 1) / Tile));
 }
 
+void Canvas::dropSnapshot()
+{
+    snapshot_ = Snapshot();
+}
+
+void Canvas::restoreSnapshot()
+{
+    if (!snapshot_.taken)
+        return;
+    if (!snapshot_.whole.isNull()) {
+        picture_ = snapshot_.whole;
+        outlines_.clear();
+        takeSnapshot();
+        notify(picture_.rect());
+        return;
+    }
+    notify(putTilesBack());
+    takeSnapshot();
+}
+
+void Canvas::keepForUndo(const QRect &area)
+{
+    if (!snapshot_.taken || !snapshot_.whole.isNull())
+        return;
+    const QRect inside = area & picture_.rect();
+    if (inside.isEmpty())
+        return;
+    for (int row = inside.top() / Tile; row <= inside.bottom() / Tile; ++row)
+        for (int column = inside.left() / Tile; column <= inside.right() / Tile; ++column) {
+            QImage &tile = snapshot_.tiles[std::size_t(row) * snapshot_.columns + column];
+            if (tile.isNull())
+                tile = picture_.copy(column * Tile, row * Tile, Tile, Tile);
+        }
+}
+
+QRegion Canvas::putTilesBack()
+{
+    QRegion changed;
+    for (std::size_t i = 0; i < snapshot_.tiles.size(); ++i) {
+        const QImage &tile = snapshot_.tiles[i];
+        if (tile.isNull())
+            continue;
+        const QPoint corner(int(i % snapshot_.columns) * Tile, int(i / snapshot_.columns) * Tile);
+        const QRect area = QRect(corner, tile.size()) & picture_.rect();
+        for (int y = 0; y < area.height(); ++y)
+            std::memcpy(picture_.scanLine(area.top() + y) + area.left() * 4, tile.constScanLine(y),
+                        std::size_t(area.width()) * 4);
+        changed += area;
+    }
+    return changed;
+}
 void Canvas::resetAttributes()
 {
     pen = Pen();
@@ -51,12 +109,13 @@ QFont Canvas::defaultFont()
 
 void Canvas::lineTo(QPoint point)
 {
-    notify(paintFigure(picture_, {}, Figure::line(penPos_, point), pen, brush, picture_.rect()));
+    draw(Figure::line(penPos_, point));
     penPos_ = point;
 }
 
 void Canvas::draw(const Figure &figure)
 {
+    keepForUndo(figure.bounds(pen.width));
     notify(paintFigure(picture_, {}, figure, pen, brush, picture_.rect()));
 }
 
@@ -69,30 +128,34 @@ void Canvas::setPixel(QPoint point, TRGB color)
 {
     if (!picture_.valid(point))
         return;
+    keepForUndo(QRect(point, QSize(1, 1)));
     picture_.setPixel(point, toQRgb(color));
     notify(QRect(point, QSize(1, 1)));
 }
 
 void Canvas::floodFill(QPoint seed)
 {
-    notify(editor::floodFill(picture_, seed, brush));
+    notify(editor::floodFill(picture_, seed, brush, [this](const QRect &span) { keepForUndo(span); }));
 }
 
 void Canvas::textOut(QPoint topLeft, const QString &text)
 {
     if (text.isEmpty() || picture_.isNull())
         return;
+    const QFontMetrics metrics(font, &picture_);
+    const QRect cell(topLeft, QSize(metrics.horizontalAdvance(text), metrics.height()));
+    const QPoint baseline = topLeft + QPoint(0, metrics.ascent());
+    // glyphs may reach beyond their advance (italics, overhangs)
+    const QRect touched = cell | metrics.boundingRect(text).translated(baseline).adjusted(-1, -1, 1, 1);
+    keepForUndo(touched);
     QPainter painter(&picture_);
     painter.setFont(font);
-    const QFontMetrics metrics = painter.fontMetrics();
-    const QRect cell(topLeft, QSize(metrics.horizontalAdvance(text), metrics.height()));
     if (brush.style == BrushStyle::Solid)
         painter.fillRect(cell, QColor::fromRgb(toQRgb(brush.color)));
-    const QPoint baseline = topLeft + QPoint(0, metrics.ascent());
     painter.setPen(QColor::fromRgb(toQRgb(pen.color)));
     painter.drawText(baseline, text);
-    // glyphs may reach beyond their advance (italics, overhangs)
-    notify(cell | metrics.boundingRect(text).translated(baseline).adjusted(-1, -1, 1, 1));
+    painter.end();
+    notify(touched);
 }
 
 void Canvas::toggleOutline(const Figure &figure)
@@ -112,8 +175,10 @@ void Canvas::toggleOutline(const Figure &figure)
 void Canvas::keepOutlines()
 {
     // what is on the screen does not change: no repaint
-    for (const Outline &outline : outlines_)
+    for (const Outline &outline : outlines_) {
+        keepForUndo(outline.figure.bounds(outline.pen.width));
         paintFigure(picture_, {}, outline.figure, outline.pen, outline.brush, picture_.rect());
+    }
     outlines_.clear();
 }
 

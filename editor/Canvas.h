@@ -4,6 +4,11 @@
 // brush, font, pen position) and the NOT-XOR outlines that follow the
 // pointer during a drag.
 //
+// The canvas also keeps the one-level undo snapshot.  Taking it copies
+// nothing: each tile of the picture is saved just before it first changes,
+// and a picture replaced is kept whole, so that a press on a page zoomed
+// four times does not copy half a gigabyte.
+//
 // An outline is shown over the picture rather than painted into it: NOT-XOR
 // painted twice gives the picture back, so showing and taking away an
 // outline is the same as painting it twice, but the picture is not touched
@@ -28,10 +33,16 @@ public:
     // A new picture starts with the default attributes and no outline.
     void setPicture(const QImage &picture);
     // The picture drawn stretched over a picture of the new size, with the
-    // toolkit's default stretch (nearest pixel); the attributes stay.
+    // toolkit's default stretch (nearest pixel); the attributes stay, the
+    // undo snapshot goes.
     void resample(QSize size);
-    // Puts back the pixels of an earlier state of the same picture.
-    void restore(const QImage &earlier);
+
+    // From now on the picture as it is can be put back.
+    void takeSnapshot();
+    void dropSnapshot();
+    bool hasSnapshot() const { return snapshot_.taken; }
+    // Puts back the picture of the snapshot, which stays; the attributes stay too.
+    void restoreSnapshot();
 
     // Black solid pen of width 1 in copy mode, white solid brush, the default font.
     void resetAttributes();
@@ -76,9 +87,24 @@ private:
         Brush brush;
         bool operator==(const Outline &) const = default;
     };
+    struct Snapshot {
+        bool taken = false;
+        // the picture as it was, once it has been replaced
+        QImage whole;
+        // else the tiles saved before they changed, row by row (null: unchanged)
+        int columns = 0;
+        std::vector<QImage> tiles;
+    };
+    static constexpr int Tile = 128;
+    // Saves the tiles of `area` that are still as at the snapshot; call it
+    // before changing pixels there.
+    void keepForUndo(const QRect &area);
+    // Writes the saved tiles back into the picture; the area they cover.
+    QRegion putTilesBack();
     void notify(const QRegion &region) const;
 
     QImage picture_;
+    Snapshot snapshot_;
     QPoint penPos_;
     std::vector<Outline> outlines_;
 };

@@ -279,7 +279,7 @@ QRect paintFigure(QImage &target, QPoint origin, const Figure &figure, const Pen
     return area;
 }
 
-QRect floodFill(QImage &picture, QPoint seed, const Brush &brush)
+QRect floodFill(QImage &picture, QPoint seed, const Brush &brush, const std::function<void(const QRect &)> &beforeChange)
 {
     if (!brush.visible() || !picture.rect().contains(seed))
         return {};
@@ -316,6 +316,8 @@ QRect floodFill(QImage &picture, QPoint seed, const Brush &brush)
             --left;
         while (right + 1 < width && fillable(pixels, right + 1, y))
             ++right;
+        if (beforeChange)
+            beforeChange(QRect(left, y, right - left + 1, 1));
         for (int x = left; x <= right; ++x) {
             if (solid) {
                 pixels[x] = colour;

@@ -16,6 +16,7 @@
 #include <QRect>
 #include <QRegion>
 #include <QSize>
+#include <functional>
 
 namespace editor {
 
@@ -94,8 +95,10 @@ QRect paintFigure(QImage &target, QPoint origin, const Figure &figure, const Pen
                   const QRect &clip);
 
 // Paints the brush, in copy mode, over the area around `seed` that has the
-// seed's colour and is joined to it through its four neighbours.  Returns
-// the rectangle changed (empty for a clear brush or a seed outside).
-QRect floodFill(QImage &picture, QPoint seed, const Brush &brush);
+// seed's colour and is joined to it through its four neighbours, telling
+// `beforeChange` of each row's run before painting it.  Returns the
+// rectangle changed (empty for a clear brush or a seed outside).
+QRect floodFill(QImage &picture, QPoint seed, const Brush &brush,
+                const std::function<void(const QRect &)> &beforeChange = {});
 
 } // namespace editor

@@ -1,6 +1,7 @@
 #include "Saero.h"
 
 #include "ErrorBoundary.h"
+#include "Named.h"
 #include "Raster.h"
 #include "TPicture.h"
 #include "Thdtm2.h"
@@ -15,16 +16,10 @@
 #include <QScrollBar>
 #include <QShortcut>
 
+using editor::named;
 using platform::connectGuarded;
 
 namespace {
-
-template <typename T, typename... Args> T *named(const QString &name, QWidget *parent, Args &&...args)
-{
-    T *widget = new T(std::forward<Args>(args)..., parent);
-    widget->setObjectName(name);
-    return widget;
-}
 
 QScrollBar *bar(const QString &name, QWidget *parent, int minimum, int position)
 {

@@ -28,6 +28,8 @@ public:
     TThreadedTimer *Timer;
 
     editor::Spray &spray() { return spray_; }
+    // Closing, by OK or cancel, stops the preview.
+    void done(int result) override;
 
 public slots:
     void FormShow();
@@ -44,9 +46,6 @@ signals:
 protected:
     void showEvent(QShowEvent *event) override;
     void changeEvent(QEvent *event) override;
-
-public:
-    void done(int result) override;
 
 private:
     void clearPreview();

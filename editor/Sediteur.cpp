@@ -27,8 +27,9 @@ namespace {
 const QString Section = QStringLiteral("Editeur");
 
 // The picture at `depth` when going there and back gives the same pixels,
-// else at 24 bits: a grey scan retouched in black and white stays grey, one
-// with a red stroke becomes colour.
+// else at 24 bits: a grey scan retouched in black stays 8-bit, a black and
+// white one retouched in black or white stays 1-bit, a picture with more
+// colours than its depth holds comes back in true colour.
 imaging::Bitmap atDepthWithoutLoss(const QImage &picture, int depth)
 {
     if (depth >= 24)

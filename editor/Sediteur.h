@@ -97,6 +97,8 @@ public:
     QPoint EndPoint() const;
     // The airbrush's dots (a fixed seed gives a fixed spray).
     editor::Spray &spray() { return spray_; }
+    // However the window closes, nothing is left under way.
+    void done(int result) override;
 
     // ---- controls -------------------------------------------------------------------
     QFrame *Panel1;
@@ -124,7 +126,7 @@ public:
     int AeroRay = 10;  // airbrush size in pixels, at least 1
     int AeroPress = 1; // airbrush tick interval in milliseconds, at least 1
     int ZoomFactor = 1;
-    QImage Undo;       // the undo snapshot
+    // The undo snapshot is the canvas's (Canvas().hasSnapshot()).
     QString SettingsName;
     // The custom cursors by their slot (11 "Crayon" .. 25 "Pipette").
     std::map<int, QCursor> Cursors;
@@ -152,9 +154,6 @@ public slots:
 signals:
     // F1: the help topic of this window.
     void helpRequested(int context);
-
-public:
-    void done(int result) override;
 
 protected:
     void showEvent(QShowEvent *event) override;
@@ -201,6 +200,7 @@ private:
     void dropUndoSnapshot();
     // Replaces the working picture; its attributes start afresh and the bars show them.
     void newPicture(const QImage &picture);
+    void showNewPicture();
     // Resamples the picture for a zoom, scaling the pen and the font, keeping
     // the point in the middle of the view.
     void zoomTo(QSize size, int numerator, int denominator);

@@ -4,6 +4,7 @@
 #include "Sediteur.h"
 
 #include "ErrorBoundary.h"
+#include "Named.h"
 #include "PictureView.h"
 #include "Resources.h"
 #include "TMMImageList.h"
@@ -20,19 +21,13 @@
 #include <QToolButton>
 #include <QVBoxLayout>
 
+using editor::named;
 using platform::connectGuarded;
 
 namespace {
 
 constexpr int BarHeight = 33;
 constexpr int ButtonSize = 27;
-
-template <typename T, typename... Args> T *named(const QString &name, QWidget *parent, Args &&...args)
-{
-    T *widget = new T(std::forward<Args>(args)..., parent);
-    widget->setObjectName(name);
-    return widget;
-}
 
 // The pen width box: 1 to 100, three digits; a value typed beyond 100 is
 // brought back by the editor, and text that is no number becomes 1.

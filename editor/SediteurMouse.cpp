@@ -10,7 +10,6 @@
 #include "Thdtm2.h"
 
 #include <QApplication>
-#include <QButtonGroup>
 #include <QInputDialog>
 #include <QKeyEvent>
 #include <QLabel>

@@ -73,14 +73,14 @@ void TEditeur::zoomTo(QSize size, int numerator, int denominator)
 
 void TEditeur::takeUndoSnapshot()
 {
-    Undo = canvas_.picture();
+    canvas_.takeSnapshot();
     UndoBtn->setEnabled(true);
     UndoBtn->setVisible(true);
 }
 
 void TEditeur::dropUndoSnapshot()
 {
-    Undo = QImage();
+    canvas_.dropSnapshot();
     UndoBtn->setEnabled(false);
     UndoBtn->setVisible(false);
 }
@@ -88,9 +88,12 @@ void TEditeur::dropUndoSnapshot()
 void TEditeur::UndoBtnClick()
 {
     settleDrag();
-    if (Undo.isNull())
+    if (!canvas_.hasSnapshot())
         return;
-    newPicture(Undo);
+    // the picture of the snapshot comes back as a new picture, with the default attributes
+    canvas_.restoreSnapshot();
+    canvas_.resetAttributes();
+    showNewPicture();
     dropUndoSnapshot();
 }
 
@@ -122,6 +125,11 @@ imaging::TPMultiImage &TEditeur::tampon()
 void TEditeur::newPicture(const QImage &picture)
 {
     canvas_.setPicture(picture);
+    showNewPicture();
+}
+
+void TEditeur::showNewPicture()
+{
     Image->fitPicture();
     SyncAttributeBars();
     refreshSwatches();
@@ -134,5 +142,5 @@ void TEditeur::replacePicture(const QImage &picture)
 
 void TEditeur::undoStroke()
 {
-    canvas_.restore(Undo);
+    canvas_.restoreSnapshot();
 }

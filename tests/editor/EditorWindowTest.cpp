@@ -216,8 +216,31 @@ TEST(EditorWindow, UndoGivesBackThePictureBeforeTheStrokeButNotAfterAZoom)
     open.hand.drag({{5, 9}, {20, 9}});
     EXPECT_FALSE(editor.UndoBtn->isHidden());
     editor.SpeedButton1->click();
+    EXPECT_FALSE(editor.Canvas().hasSnapshot());
     EXPECT_TRUE(editor.UndoBtn->isHidden());
     EXPECT_FALSE(editor.UndoBtn->isEnabled());
+}
+
+// The snapshot keeps the picture tile by tile as it changes: a fill over a
+// picture whose size is no multiple of the tiles comes back whole.
+TEST(EditorWindow, UndoGivesBackAPageFilledToItsEdges)
+{
+    QImage page = white(QSize(300, 203));
+    for (int x = 0; x < 300; ++x)
+        page.setPixel(x, 150, qRgb(0, 0, 0));
+    OpenEditor open(page);
+    TEditeur &editor = open.editor;
+    editor.FillBtn->click();
+    open.hand.click({299, 202});
+    EXPECT_EQ(editor.Picture().pixel(0, 151), qRgb(255, 255, 0));
+    EXPECT_EQ(editor.Picture().pixel(0, 149), qRgb(255, 255, 255));
+    open.hand.click({5, 5});
+    editor.UndoBtn->click();
+    QImage expected = page;
+    for (int y = 151; y < 203; ++y)
+        for (int x = 0; x < 300; ++x)
+            expected.setPixel(x, y, qRgb(255, 255, 0));
+    EXPECT_EQ(editor.Picture(), expected);
 }
 
 // ---- text, colour picker ---------------------------------------------------------------
