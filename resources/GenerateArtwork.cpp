@@ -1,7 +1,9 @@
 // Draws the program's artwork at build time: the button image strip, the
 // splash picture, the sample picture, the main window's background, the
 // application icon, the scanner presets window and the ends of the scanner
-// settings' track bars.  Usage: quillon-artwork OUTPUT_FOLDER
+// settings' track bars, and the image editor's glyphs and cursors
+// (EditorArtwork.cpp).  Usage: quillon-artwork OUTPUT_FOLDER
+#include "EditorArtwork.h"
 #include "Resources.h"
 
 #include <QDir>
@@ -545,6 +547,7 @@ int main(int argc, char **argv)
         {"strip.png", strip}, {"sample.png", sample}, {"splash.png", splash},
         {"background.png", background}, {"icon.png", icon}, {"presets.png", presetFaces},
         {"presets_background.png", presetsBackground}, {"trackends.png", trackEnds},
+        {"editor_glyphs.png", editorGlyphs}, {"editor_cursors.png", editorCursors},
     };
     for (const auto &[name, draw] : pictures)
         if (!draw().save(out.filePath(QString::fromLatin1(name))))

@@ -1,7 +1,9 @@
 #pragma once
 // Names of the compiled-in artwork and help pages.
+#include <QPoint>
 #include <QSize>
 #include <QString>
+#include <iterator>
 
 namespace resources {
 
@@ -21,6 +23,28 @@ constexpr QSize presetsClientSize(297, 238);
 // The pictures at both ends of the scanner settings' six track bars, lower end first.
 inline const QString trackBarEnds = QStringLiteral(":/art/trackends.png");
 constexpr int trackBarEndCell = 16;
+
+// The image editor: the glyphs of its buttons, one cell each in this order,
+// and its custom cursors, one cell each for the slots 11 ("Crayon") to 25
+// ("Pipette"), with their hot spots.
+inline const QString editorGlyphs = QStringLiteral(":/art/editor_glyphs.png");
+constexpr int editorGlyphCell = 24;
+enum EditorGlyph {
+    PenBarGlyph, BrushBarGlyph, LineGlyph, RectangleGlyph, RoundRectGlyph, EllipseGlyph, FreehandGlyph,
+    HighlighterGlyph, PipetteGlyph, FillGlyph, AirbrushGlyph, FontGlyph, TextGlyph, EraserGlyph, CropGlyph,
+    ZoomInGlyph, ZoomOutGlyph, ActualSizeGlyph, EffectsGlyph, UndoGlyph, SaveCloseGlyph, CloseGlyph,
+    PenColourGlyph, BrushColourGlyph, EditorGlyphCount
+};
+inline const QString editorCursors = QStringLiteral(":/art/editor_cursors.png");
+constexpr int editorCursorCell = 32;
+constexpr int editorFirstCursor = 11;
+// Crayon, Baguette, ImageField, Image, Label, Ellipse, RoundRect, Rect,
+// Losange, Main, Gomme, Aero, PotPeint, Pinceau, Pipette
+constexpr QPoint editorCursorHotSpots[] = {
+    {2, 30}, {4, 4}, {15, 15}, {15, 15}, {3, 3}, {7, 7}, {7, 7}, {7, 7},
+    {7, 7}, {15, 3}, {4, 23}, {4, 7}, {30, 30}, {2, 30}, {2, 30},
+};
+constexpr int editorCursorCount = int(std::size(editorCursorHotSpots));
 
 // Makes sure the resources of this static library are registered.
 void initialise();
