@@ -36,6 +36,7 @@ class TMMBitmapButton;
 class TNewFor;
 class TMMBitmapCheckBox;
 class TBasicFilterDialogs;
+class TEditeur;
 class TJPEG;
 class TOpenDial;
 class TPGImage;
@@ -112,6 +113,7 @@ public:
     TPredefine *Predefine = nullptr;   // the scanner presets, created after this window
     TOpenDial *OpenDial = nullptr;     // the open-image dialog, created after this window
     TJPEG *JPEG = nullptr;             // the JPEG options, created after this window
+    TEditeur *Editeur = nullptr;       // the image editor, created after this window
     TcsTwainScan *csTwainScan;
     TcsTwainDialog *csTwainDialog;
     // The hidden work components of the corrections and of the files.
@@ -221,6 +223,10 @@ public slots:
     void SpeedButton3Click();
     void FXBtnClick();
     void ComboBox1Click(int index);
+    void EditBtnClick();
+    // The editor the corrections column opens, with its airbrush dialog:
+    // it hands its picture back here.
+    void setEditor(TEditeur *editor);
 
     // The scanner (MainScan.cpp).
     void TwainDialMnuClick();

@@ -4,6 +4,7 @@
 #include "Composition.h"
 #include "ErrorBoundary.h"
 #include "Handles.h"
+#include "Named.h"
 #include "HelpViewer.h"
 #include "Resources.h"
 #include "TMMBitmapButton.h"
@@ -24,17 +25,6 @@
 #include <QVBoxLayout>
 
 using platform::connectGuarded;
-
-namespace {
-
-template <typename T, typename... Args> T *named(const QString &name, Args &&...args)
-{
-    T *object = new T(std::forward<Args>(args)...);
-    object->setObjectName(name);
-    return object;
-}
-
-} // namespace
 
 void TForm1::buildMenus()
 {
@@ -106,13 +96,13 @@ void TForm1::buildControls()
         return b;
     };
     auto checkBox = [&](QWidget *parent, const QString &name, const QString &caption, const QString &hint = {}) {
-        auto *c = named<TMMBitmapCheckBox>(name, caption, parent);
+        auto *c = named<TMMBitmapCheckBox>(name, parent, caption);
         c->setGlyph(images_.image(0));
         c->setToolTip(hint);
         return c;
     };
     auto label = [&](QWidget *parent, const QString &name, const QString &caption) {
-        return named<QLabel>(name, caption, parent);
+        return named<QLabel>(name, parent, caption);
     };
 
     // The sheet.
@@ -145,7 +135,7 @@ void TForm1::buildControls()
     place(ConfigBtn, 558, 8, 40, 40);
     Label4 = label(client, QStringLiteral("Label4"), QStringLiteral("Exemplaires :"));
     place(Label4, 428, 60, 80, 20);
-    SpinEdit = named<TSpinEdit>(QStringLiteral("SpinEdit"), 1, 9999, 1, client);
+    SpinEdit = named<TSpinEdit>(QStringLiteral("SpinEdit"), client, 1, 9999, 1);
     place(SpinEdit, 514, 58, 84, 24, QStringLiteral("Nombre d'exemplaires"));
 
     // Modes.
@@ -203,7 +193,7 @@ void TForm1::buildControls()
     for (const BarRow &row : rows) {
         row.caption = label(Panel3, QString::fromLatin1(row.captionName), QString::fromUtf8(row.text));
         place(row.caption, 8, y, 150, 14);
-        row.bar = named<QScrollBar>(QString::fromLatin1(row.barName), Qt::Horizontal, Panel3);
+        row.bar = named<QScrollBar>(QString::fromLatin1(row.barName), Panel3, Qt::Horizontal);
         row.bar->setRange(row.minimum, row.maximum);
         row.bar->setValue(row.position);
         row.bar->setPageStep(10);
@@ -373,5 +363,6 @@ void TForm1::connectHandlers()
     connectGuarded(SpeedButton3, &QPushButton::clicked, this, &TForm1::SpeedButton3Click);
     connectGuarded(FXBtn, &QPushButton::clicked, this, &TForm1::FXBtnClick);
     connectGuarded(ComboBox1, &QComboBox::activated, this, &TForm1::ComboBox1Click);
+    connectGuarded(EditBtn, &QPushButton::clicked, this, &TForm1::EditBtnClick);
     connectGuarded(ScanImage, &QPushButton::clicked, this, &TForm1::ScanImageClick);
 }

@@ -4,16 +4,21 @@
 // ends with the refresh of the duplication or poster view.
 #include "Main.h"
 
+#include "ErrorBoundary.h"
 #include "Handles.h"
+#include "HelpViewer.h"
 #include "PGBasicFilters.h"
 #include "PGImage.h"
 #include "PGMessages.h"
 #include "PGPixelGraphic.h"
 #include "ScopeExit.h"
 #include "TMultiP.h"
+#include "Saero.h"
+#include "Sediteur.h"
 #include "TPicture.h"
 #include "WaitCursor.h"
 
+#include <QApplication>
 #include <QComboBox>
 
 void TForm1::buildWorkComponents()
@@ -68,6 +73,37 @@ void TForm1::FXBtnClick()
         RefreshModeView();
     });
     Tampon->ShowEffects();
+}
+
+void TForm1::setEditor(TEditeur *editor)
+{
+    Editeur = editor;
+    Editeur->setTampon(Tampon);
+    Editeur->setOwner({[this](const TEditeur::HandBack &back) {
+        if (back.resized()) {
+            // A cropped picture keeps its scale on the sheet.
+            SH->Detach();
+            Image->resize(back.displayedSize(Image->size()));
+            ComboFormats->setCurrentIndex(0);
+        }
+        Image->setPicture(back.picture.image());
+        RefreshModeView();
+    }});
+    auto showHelp = [this](int context) {
+        platform::guarded([&] { HelpViewer::showContext(HelpFile, context, QApplication::activeModalWidget()); });
+    };
+    connect(Editeur, &TEditeur::helpRequested, this, showHelp);
+    if (Editeur->AeroDlg)
+        connect(Editeur->AeroDlg, &TAeroDlg::helpRequested, this, showHelp);
+}
+
+void TForm1::EditBtnClick()
+{
+    if (!Editeur)
+        return;
+    TakeUndoSnapshot();
+    Editeur->Edit(Image->picture());
+    UpdatePositionBars();
 }
 
 void TForm1::ComboBox1Click(int index)

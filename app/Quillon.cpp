@@ -82,6 +82,8 @@ struct Windows {
                           [form] { return form->PosterKeepProportions; },
                           [form](bool keep) { form->PosterKeepProportions = keep; }});
         aeroDlg = new TAeroDlg(form1.get());
+        editeur->AeroDlg = aeroDlg;
+        form1->setEditor(editeur);
         jpeg = new TJPEG(form1.get());
         form1->JPEG = jpeg;
         openDial = new TOpenDial(form1.get());

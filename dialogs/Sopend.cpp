@@ -1,5 +1,7 @@
 #include "Sopend.h"
 
+#include "Named.h"
+
 #include "Rounding.h"
 #include "TMultiP.h"
 #include "TPicture.h"
@@ -20,13 +22,6 @@ using platform::roundEven;
 const QString TOpenDial::Mask = QStringLiteral("*.bmp;*.pcx;*.tif;*.gif;*.jpg;*.png;*.pcd;*.cms;*.scm;*.dxf;*.tga;*.eps");
 
 namespace {
-
-template <typename Widget> Widget *named(const QString &name, QWidget *parent)
-{
-    auto *widget = new Widget(parent);
-    widget->setObjectName(name);
-    return widget;
-}
 
 // The box a preview must fit in: 4/5 of the panel each way.
 QSize previewBox(QSize panel)

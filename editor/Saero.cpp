@@ -16,7 +16,6 @@
 #include <QScrollBar>
 #include <QShortcut>
 
-using editor::named;
 using platform::connectGuarded;
 
 namespace {

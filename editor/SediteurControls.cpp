@@ -21,7 +21,6 @@
 #include <QToolButton>
 #include <QVBoxLayout>
 
-using editor::named;
 using platform::connectGuarded;
 
 namespace {

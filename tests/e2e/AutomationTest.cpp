@@ -3,7 +3,9 @@
 #include "ProgramEnvironment.h"
 
 #include <QDir>
+#include <QColor>
 #include <QFile>
+#include <QImage>
 #include <QFileInfo>
 #include <QRegularExpression>
 #include <QJsonArray>
@@ -352,4 +354,41 @@ TEST(Automation, OpensAPictureThroughTheOpenDialog)
     // The folder is remembered for the next time.
     QSettings settings(home.path() + QStringLiteral("/config/Vardo/Quillon 2002.ini"), QSettings::IniFormat);
     EXPECT_TRUE(settings.value(QStringLiteral("Options/CheminImagesPerso")).toString().endsWith(QStringLiteral("pictures")));
+}
+
+// The image editor opened from the main window: a drawing handed back when
+// closed with saving, nothing when closed without.
+TEST(Automation, TheEditorHandsBackWhatWasDrawnOnlyWhenSaved)
+{
+    QTemporaryDir home;
+    Program program(home.path());
+    ASSERT_TRUE(program.waitForModal(QStringLiteral("Trucs et astuces")));
+    program.command({{"cmd", "answer"}, {"button", "Fermer"}});
+    const QString before = home.filePath(QStringLiteral("before.png")), after = home.filePath(QStringLiteral("after.png"));
+    auto save = [&](const QString &file) {
+        program.command({{"cmd", "invoke"}, {"object", "TForm1"}, {"method", "SaveImageAs"}, {"args", QJsonArray{file}}});
+        return QImage(file);
+    };
+    auto draw = [&](const char *closeButton) {
+        const QJsonObject opened = program.command({{"cmd", "click"}, {"object", "EditBtn"}});
+        EXPECT_EQ(opened.value("modal").toString(), QStringLiteral("Edition de l'image"));
+        program.command({{"cmd", "click"}, {"object", "TEditeur/rectangle"}});
+        program.command({{"cmd", "mouse"}, {"object", "TEditeur/Image"}, {"action", "drag"}, {"x", 10}, {"y", 10},
+                         {"to_x", 60}, {"to_y", 40}});
+        EXPECT_TRUE(program.command({{"cmd", "click"}, {"object", QStringLiteral("TEditeur/") + closeButton}}).value("ok").toBool());
+        program.command({{"cmd", "idle"}});
+    };
+    const QImage original = save(before);
+    ASSERT_FALSE(original.isNull());
+
+    draw("CloseNBtn");
+    EXPECT_EQ(save(after), original);
+    draw("CloseYBtn");
+    const QImage drawn = save(after);
+    EXPECT_EQ(drawn.size(), original.size());
+    EXPECT_NE(drawn, original);
+    EXPECT_EQ(drawn.pixelColor(10, 25), QColor(Qt::black)); // the rectangle's left side in the pen's colour
+    EXPECT_TRUE(program.command({{"cmd", "messages"}}).value("messages").toArray().isEmpty());
+    EXPECT_TRUE(program.command({{"cmd", "quit"}}).value("ok").toBool());
+    EXPECT_TRUE(program.finished());
 }

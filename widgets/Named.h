@@ -6,13 +6,9 @@
 #include <QWidget>
 #include <utility>
 
-namespace editor {
-
 template <typename T, typename... Args> T *named(const QString &name, QWidget *parent, Args &&...args)
 {
     T *widget = new T(std::forward<Args>(args)..., parent);
     widget->setObjectName(name);
     return widget;
 }
-
-} // namespace editor
