@@ -69,16 +69,9 @@ TEffectForm::TEffectForm(QWidget *owner) : QDialog(owner)
 
     Menu = new QMenuBar(this);
     Menu->setObjectName(QStringLiteral("EffectMenu"));
-    const int top = Menu->sizeHint().height();
-    Menu->setGeometry(0, 0, kClientWidth, top);
-    makeToolBar();
-
-    const int pagesTop = top + kToolBarHeight;
-    const int statusTop = kClientHeight - kStatusHeight;
     IlPages = new QTabWidget(this);
     IlPages->setObjectName(QStringLiteral("IlPages"));
     IlPages->setUsesScrollButtons(true);
-    IlPages->setGeometry(kClientWidth - kPagesWidth, pagesTop, kPagesWidth, statusTop - pagesTop);
     pages_ = MakeEffectPages(*this);
     for (TEffectPage *page : pages_) {
         IlPages->addTab(page, page->caption());
@@ -93,6 +86,14 @@ TEffectForm::TEffectForm(QWidget *owner) : QDialog(owner)
         if (auto *transitions = qobject_cast<TTransitionsPage *>(page))
             transitionsPage_ = transitions;
     }
+    makeMenus();
+
+    const int top = Menu->sizeHint().height();
+    Menu->setGeometry(0, 0, kClientWidth, top);
+    makeToolBar();
+    const int pagesTop = top + kToolBarHeight;
+    const int statusTop = kClientHeight - kStatusHeight;
+    IlPages->setGeometry(kClientWidth - kPagesWidth, pagesTop, kPagesWidth, statusTop - pagesTop);
 
     PreviewPanel = new QWidget(this);
     PreviewPanel->setObjectName(QStringLiteral("PreviewPanel"));
@@ -123,7 +124,6 @@ TEffectForm::TEffectForm(QWidget *owner) : QDialog(owner)
         CropEdits[i]->setReadOnly(true);
         row->addWidget(CropEdits[i]);
     }
-    makeMenus();
     makeStatusBar();
 
     autoPreview_.setSingleShot(true);
@@ -236,8 +236,10 @@ void TEffectForm::makeStatusBar()
         statusPanels_[i]->setObjectName(QStringLiteral("ilStatusPanel%1").arg(i));
         statusPanels_[i]->setFrameShape(QFrame::Panel);
         statusPanels_[i]->setFrameShadow(QFrame::Sunken);
-        statusPanels_[i]->setGeometry(left, 0, widths[i], kStatusHeight);
-        left += widths[i] + 2;
+        // at least the text in this font
+        const int width = std::max(widths[i], statusPanels_[i]->sizeHint().width());
+        statusPanels_[i]->setGeometry(left, 0, width, kStatusHeight);
+        left += width + 2;
     }
     // over the status bar, up to 15 pixels from its right end
     ilProgress = new QProgressBar(this);

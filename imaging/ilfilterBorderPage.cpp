@@ -38,7 +38,7 @@ public:
         vectors_ = addBar({"brVectorsBar", QStringLiteral("Pointes"), &kVectors});
         vectorSize_ = addBar({"brVectorSizeBar", QStringLiteral("Creux"), &kVectorP});
         windowColour_ = addCheck("brWindowColor", QStringLiteral("Couleur de cette fenêtre ou ->"), true);
-        addColour("brMaskColorBtn", QStringLiteral("couleur de masque"), host.colours(), TEffectColours::Mask);
+        maskColour_ = addColour("brMaskColorBtn", QStringLiteral("couleur de masque"), host.colours(), TEffectColours::Mask);
         thumbnail_ = new QLabel(this);
         thumbnail_->setObjectName(QStringLiteral("ShapeImage"));
         thumbnail_->setFixedSize(64, 64);
@@ -97,6 +97,7 @@ private:
             bar->edit->setEnabled(any);
         }
         windowColour_->setEnabled(any);
+        maskColour_->setEnabled(any);
         angle_->setVisible(shape == shPolyGon);
         vectors_->setVisible(shape == shStar || shape == shPolyGon);
         vectorSize_->setVisible(shape == shStar || shape == shPolyGon);
@@ -120,6 +121,7 @@ private:
     QComboBox *shapes_;
     TValueBar *edge_, *angle_, *vectors_, *vectorSize_;
     QCheckBox *windowColour_;
+    TColourButton *maskColour_;
     QLabel *thumbnail_;
 };
 

@@ -47,6 +47,7 @@ public:
         files_->setObjectName(QStringLiteral("FileListBox"));
         files_->setMask(QStringLiteral("*.BMP;*.GIF;*.JPG;*.PCX;*.PNG;*.TIF;*.PCD;*.TGA"));
         files_->setFolderTree(folders_);
+        folders_->setSelection(QDir::homePath());
         layout()->addWidget(folders_);
         layout()->addWidget(files_);
 
