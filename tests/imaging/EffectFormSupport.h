@@ -75,6 +75,7 @@ protected:
         QFile::remove(platform::windowsFolder() + imaging::TEffectForm::SettingsFileName);
         records() = 0;
         slowSteps() = 0;
+        failing() = 0;
     }
     void TearDown() override
     {
@@ -84,6 +85,7 @@ protected:
 
     std::int32_t &records() { return *static_cast<std::int32_t *>(imaging::ISP2000().symbol("fxRecordCount")); }
     std::int32_t &slowSteps() { return *static_cast<std::int32_t *>(imaging::ISP2000().symbol("fxSlowSteps")); }
+    std::int32_t &failing() { return *static_cast<std::int32_t *>(imaging::ISP2000().symbol("fxFailing")); }
     const FxRecord &last()
     {
         const auto *all = static_cast<const FxRecord *>(imaging::ISP2000().symbol("fxRecords"));

@@ -155,6 +155,25 @@ TEST_F(EffectFormTest, StopMidApplyLeavesThePictureAsItWas)
     EXPECT_EQ(bytesOf(dialog.workingDib()), before);
 }
 
+// A failure inside the library while it works on the worker is shown by
+// the window, once; the picture stays and the dialog goes on.
+TEST_F(EffectFormTest, AFailureInsideTheLibraryIsShownAndChangesNothing)
+{
+    TEffectForm &dialog = open(testimages::pattern(24, 40, 30));
+    const std::vector<std::uint8_t> before = bytesOf(dialog.workingDib());
+    dialog.showPage(QStringLiteral("Gravure"));
+    failing() = 1;
+    apply();
+    ASSERT_TRUE(multiimage::waitUntil([&] { return !messages.texts().isEmpty(); }));
+    QCoreApplication::processEvents();
+    EXPECT_EQ(messages.texts(), QStringList{ImagingExceptionMessage});
+    EXPECT_EQ(bytesOf(dialog.workingDib()), before);
+    EXPECT_TRUE(dialog.ApplyBtn->isEnabled());
+    failing() = 0;
+    apply();
+    EXPECT_NE(bytesOf(dialog.workingDib()), before);
+}
+
 TEST_F(EffectFormTest, ClosingDuringAnApplicationDropsIt)
 {
     TEffectForm &dialog = open(testimages::pattern(24, 40, 30));

@@ -284,12 +284,21 @@ TEST(EffectRunner, ANewerRunReplacesTheRunningOneAndAStopDropsTheOutcome)
     ASSERT_TRUE(multiimage::waitUntil([&] { return !runner.busy(); }));
     EXPECT_EQ(finished, (std::vector<int>{20, -30}));
 
+    // a work that fails: reported by the window, and finished without an outcome
+    platform::MessageRecorder messages;
+    platform::ScopedMessageService scope(&messages);
+    runner.start([](const TLibraryCallbacks &) -> TEffectOutcome { throw EImagingError(QStringLiteral("Can't allocate memory")); },
+                 events(50), QSize(4, 4));
+    ASSERT_TRUE(multiimage::waitUntil([&] { return !runner.busy(); }));
+    EXPECT_EQ(finished, (std::vector<int>{20, -30, 0}));
+    EXPECT_EQ(messages.texts(), QStringList{QStringLiteral("Can't allocate memory")});
+
     // waited for: nothing is reported at all
     runner.start(work(40, true), events(40), QSize(4, 4));
     runner.wait();
     QCoreApplication::processEvents();
     EXPECT_FALSE(runner.busy());
-    EXPECT_EQ(finished.size(), 2u);
+    EXPECT_EQ(finished.size(), 3u);
 }
 
 } // namespace

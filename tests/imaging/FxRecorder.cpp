@@ -3,12 +3,14 @@
 // order and its rectangle, and answers with a checkable change (the picture
 // inverted).  With fxSlowSteps set, an export reports that many progress
 // steps a few milliseconds apart and gives up, with no result, as soon as
-// it is asked to stop, as the real library does.
+// it is asked to stop, as the real library does.  With fxFailing set, the
+// exports fail inside, with an exception.
 #include "isp2000.h"
 
 #include <chrono>
 #include <cstring>
 #include <initializer_list>
+#include <stdexcept>
 #include <thread>
 
 extern "C" {
@@ -26,6 +28,7 @@ struct FxRecord {
 ISP_EXPORT FxRecord fxRecords[64];
 ISP_EXPORT int32_t fxRecordCount = 0;
 ISP_EXPORT int32_t fxSlowSteps = 0;
+ISP_EXPORT int32_t fxFailing = 0;
 
 } // extern "C"
 
@@ -61,6 +64,8 @@ FxRecord &record(const char *name, HGLOBAL dib, std::initializer_list<double> va
 // The progress of a slow export; false once the caller asked to stop.
 bool work(void *userData, ILProgressProc progress)
 {
+    if (fxFailing)
+        throw std::runtime_error("failure inside the library");
     if (!progress)
         return true;
     if (progress(0, userData) == 0)
