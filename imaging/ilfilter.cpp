@@ -396,8 +396,7 @@ void TEffectForm::showSelection()
 {
     const bool shown = activePage()->usesSelection() && !HSRubberband->isChecked() && running_ != Run::Application;
     RubberBand->setVisible(shown);
-    for (QLineEdit *edit : CropEdits)
-        edit->parentWidget()->setVisible(shown);
+    CropEdits[0]->parentWidget()->setVisible(shown); // the row of the four edits
     HSRubberband->setText(HSRubberband->isChecked() ? QStringLiteral("Montrer sélection") : QStringLiteral("Cacher sélection"));
 }
 

@@ -155,7 +155,7 @@ private:
     ControlValues presentValues() const;
     void LoadSettings();
     void SaveSettings();
-    void ResetSettings();
+    void reportUnusable(const QStringList &names) const;
     void writeDefaultsIfMissing();
     QStringList readControls(const platform::IniFile &ini, const QString &prefix);
 

@@ -156,7 +156,4 @@ TEffectPage *MakeBorderPage(TEffectHost &host);
 TEffectPage *MakePastePage(TEffectHost &host);
 TEffectPage *MakePalettePage(TEffectHost &host);
 
-// The caption of a page's colour count text by the preview's depth.
-QString ColourCountText(int bits);
-
 } // namespace imaging

@@ -19,6 +19,17 @@ constexpr TEffectMenu Correction = TEffectMenu::Correction;
 // (the catalogue's row): a sixth of the circle either way.
 constexpr isp::ParameterRow kOneColourHue = {"ilHueAndSaturation", "hue", -360, 360, -60, 60, 0, isp::Outside::Refused};
 
+// What the picture holds, by its depth.
+QString colourCountText(int bits)
+{
+    switch (bits) {
+    case 1: return QStringLiteral("Cette image comporte 2 couleurs");
+    case 4: return QStringLiteral("Cette image comporte 16 couleurs");
+    case 8: return QStringLiteral("Cette image comporte 256 couleurs");
+    default: return QStringLiteral("Cette image comporte des millions de couleurs");
+    }
+}
+
 // "Nombre de couleurs": the count and dithering of ILReduceColors, or back to
 // millions of colours.  What the picture holds is read from the working
 // picture, which an application changes, never from a preview of the page's
@@ -52,7 +63,7 @@ public:
     void pictureChanged() override
     {
         const int bits = sizeOf(host_.workingDib()).bits;
-        count_->setText(bits == 0 ? QString() : ColourCountText(bits));
+        count_->setText(bits == 0 ? QString() : colourCountText(bits));
         const bool palette = bits != 0 && bits <= 8;
         if (!palette)
             millions_->setChecked(false);
@@ -117,17 +128,26 @@ private:
     TValueBar *hue_, *saturation_, *brightness_;
 };
 
-} // namespace
-
-QString ColourCountText(int bits)
+// One row split over two pages: its positive half (shown as is) and its
+// negative half (shown as a positive amount).
+template <typename Call>
+void addHalves(std::vector<TEffectPage *> &pages, const isp::ParameterRow &row, bool usesSelection,
+               std::pair<const char *, const char *> positive, std::pair<const char *, const char *> negative, Call call)
 {
-    switch (bits) {
-    case 1: return QStringLiteral("Cette image comporte 2 couleurs");
-    case 4: return QStringLiteral("Cette image comporte 16 couleurs");
-    case 8: return QStringLiteral("Cette image comporte 256 couleurs");
-    default: return QStringLiteral("Cette image comporte des millions de couleurs");
+    for (const bool up : {true, false}) {
+        const auto [caption, barName] = up ? positive : negative;
+        TEffectPage *page = newPage(pages, caption, Correction, usesSelection);
+        TValueBar *bar = page->addBar({barName, QStringLiteral("Valeur"), &row, up ? 1 : -1, 0, TBarText::Whole,
+                                       up ? TBarSide::Positive : TBarSide::Negative});
+        page->setEffect([bar, call](const TEffectTarget &) {
+            const int amount = int(bar->value());
+            return newPicture([amount, call](HGLOBAL d, const TEffectCall &c) { return call(d, c, amount); });
+        });
     }
 }
+
+} // namespace
+
 
 std::vector<TEffectPage *> MakeCorrectionPages(TEffectHost &host)
 {
@@ -140,16 +160,8 @@ std::vector<TEffectPage *> MakeCorrectionPages(TEffectHost &host)
     });
 
     // one brightness row, its two halves on two pages
-    const isp::ParameterRow &brightness = effectRow("ILBrightness", "amount");
-    page = newPage(pages, "Plus clair", Correction, false);
-    TValueBar *lighter = page->addBar({"BrightBar", QStringLiteral("Valeur"), &brightness, 1, 0, TBarText::Whole, TBarSide::Positive});
-    page = newPage(pages, "Plus sombre", Correction, false);
-    TValueBar *darker = page->addBar({"DarkBar", QStringLiteral("Valeur"), &brightness, -1, 0, TBarText::Whole, TBarSide::Negative});
-    for (TValueBar *bar : {lighter, darker})
-        static_cast<TEffectPage *>(bar->parent())->setEffect([bar](const TEffectTarget &) {
-            const int amount = int(bar->value());
-            return newPicture([amount](HGLOBAL d, const TEffectCall &c) { return ILBrightness(d, amount, FX_TAIL); });
-        });
+    addHalves(pages, effectRow("ILBrightness", "amount"), false, {"Plus clair", "BrightBar"}, {"Plus sombre", "DarkBar"},
+              [](HGLOBAL d, const TEffectCall &c, int amount) { return ILBrightness(d, amount, FX_TAIL); });
 
     pages.push_back(new TColoursPage(host));
 
@@ -195,16 +207,8 @@ std::vector<TEffectPage *> MakeCorrectionPages(TEffectHost &host)
 
     pages.push_back(new THuePage);
 
-    const isp::ParameterRow &better = effectRow("Better", "amount");
-    page = newPage(pages, "Durcir", Correction, true);
-    TValueBar *sharpen = page->addBar({"shValueBar", QStringLiteral("Valeur"), &better, 1, 0, TBarText::Whole, TBarSide::Positive});
-    page = newPage(pages, "Adoucir", Correction, true);
-    TValueBar *soften = page->addBar({"soValueBar", QStringLiteral("Valeur"), &better, -1, 0, TBarText::Whole, TBarSide::Negative});
-    for (TValueBar *bar : {sharpen, soften})
-        static_cast<TEffectPage *>(bar->parent())->setEffect([bar](const TEffectTarget &) {
-            const int amount = int(bar->value());
-            return newPicture([amount](HGLOBAL d, const TEffectCall &c) { return Better(d, FX_RECT, amount, FX_TAIL); });
-        });
+    addHalves(pages, effectRow("Better", "amount"), true, {"Durcir", "shValueBar"}, {"Adoucir", "soValueBar"},
+              [](HGLOBAL d, const TEffectCall &c, int amount) { return Better(d, FX_RECT, amount, FX_TAIL); });
 
     page = newPage(pages, "Seuil", Correction, true);
     TValueBar *threshold = page->addBar({"thValueBar", QStringLiteral("Seuil"), &effectRow("ThresholdDib", "threshold")});

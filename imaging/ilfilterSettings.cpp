@@ -181,10 +181,15 @@ void TEffectForm::LoadSettings()
     IlPages->setCurrentIndex(0);
     showPage(ini.readString(kActivePage, QStringLiteral("Page"), QString()));
 
-    if (!unusable.isEmpty())
+    reportUnusable(unusable);
+}
+
+void TEffectForm::reportUnusable(const QStringList &names) const
+{
+    if (!names.isEmpty())
         platform::showWarning(QStringLiteral("Le fichier de réglages « %1 » contient des valeurs inutilisables ; "
                                              "les valeurs d'origine les remplacent : %2.")
-                                  .arg(settingsFile(), unusable.join(QStringLiteral(", "))),
+                                  .arg(settingsFile(), names.join(QStringLiteral(", "))),
                               windowTitle());
 }
 
@@ -227,20 +232,11 @@ void TEffectForm::SaveSettings()
             windowTitle());
 }
 
-void TEffectForm::ResetSettings()
-{
-    writeDefaultsIfMissing();
-    const QStringList unusable = readControls(platform::IniFile(settingsFile()), kDefaults);
-    if (!unusable.isEmpty())
-        platform::showWarning(QStringLiteral("Les valeurs par défaut du fichier « %1 » sont en partie inutilisables ; "
-                                             "les valeurs d'origine les remplacent : %2.")
-                                  .arg(settingsFile(), unusable.join(QStringLiteral(", "))),
-                              windowTitle());
-}
-
+// "Paramètres par défaut": the values kept as defaults in the file.
 void TEffectForm::DefaultsItemClick()
 {
-    ResetSettings();
+    writeDefaultsIfMissing();
+    reportUnusable(readControls(platform::IniFile(settingsFile()), kDefaults));
 }
 
 } // namespace imaging
