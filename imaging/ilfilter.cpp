@@ -75,11 +75,11 @@ TEffectForm::TEffectForm(QWidget *owner) : QDialog(owner)
     pages_ = MakeEffectPages(*this);
     for (TEffectPage *page : pages_) {
         IlPages->addTab(page, page->caption());
-        connect(page, &TEffectPage::valuesChanged, this, [this, page] {
+        platform::connectGuarded(page, &TEffectPage::valuesChanged, this, [this, page] {
             if (page == activePage())
                 scheduleAutoPreview();
         });
-        connect(page, &TEffectPage::offerChanged, this, [this, page] {
+        platform::connectGuarded(page, &TEffectPage::offerChanged, this, [this, page] {
             if (page == activePage())
                 updateActions();
         });

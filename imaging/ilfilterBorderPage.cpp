@@ -45,11 +45,13 @@ public:
         thumbnail_->setScaledContents(true);
         layout()->addWidget(thumbnail_);
 
-        connect(shapes_, &QComboBox::currentIndexChanged, this, [this](int) { shapeChosen(); });
-        connect(edge_, &TValueBar::changed, this, [this](int inset) { setMask([&] { mask_.setEdgeSize(inset); }); });
-        connect(angle_, &TValueBar::changed, this, [this](int degrees) { setMask([&] { mask_.setAngle(degrees); }); });
-        connect(vectors_, &TValueBar::changed, this, [this](int points) { setMask([&] { mask_.setVectors(points); }); });
-        connect(vectorSize_, &TValueBar::changed, this, [this](int percent) { setMask([&] { mask_.setVectorP(percent); }); });
+        platform::connectGuarded(shapes_, &QComboBox::currentIndexChanged, this, [this] { shapeChosen(); });
+        platform::connectGuarded(edge_, &TValueBar::changed, this, [this] { setMask([&] { mask_.setEdgeSize(edge_->position()); }); });
+        platform::connectGuarded(angle_, &TValueBar::changed, this, [this] { setMask([&] { mask_.setAngle(angle_->position()); }); });
+        platform::connectGuarded(vectors_, &TValueBar::changed, this,
+                                 [this] { setMask([&] { mask_.setVectors(vectors_->position()); }); });
+        platform::connectGuarded(vectorSize_, &TValueBar::changed, this,
+                                 [this] { setMask([&] { mask_.setVectorP(vectorSize_->position()); }); });
         mask_.setEdgeSize(edge_->position());
         mask_.setAngle(angle_->position());
         mask_.setVectors(vectors_->position());

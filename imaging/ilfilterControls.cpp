@@ -280,7 +280,7 @@ TColourButton::TColourButton(const QString &caption, TEffectColours &colours, TE
 {
     layoutOf(page).addWidget(this);
     showColour();
-    connect(&colours, &TEffectColours::changed, this, &TColourButton::showColour);
+    platform::connectGuarded(&colours, &TEffectColours::changed, this, &TColourButton::showColour);
     platform::connectGuarded(this, &QPushButton::clicked, this, [this] { colours_.choose(slot_, window()); });
 }
 

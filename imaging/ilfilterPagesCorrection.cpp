@@ -48,7 +48,7 @@ public:
         for (QRadioButton *button : method_->buttons())
             setHint(button, QStringLiteral("Méthode d'échantillonage"));
         millions_ = addCheck("cr16Millions", QStringLiteral("16 millions de couleurs"), false);
-        connect(millions_, &QCheckBox::toggled, this, &TColoursPage::millionsToggled);
+        platform::connectGuarded(millions_, &QCheckBox::toggled, this, &TColoursPage::millionsToggled);
         setEffect([this](const TEffectTarget &) -> TEffectWork {
             if (millions_->isChecked())
                 return newPicture([](HGLOBAL d, const TEffectCall &) { return ConvertDibUp(d, 24); });
@@ -100,7 +100,7 @@ public:
         hue_ = addBar(hueSpec(0));
         saturation_ = addBar({"hsSatBar", QStringLiteral("Saturation"), &effectRow("ilHueAndSaturation", "saturation"), 1, 100});
         brightness_ = addBar({"hsBrightBar", QStringLiteral("Luminosité"), &effectRow("ilHueAndSaturation", "brightness"), 1, 100});
-        connect(channel_, &TChoice::changed, this, [this](int channel) { hue_->setSpec(hueSpec(channel)); });
+        platform::connectGuarded(channel_, &TChoice::changed, this, [this] { hue_->setSpec(hueSpec(channel_->value())); });
         setEffect([this](const TEffectTarget &) {
             const int channel = channel_->value();
             bool flags[6];

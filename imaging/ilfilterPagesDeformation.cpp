@@ -162,9 +162,9 @@ std::vector<TEffectPage *> MakeDeformationPages(TEffectHost &host)
                                        {"mtLinear", QStringLiteral("Linéaire"), 3}},
                                       int(effectRow("Motion", "kind").start));
     // a zoom has no direction
-    auto showAngle = [direction](int kind) { direction->setVisible(kind != 1); };
-    QObject::connect(motion, &TChoice::changed, page, showAngle);
-    showAngle(motion->value());
+    auto showAngle = [direction, motion] { direction->setVisible(motion->value() != 1); };
+    platform::connectGuarded(motion, &TChoice::changed, page, showAngle);
+    showAngle();
     page->setEffect([=](const TEffectTarget &) {
         const int value = speed->position(), angle = direction->position(), kind = motion->value();
         return newPicture([=](HGLOBAL d, const TEffectCall &c) { return Motion(d, FX_RECT, value, angle, kind, FX_TAIL); });

@@ -52,7 +52,7 @@ public:
         layout()->addWidget(files_);
 
         clipboardTimer_.setInterval(3000);
-        connect(&clipboardTimer_, &QTimer::timeout, this, [this] { clipboard_->setEnabled(ClipboardHoldsPicture()); });
+        platform::connectGuarded(&clipboardTimer_, &QTimer::timeout, this, [this] { clipboard_->setEnabled(ClipboardHoldsPicture()); });
         platform::connectGuarded(clipboard_, &QPushButton::clicked, this, [this] { take(DibFromClipboard()); });
         platform::connectGuarded(files_, &TShellFileList::fileSelected, this, &TPastePage::fileChosen);
         platform::connectGuarded(acquire, &QPushButton::clicked, this, [this] {
