@@ -405,6 +405,23 @@ TEST_F(EffectFormTest, UnusableSettingsFallBackToTheFormsValuesAndSaySo)
     EXPECT_EQ(dialog.activePage(), dialog.page(QStringLiteral("Contraste auto"))); // an unknown page: the first
 }
 
+TEST_F(EffectFormTest, AStoredSelectionLargerThanThePictureIsClippedOnApplication)
+{
+    {
+        platform::IniFile ini(platform::windowsFolder() + TEffectForm::SettingsFileName);
+        ini.writeString(QStringLiteral("FL_RUBBERBAND"), QStringLiteral("CropX"), QStringLiteral("10"));
+        ini.writeString(QStringLiteral("FL_RUBBERBAND"), QStringLiteral("CropY"), QStringLiteral("5"));
+        ini.writeString(QStringLiteral("FL_RUBBERBAND"), QStringLiteral("CropWidth"), QStringLiteral("500"));
+        ini.writeString(QStringLiteral("FL_RUBBERBAND"), QStringLiteral("CropHeight"), QStringLiteral("400"));
+    }
+    TEffectForm &dialog = open(testimages::pattern(24, 40, 30));
+    EXPECT_EQ(dialog.selection(), (TSides{10, 5, 500, 400}));
+    dialog.showPage(QStringLiteral("Flou"));
+    apply();
+    EXPECT_EQ((std::vector<int>(last().rect, last().rect + 4)), (std::vector<int>{10, 5, 40, 30}));
+    EXPECT_TRUE(messages.texts().isEmpty());
+}
+
 // ---- special pages ------------------------------------------------------------
 
 TEST_F(EffectFormTest, TheTransitionsPagePlaysThroughTheSurface)
