@@ -26,14 +26,10 @@
 #include <vector>
 
 class QAction;
-class QActionGroup;
-class QCheckBox;
 class QLabel;
 class QLineEdit;
-class QMenu;
 class QMenuBar;
 class QProgressBar;
-class QRadioButton;
 class QTabWidget;
 class QToolButton;
 
@@ -133,7 +129,6 @@ private:
     void placePreview();
     void showPreviewDib();
     void updateActions();
-    void pageOffersChanged();
     void showSelection();
 
     // ilfilterRun.cpp
@@ -182,7 +177,6 @@ private:
     Run running_ = Run::None;
     std::optional<platform::WaitCursor> hourglass_;
     std::vector<std::pair<QWidget *, bool>> disabled_;
-    std::vector<std::pair<QAction *, bool>> disabledItems_;
     QElapsedTimer runClock_;
     QTimer autoPreview_;
     TEffectRunner runner_; // last: stopped and waited for before the pictures go

@@ -221,7 +221,6 @@ void TEffectForm::workingPictureEdited(bool pixelsChanged)
 void TEffectForm::disableForApplication()
 {
     disabled_.clear();
-    disabledItems_.clear();
     for (QWidget *widget : std::initializer_list<QWidget *>{HSRubberband, ResetRubberbandBtn, ReloadimageBtn, PreviewBtn,
                                                             ApplyBtn, exBtn, CloseNadNotSaveBtn, IlPages, Menu}) {
         disabled_.emplace_back(widget, widget->isEnabled());
