@@ -2,6 +2,7 @@
 #include "Automation.h"
 #include "CommandLine.h"
 #include "DllSP96.h"
+#include "ilfilter.h"
 #include "ErrorBoundary.h"
 #include "Main.h"
 #include "Printer.h"
@@ -125,6 +126,7 @@ int main(int argc, char **argv)
         channel = std::make_unique<AutomationChannel>(STDIN_FILENO, stdout);
     resources::initialise();
     imaging::WriteTwainProfileEntry();
+    imaging::RegisterEffectForm();
     QApplication::setWindowIcon(QIcon(resources::icon));
 
     std::optional<platform::WaitCursor> hourglass(std::in_place);

@@ -14,6 +14,7 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QThread>
 #include <cstring>
 
 namespace imaging {
@@ -85,6 +86,16 @@ void ReleaseImagingLibraries()
     CRDE2000().release();
     ImagingProgressCaption.clear();
     LastImagingError = {};
+}
+
+void showLibraryException()
+{
+    QCoreApplication *application = QCoreApplication::instance();
+    if (!application || QThread::currentThread() == application->thread()) {
+        platform::showError(ImagingExceptionMessage);
+        return;
+    }
+    QMetaObject::invokeMethod(application, [] { platform::showError(ImagingExceptionMessage); }, Qt::QueuedConnection);
 }
 
 void recordFailure(int status)

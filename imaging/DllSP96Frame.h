@@ -11,12 +11,16 @@ namespace imaging {
 
 extern const QString ImagingExceptionMessage;
 
+// Shows ImagingExceptionMessage; from a worker thread (the effects dialog
+// runs effects on one) the GUI thread shows it, later.
+void showLibraryException();
+
 template <typename Call> auto callLibrary(Call &&call) -> std::optional<decltype(call())>
 {
     try {
         return call();
     } catch (...) {
-        platform::showError(ImagingExceptionMessage);
+        showLibraryException();
         return std::nullopt;
     }
 }

@@ -1,0 +1,295 @@
+#include "ilfilterControls.h"
+
+#include "Decimal.h"
+#include "ErrorBoundary.h"
+#include "Modal.h"
+#include "Rounding.h"
+
+#include <QApplication>
+#include <QBoxLayout>
+#include <QButtonGroup>
+#include <QCheckBox>
+#include <QColorDialog>
+#include <QGridLayout>
+#include <QGroupBox>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPainter>
+#include <QPixmap>
+#include <QRadioButton>
+#include <QSlider>
+
+#include <algorithm>
+#include <cmath>
+
+namespace imaging {
+namespace {
+
+QBoxLayout &layoutOf(QWidget &page)
+{
+    return *static_cast<QBoxLayout *>(page.layout());
+}
+
+QString editName(const char *barName)
+{
+    QString name = QString::fromLatin1(barName);
+    if (name.endsWith(QLatin1String("Bar"), Qt::CaseInsensitive))
+        name.chop(3);
+    return name + QStringLiteral("Edit");
+}
+
+// Whole or decimal text as the edits take it: the program's separator or a point.
+std::optional<long double> parseValue(const QString &text)
+{
+    QString t = text.trimmed();
+    t.replace(QLatin1Char('.'), platform::decimalSeparator());
+    return platform::parseReal(t);
+}
+
+} // namespace
+
+const isp::ParameterRow &effectRow(const char *exportName, const char *name)
+{
+    return isp::parameterRow(exportName, name);
+}
+
+TValueBar::TValueBar(const TBarSpec &spec, QWidget &page) : QObject(&page), spec_(spec)
+{
+    auto *row = new QHBoxLayout;
+    label = new QLabel(spec.caption, &page);
+    label->setMinimumWidth(96);
+    bar = new QSlider(Qt::Horizontal, &page);
+    bar->setObjectName(QString::fromLatin1(spec.name));
+    edit = new QLineEdit(&page);
+    edit->setObjectName(editName(spec.name));
+    edit->setFixedWidth(58);
+    edit->installEventFilter(this);
+    row->addWidget(label);
+    row->addWidget(bar, 1);
+    row->addWidget(edit);
+    layoutOf(page).addLayout(row);
+    setSpec(spec);
+    connect(bar, &QSlider::valueChanged, this, [this](int position) { platform::guarded([&] { barMoved(position); }); });
+    connect(edit, &QLineEdit::textEdited, this, [this](const QString &text) { platform::guarded([&] { typeText(text); }); });
+}
+
+void TValueBar::setSpec(const TBarSpec &spec)
+{
+    spec_ = spec;
+    const isp::ParameterRow &row = *spec.row;
+    double low = row.offeredMin, high = row.offeredMax;
+    if (spec.side == TBarSide::Positive)
+        low = std::max(low, 0.0);
+    if (spec.side == TBarSide::Negative)
+        high = std::min(high, 0.0);
+    const int a = platform::roundInt(low * spec.factor + spec.offset);
+    const int b = platform::roundInt(high * spec.factor + spec.offset);
+    const int start = platform::roundInt(std::clamp(row.start, low, high) * spec.factor + spec.offset);
+    const QSignalBlocker quiet(bar);
+    bar->setRange(std::min(a, b), std::max(a, b));
+    bar->setValue(start);
+    barMoved(start);
+}
+
+int TValueBar::position() const
+{
+    return bar->value();
+}
+
+int TValueBar::minimum() const
+{
+    return bar->minimum();
+}
+
+int TValueBar::maximum() const
+{
+    return bar->maximum();
+}
+
+void TValueBar::setPosition(int position)
+{
+    bar->setValue(position);
+}
+
+void TValueBar::setVisible(bool visible)
+{
+    label->setVisible(visible);
+    bar->setVisible(visible);
+    edit->setVisible(visible);
+}
+
+double TValueBar::shown(int position) const
+{
+    return spec_.text == TBarText::Tenths ? position / 10.0 : position;
+}
+
+int TValueBar::positionOf(double shownValue) const
+{
+    return platform::roundInt(spec_.text == TBarText::Tenths ? shownValue * 10 : shownValue);
+}
+
+QString TValueBar::positionText(int position) const
+{
+    if (spec_.text == TBarText::Tenths)
+        return platform::formatFixed(position / 10.0L, 2);
+    return QString::number(position);
+}
+
+void TValueBar::barMoved(int position)
+{
+    // text being typed that already says this position stays as typed
+    const std::optional<long double> typed = parseValue(edit->text());
+    if (!typed || positionOf(double(*typed)) != position)
+        edit->setText(positionText(position));
+    emit changed(position);
+}
+
+void TValueBar::typeText(const QString &text)
+{
+    QString t = text;
+    if (t.isEmpty())
+        t = QStringLiteral("0");
+    else if (t == QLatin1String("-"))
+        t = QStringLiteral("-1");
+    double value = double(parseValue(t).value_or(0));
+    if (value > shown(maximum())) {
+        value = shown(maximum());
+        t = positionText(maximum());
+    } else if (value < shown(minimum())) {
+        value = shown(minimum());
+        t = positionText(minimum());
+    }
+    if (t != edit->text())
+        edit->setText(t);
+    bar->setValue(positionOf(value));
+}
+
+bool TValueBar::acceptsText(const QString &text) const
+{
+    const std::optional<long double> value = parseValue(text);
+    return value && double(*value) >= shown(minimum()) && double(*value) <= shown(maximum());
+}
+
+bool TValueBar::eventFilter(QObject *watched, QEvent *event)
+{
+    if (watched != edit || event->type() != QEvent::KeyPress)
+        return QObject::eventFilter(watched, event);
+    const auto *key = static_cast<QKeyEvent *>(event);
+    const bool enter = key->key() == Qt::Key_Return || key->key() == Qt::Key_Enter;
+    const QString text = key->text();
+    if (!enter && (text.isEmpty() || text[0].unicode() < 0x20 || text[0].unicode() == 0x7F))
+        return false; // moving, deleting and the like
+    const QChar c = enter ? QChar() : text[0];
+    const bool allowed = !enter && (c.isDigit() || c == QLatin1Char('-') || c == platform::decimalSeparator()
+                                    || c == QLatin1Char(spec_.text == TBarText::Tenths ? '.' : '+'));
+    if (allowed)
+        return false;
+    QApplication::beep();
+    return true;
+}
+
+TChoice::TChoice(QWidget &page, const QString &title, const std::vector<TChoiceItem> &items, int start)
+    : QObject(&page)
+{
+    auto *box = new QGroupBox(title, &page);
+    auto *grid = new QGridLayout(box);
+    grid->setContentsMargins(6, 2, 6, 2);
+    grid->setVerticalSpacing(0);
+    auto *group = new QButtonGroup(this);
+    bool startChecked = false;
+    for (const TChoiceItem &item : items) {
+        auto *button = new QRadioButton(item.caption, box);
+        button->setObjectName(QString::fromLatin1(item.name));
+        group->addButton(button);
+        const int at = int(buttons_.size());
+        grid->addWidget(button, at / 3, at % 3); // three to a line
+        buttons_.push_back(button);
+        values_.push_back(item.value);
+        if (item.value == start && !startChecked) {
+            button->setChecked(true);
+            startChecked = true;
+        }
+    }
+    if (!startChecked && !buttons_.empty())
+        buttons_.front()->setChecked(true);
+    layoutOf(page).addWidget(box);
+    for (std::size_t i = 0; i < buttons_.size(); ++i)
+        connect(buttons_[i], &QRadioButton::toggled, this, [this, i](bool on) {
+            if (on)
+                platform::guarded([&] { emit changed(values_[i]); });
+        });
+}
+
+int TChoice::value() const
+{
+    for (std::size_t i = 0; i < buttons_.size(); ++i)
+        if (buttons_[i]->isChecked())
+            return values_[i];
+    return values_.empty() ? 0 : values_.front();
+}
+
+void TChoice::setValue(int value)
+{
+    for (std::size_t i = 0; i < buttons_.size(); ++i)
+        if (values_[i] == value) {
+            buttons_[i]->setChecked(true);
+            return;
+        }
+}
+
+const char *TEffectColours::name(Slot slot)
+{
+    switch (slot) {
+    case BackGround: return "BackGroundColor";
+    case ForeGround: return "ForeGroundColor";
+    case Mask: break;
+    }
+    return "MaskColor";
+}
+
+TEffectColours::TEffectColours(QObject *parent) : QObject(parent)
+{
+    for (QColor &colour : colours_)
+        colour = startColour();
+}
+
+QColor TEffectColours::startColour()
+{
+    const int face = int(isp::rows::kFace);
+    return QColor(face, face, face);
+}
+
+void TEffectColours::setColour(Slot slot, const QColor &colour)
+{
+    colours_[slot] = colour;
+    emit changed();
+}
+
+bool TEffectColours::choose(Slot slot, QWidget *parent)
+{
+    QColorDialog dialog(colours_[slot], parent);
+    if (platform::execModal(dialog) != QDialog::Accepted || !dialog.selectedColor().isValid())
+        return false;
+    setColour(slot, dialog.selectedColor());
+    return true;
+}
+
+TColourButton::TColourButton(const QString &caption, TEffectColours &colours, TEffectColours::Slot slot, QWidget &page)
+    : QPushButton(caption, &page), colours_(colours), slot_(slot)
+{
+    layoutOf(page).addWidget(this);
+    showColour();
+    platform::connectGuarded(&colours, &TEffectColours::changed, this, &TColourButton::showColour);
+    platform::connectGuarded(this, &QPushButton::clicked, this, [this] { colours_.choose(slot_, window()); });
+}
+
+void TColourButton::showColour()
+{
+    QPixmap swatch(24, 14);
+    swatch.fill(colours_.colour(slot_));
+    QPainter(&swatch).drawRect(0, 0, 23, 13);
+    setIcon(QIcon(swatch));
+}
+
+} // namespace imaging
