@@ -76,7 +76,7 @@ public:
     // The pages, by caption; the active one.
     TEffectPage *page(const QString &caption) const;
     TEffectPage *activePage() const;
-    void showPage(const QString &caption);
+    Q_INVOKABLE void showPage(const QString &caption);
     QString statusText(int panel) const;
     HGLOBAL previewDib() const override { return PreviewDib.get(); }
     // The selection in pixels of the working picture.

@@ -392,3 +392,36 @@ TEST(Automation, TheEditorHandsBackWhatWasDrawnOnlyWhenSaved)
     EXPECT_TRUE(program.command({{"cmd", "quit"}}).value("ok").toBool());
     EXPECT_TRUE(program.finished());
 }
+
+// The effects dialog opened by the corrections column: an effect applied and
+// brought back to the main window's picture.
+TEST(Automation, TheEffectsDialogAppliesAnEffectToThePicture)
+{
+    QTemporaryDir home;
+    Program program(home.path());
+    ASSERT_TRUE(program.waitForModal(QStringLiteral("Trucs et astuces")));
+    program.command({{"cmd", "answer"}, {"button", "Fermer"}});
+    auto save = [&](const QString &name) {
+        const QString file = home.filePath(name);
+        program.command({{"cmd", "invoke"}, {"object", "TForm1"}, {"method", "SaveImageAs"}, {"args", QJsonArray{file}}});
+        return QImage(file);
+    };
+    const QImage original = save(QStringLiteral("before.png"));
+    EXPECT_EQ(program.command({{"cmd", "click"}, {"object", "FXBtn"}}).value("modal").toString(),
+              QStringLiteral("Filtres et effets"));
+    program.command({{"cmd", "invoke"}, {"object", "EffectForm"}, {"method", "showPage"}, {"args", QJsonArray{"Inversion"}}});
+    EXPECT_TRUE(program.command({{"cmd", "click"}, {"object", "EffectForm/ResetRubberbandBtn"}}).value("ok").toBool());
+    EXPECT_TRUE(program.command({{"cmd", "click"}, {"object", "EffectForm/ApplyBtn"}}).value("ok").toBool());
+    for (int attempt = 0; attempt < 200 && !program.property("EffectForm/exBtn", "enabled").toBool(); ++attempt)
+        QThread::msleep(20);
+    EXPECT_TRUE(program.command({{"cmd", "click"}, {"object", "EffectForm/exBtn"}}).value("ok").toBool());
+    program.command({{"cmd", "idle"}});
+    const QImage inverted = save(QStringLiteral("after.png"));
+    ASSERT_EQ(inverted.size(), original.size());
+    const QPoint at(original.width() / 2, original.height() / 3);
+    EXPECT_EQ(inverted.pixel(at), qRgb(255 - qRed(original.pixel(at)), 255 - qGreen(original.pixel(at)), 255 - qBlue(original.pixel(at))));
+    EXPECT_TRUE(program.property("UndoBtn", "visible").toBool());
+    EXPECT_TRUE(program.command({{"cmd", "messages"}}).value("messages").toArray().isEmpty());
+    EXPECT_TRUE(program.command({{"cmd", "quit"}}).value("ok").toBool());
+    EXPECT_TRUE(program.finished());
+}
