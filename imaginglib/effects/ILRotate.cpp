@@ -31,7 +31,8 @@ extern "C" HGLOBAL ILRotate(HGLOBAL dib, double angle, int32_t left, int32_t top
 {
     return isp::guarded<HGLOBAL>(nullptr, [&]() -> HGLOBAL {
         isp::require(isp::parameterRow("ILRotate", "angle"), angle);
-        const isp::Image source = isp::readDib(dib);
+        const codecs::HeldDib held(dib);
+        const isp::Image &source = held.image();
         const isp::Rect rect = isp::completeRect(source, left, top, right, bottom);
         const bool whole = rect.width() == source.width() && rect.height() == source.height();
         double c, s;
@@ -76,6 +77,6 @@ extern "C" HGLOBAL ILRotate(HGLOBAL dib, double angle, int32_t left, int32_t top
         });
         if (!done || !p.finish())
             return nullptr;
-        return isp::toGlobal(target);
+        return isp::toGlobal(std::move(target));
     });
 }

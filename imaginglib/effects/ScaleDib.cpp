@@ -83,7 +83,8 @@ extern "C" HGLOBAL ScaleDib(HGLOBAL dib, int32_t width, int32_t height, void *us
     return isp::guarded<HGLOBAL>(nullptr, [&]() -> HGLOBAL {
         isp::require(isp::parameterRow("ScaleDib", "width"), width);
         isp::require(isp::parameterRow("ScaleDib", "height"), height);
-        const isp::Image source = isp::readDib(dib);
+        const codecs::HeldDib held(dib);
+        const isp::Image &source = held.image();
         isp::Image target(width, height, source.bits(), source.palette());
         target.setResolution(source.xPelsPerMeter(), source.yPelsPerMeter());
         isp::Progress p(progress, userData);
@@ -101,6 +102,6 @@ extern "C" HGLOBAL ScaleDib(HGLOBAL dib, int32_t width, int32_t height, void *us
         }
         if (!done || !p.finish())
             return nullptr;
-        return isp::toGlobal(target);
+        return isp::toGlobal(std::move(target));
     });
 }

@@ -92,12 +92,14 @@ template <typename Body> bool forRows(int top, int bottom, Progress &progress, B
     return !stopped && progress.at(rows, rows);
 }
 
-// A checked copy of the picture a handle holds (throws codecs::Error).
+// A checked copy of the picture a handle holds (throws codecs::Error); read
+// it through codecs::HeldDib instead when it is only read.
 Image readDib(HGLOBAL dib);
 // Throws unless the picture has 24 or 32 bits.
 void requireTrueColour(const Image &image);
-// A new global block holding the picture; throws when memory is short.
-HGLOBAL toGlobal(const Image &image);
+// The picture's own global block (a copy's when it is an lvalue); throws
+// when memory is short.
+HGLOBAL toGlobal(Image image);
 // Puts a changed picture back into the block it was read from (same size,
 // same depth, same colour table length).
 void writeBack(HGLOBAL dib, const Image &image);
