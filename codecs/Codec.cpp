@@ -12,6 +12,7 @@
 #include <cstdio>
 #include <cstring>
 #include <fcntl.h>
+#include <sys/mman.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -81,6 +82,42 @@ private:
     std::string path_;
     int fd_ = -1;
     bool committed_ = false;
+};
+
+// A file's bytes to read once: a regular file is mapped where the system
+// keeps it (one call maps every page, nothing is copied); anything else is
+// read into memory.
+class FileBytes {
+public:
+    explicit FileBytes(const std::string &path)
+    {
+        const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+        struct stat status;
+        if (fd >= 0 && ::fstat(fd, &status) == 0 && S_ISREG(status.st_mode) && status.st_size > 0
+            && std::uint64_t(status.st_size) <= kMaxImageBytes) {
+            void *mapped = ::mmap(nullptr, std::size_t(status.st_size), PROT_READ, MAP_PRIVATE | MAP_POPULATE, fd, 0);
+            if (mapped != MAP_FAILED) {
+                ::madvise(mapped, std::size_t(status.st_size), MADV_SEQUENTIAL);
+                mapped_ = {static_cast<const std::uint8_t *>(mapped), std::size_t(status.st_size)};
+            }
+        }
+        if (fd >= 0)
+            ::close(fd);
+        if (mapped_.empty())
+            copy_ = readWholeFile(path);
+    }
+    ~FileBytes()
+    {
+        if (!mapped_.empty())
+            ::munmap(const_cast<std::uint8_t *>(mapped_.data()), mapped_.size());
+    }
+    FileBytes(const FileBytes &) = delete;
+    FileBytes &operator=(const FileBytes &) = delete;
+    std::span<const std::uint8_t> bytes() const { return mapped_.empty() ? std::span<const std::uint8_t>(copy_) : mapped_; }
+
+private:
+    std::span<const std::uint8_t> mapped_;
+    std::vector<std::uint8_t> copy_;
 };
 
 std::string lowerExtension(std::string_view path)
@@ -189,14 +226,14 @@ Image readMemory(std::span<const std::uint8_t> file, const ReadOptions &options)
 
 Image readFile(const std::string &path, std::optional<Format> format, const ReadOptions &options)
 {
-    const std::vector<std::uint8_t> bytes = readWholeFile(path);
-    return chooseCodec(bytes, format).read(bytes, options);
+    const FileBytes file(path);
+    return chooseCodec(file.bytes(), format).read(file.bytes(), options);
 }
 
 ImageInfo readFileInfo(const std::string &path, std::optional<Format> format, const ReadOptions &options)
 {
-    const std::vector<std::uint8_t> bytes = readWholeFile(path);
-    return chooseCodec(bytes, format).readInfo(bytes, options);
+    const FileBytes file(path);
+    return chooseCodec(file.bytes(), format).readInfo(file.bytes(), options);
 }
 
 void writeFile(const std::string &path, Format format, const Image &image, const WriteOptions &options)
