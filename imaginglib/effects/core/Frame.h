@@ -12,6 +12,7 @@
 
 #include <omp.h>
 
+#include <algorithm>
 #include <atomic>
 #include <cstdint>
 #include <functional>
@@ -33,6 +34,12 @@ struct Rect {
 // clipped to the picture.  An empty rectangle is a bad argument.
 Rect completeRect(const Image &image, int left, int top, int right, int bottom);
 inline Rect wholeOf(const Image &image) { return {0, 0, image.width(), image.height()}; }
+// The rectangle grown by margin on every side, kept inside the picture.
+inline Rect grown(const Rect &rect, int margin, const Image &image)
+{
+    return {std::max(0, rect.left - margin), std::max(0, rect.top - margin),
+            std::min(image.width(), rect.right + margin), std::min(image.height(), rect.bottom + margin)};
+}
 
 // Whole percents to the caller's callback.  A part covers a sub-range of
 // the percents of its parent, so that multi-pass effects report once from 0
