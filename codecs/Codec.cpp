@@ -36,7 +36,7 @@ public:
         static std::atomic<unsigned> counter{0};
         for (int attempt = 0; attempt < 100 && fd_ < 0; ++attempt) {
             path_ = target + ".tmp" + std::to_string(::getpid()) + "-" + std::to_string(counter++);
-            fd_ = ::open(path_.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
+            fd_ = ::open(path_.c_str(), O_RDWR | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
             if (fd_ < 0 && errno != EEXIST)
                 break;
         }
@@ -53,18 +53,7 @@ public:
     TemporaryFile(const TemporaryFile &) = delete;
     TemporaryFile &operator=(const TemporaryFile &) = delete;
 
-    void write(std::span<const std::uint8_t> bytes)
-    {
-        std::size_t done = 0;
-        while (done < bytes.size()) {
-            const ssize_t n = ::write(fd_, bytes.data() + done, bytes.size() - done);
-            if (n < 0 && errno == EINTR)
-                continue;
-            if (n <= 0)
-                fail(ErrorCode::CannotCreate, "cannot write the file");
-            done += std::size_t(n);
-        }
-    }
+    int descriptor() const { return fd_; }
     void commit(const std::string &target)
     {
         // a file written again keeps the permissions it had
@@ -132,6 +121,34 @@ std::string lowerExtension(std::string_view path)
 }
 
 } // namespace
+
+void FileOutput::writeAt(std::uint64_t offset, std::span<const std::uint8_t> bytes)
+{
+    std::size_t done = 0;
+    while (done < bytes.size()) {
+        const ssize_t n = ::pwrite(fd_, bytes.data() + done, bytes.size() - done, off_t(offset + done));
+        if (n < 0 && errno == EINTR)
+            continue;
+        if (n <= 0)
+            fail(ErrorCode::CannotCreate, "cannot write the file");
+        done += std::size_t(n);
+    }
+    size_ = std::max(size_, offset + bytes.size());
+}
+
+std::size_t FileOutput::readAt(std::uint64_t offset, std::span<std::uint8_t> into) const
+{
+    std::size_t done = 0;
+    while (done < into.size() && offset + done < size_) {
+        const ssize_t n = ::pread(fd_, into.data() + done, into.size() - done, off_t(offset + done));
+        if (n < 0 && errno == EINTR)
+            continue;
+        if (n <= 0)
+            break;
+        done += std::size_t(n);
+    }
+    return done;
+}
 
 void ProgressTicker::operator()(std::int64_t done)
 {
@@ -206,7 +223,7 @@ std::vector<std::uint8_t> readWholeFile(const std::string &path)
 void writeWholeFile(const std::string &path, std::span<const std::uint8_t> bytes)
 {
     TemporaryFile temporary(path);
-    temporary.write(bytes);
+    FileOutput(temporary.descriptor()).append(bytes);
     temporary.commit(path);
 }
 
@@ -240,10 +257,14 @@ void writeFile(const std::string &path, Format format, const Image &image, const
 {
     if (image.isNull())
         fail(ErrorCode::BadImage, "empty image");
-    std::vector<std::uint8_t> existing;
-    if (options.append && ::access(path.c_str(), F_OK) == 0)
-        existing = readWholeFile(path);
-    writeWholeFile(path, codec(format).write(image, options, existing));
+    if (options.append && ::access(path.c_str(), F_OK) == 0) {
+        writeWholeFile(path, codec(format).write(image, options, readWholeFile(path)));
+        return;
+    }
+    TemporaryFile temporary(path);
+    FileOutput out(temporary.descriptor());
+    codec(format).writeInto(out, image, options);
+    temporary.commit(path);
 }
 
 } // namespace codecs
