@@ -16,7 +16,7 @@ extern "C" HGLOBAL PinchHole(HGLOBAL dib, double amount, int32_t left, int32_t t
         isp::require(isp::parameterRow("PinchHole", "amount"), amount);
         const isp::Polar polar(rect);
         const double power = -amount / 10.0;
-        return isp::distort(source, target, rect, p, [&](double x, double y, double &sx, double &sy) {
+        return isp::distortInCircle(source, target, rect, polar, p, [&](double x, double y, double &sx, double &sy) {
             const double dx = x - polar.cx, dy = y - polar.cy;
             const double r = std::sqrt(dx * dx + dy * dy) / polar.radius;
             if (r >= 1.0 || r <= 0.0)

@@ -14,7 +14,7 @@ extern "C" HGLOBAL Whirl(HGLOBAL dib, double amount, int32_t left, int32_t top, 
         isp::require(isp::parameterRow("Whirl", "amount"), amount);
         const isp::Polar polar(rect);
         const double turn = amount * 3.141592653589793 / 180.0;
-        return isp::distort(source, target, rect, p, [&](double x, double y, double &sx, double &sy) {
+        return isp::distortInCircle(source, target, rect, polar, p, [&](double x, double y, double &sx, double &sy) {
             const double dx = x - polar.cx, dy = y - polar.cy;
             const double r = std::sqrt(dx * dx + dy * dy) / polar.radius;
             if (r >= 1.0)

@@ -157,6 +157,23 @@ inline const std::uint8_t *pixel(const Image &image, int x, int y)
     return image.row(y) + std::size_t(x) * (image.bits() / 8);
 }
 
+// The pixels of a 24 or 32-bit picture addressed directly, for inner loops
+// (the picture's own row() reads its header at every call).  Byte is
+// std::uint8_t to write, const std::uint8_t to read.
+template <typename Byte> struct Grid {
+    Byte *top;            // row 0
+    std::ptrdiff_t below; // from a row to the one below it
+    int step;             // bytes of a pixel
+    template <typename Picture>
+    explicit Grid(Picture &image)
+        : top(image.row(0)), below(-std::ptrdiff_t(image.rowBytes())), step(image.bits() / 8)
+    {
+    }
+    Byte *at(int x, int y) const { return top + below * y + std::ptrdiff_t(step) * x; }
+};
+using Reading = Grid<const std::uint8_t>;
+using Writing = Grid<std::uint8_t>;
+
 inline std::uint8_t clampByte(double value)
 {
     return value <= 0.0 ? 0 : value >= 255.0 ? 255 : std::uint8_t(value + 0.5);

@@ -11,16 +11,16 @@ namespace isp {
 
 // Reads the source at (x, y), clamped to the rectangle, into out (all the
 // picture's channels).
-inline void sampleBilinear(const Image &source, const Rect &rect, double x, double y, std::uint8_t *out)
+inline void sampleBilinear(const Reading &source, const Rect &rect, double x, double y, std::uint8_t *out)
 {
-    const int channels = source.bits() / 8;
+    const int channels = source.step;
     x = std::clamp(x, double(rect.left), double(rect.right - 1));
     y = std::clamp(y, double(rect.top), double(rect.bottom - 1));
     const int x0 = int(x), y0 = int(y);
     const int x1 = std::min(x0 + 1, rect.right - 1), y1 = std::min(y0 + 1, rect.bottom - 1);
     const double fx = x - x0, fy = y - y0;
-    const std::uint8_t *a = pixel(source, x0, y0), *b = pixel(source, x1, y0);
-    const std::uint8_t *c = pixel(source, x0, y1), *d = pixel(source, x1, y1);
+    const std::uint8_t *a = source.at(x0, y0), *b = source.at(x1, y0);
+    const std::uint8_t *c = source.at(x0, y1), *d = source.at(x1, y1);
     for (int k = 0; k < channels; ++k) {
         const double top = a[k] + (b[k] - a[k]) * fx;
         const double bottom = c[k] + (d[k] - c[k]) * fx;
@@ -28,14 +28,32 @@ inline void sampleBilinear(const Image &source, const Rect &rect, double x, doub
     }
 }
 
-inline void sampleNearest(const Image &source, const Rect &rect, double x, double y, std::uint8_t *out)
+inline void sampleNearest(const Reading &source, const Rect &rect, double x, double y, std::uint8_t *out)
 {
-    const int channels = source.bits() / 8;
+    const int channels = source.step;
     const int ix = std::clamp(int(std::floor(x + 0.5)), rect.left, rect.right - 1);
     const int iy = std::clamp(int(std::floor(y + 0.5)), rect.top, rect.bottom - 1);
-    const std::uint8_t *p = pixel(source, ix, iy);
+    const std::uint8_t *p = source.at(ix, iy);
     for (int k = 0; k < channels; ++k)
         out[k] = p[k];
+}
+
+// Fills the pixels [from, to) of row y from the source points that
+// map(x, y, sourceX, sourceY) gives.
+template <typename Map>
+ISP_HOT void distortRow(const Image &source, Image &target, const Rect &rect, int y, int from, int to, Map &map,
+                        bool smooth)
+{
+    const Reading in(source);
+    const Writing out(target);
+    for (int x = from; x < to; ++x) {
+        double sx = x, sy = y;
+        map(double(x), double(y), sx, sy);
+        if (smooth)
+            sampleBilinear(in, rect, sx, sy, out.at(x, y));
+        else
+            sampleNearest(in, rect, sx, sy, out.at(x, y));
+    }
 }
 
 // Fills each pixel (x, y) of the rectangle from the source point that
@@ -44,16 +62,8 @@ template <typename Map>
 bool distort(const Image &source, Image &target, const Rect &rect, Progress &progress, Map &&map,
              bool smooth = true)
 {
-    return forRows(rect.top, rect.bottom, progress, [&](int y) {
-        for (int x = rect.left; x < rect.right; ++x) {
-            double sx = x, sy = y;
-            map(double(x), double(y), sx, sy);
-            if (smooth)
-                sampleBilinear(source, rect, sx, sy, pixel(target, x, y));
-            else
-                sampleNearest(source, rect, sx, sy, pixel(target, x, y));
-        }
-    });
+    return forRows(rect.top, rect.bottom, progress,
+                   [&](int y) { distortRow(source, target, rect, y, rect.left, rect.right, map, smooth); });
 }
 
 // Centre and half the smaller side of a rectangle, the frame of the radial
@@ -66,5 +76,24 @@ struct Polar {
     {
     }
 };
+
+// The same for a mapping that leaves every point outside the circle of
+// `polar` where it is: a point shown where it is is the pixel itself, which
+// the target already holds, so only the pixels of the circle are visited.
+template <typename Map>
+bool distortInCircle(const Image &source, Image &target, const Rect &rect, const Polar &polar, Progress &progress,
+                     Map &&map)
+{
+    return forRows(rect.top, rect.bottom, progress, [&](int y) {
+        const double dy = y - polar.cy, reach = polar.radius * polar.radius - dy * dy;
+        if (reach <= 0)
+            return;
+        // a pixel beyond the circle's chord, with a pixel to spare
+        const double half = std::sqrt(reach);
+        const int from = std::max(rect.left, int(std::floor(polar.cx - half)) - 1);
+        const int to = std::min(rect.right, int(std::ceil(polar.cx + half)) + 2);
+        distortRow(source, target, rect, y, from, to, map, true);
+    });
+}
 
 } // namespace isp
