@@ -102,6 +102,8 @@ public:
     PackedBytes packed() const { return {data_, size_}; }
 
 private:
+    // A block of size_ bytes for the picture.
+    void allocate(unsigned flags);
     std::size_t pixelOffset() const { return sizeof(BITMAPINFOHEADER) + std::size_t(colourCount()) * 4; }
     GlobalBlock block_;          // the pixels' own block; empty when borrowed or null
     std::uint8_t *data_ = nullptr;
