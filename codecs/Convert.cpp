@@ -414,4 +414,27 @@ Image convertDepth(const Image &image, int bits, bool dither)
     }
 }
 
+// The three-byte case in a loop the compiler turns into byte shuffles,
+// compiled for AVX2 as well and chosen when the library loads.
+__attribute__((target_clones("avx2", "default"))) static void swapTriples(const std::uint8_t *in, std::uint8_t *out,
+                                                                           std::size_t count)
+{
+    for (std::size_t i = 0; i < count * 3; i += 3) {
+        const std::uint8_t first = in[i], second = in[i + 1], third = in[i + 2];
+        out[i] = third, out[i + 1] = second, out[i + 2] = first;
+    }
+}
+
+void swapRedBlue(const std::uint8_t *in, int inStep, std::uint8_t *out, int outStep, std::size_t count)
+{
+    if (inStep == 3 && outStep == 3)
+        return swapTriples(in, out, count);
+    const bool fourth = inStep >= 4 && outStep == 4;
+    for (std::size_t x = 0; x < count; ++x, in += inStep, out += outStep) {
+        out[0] = in[2], out[1] = in[1], out[2] = in[0];
+        if (fourth)
+            out[3] = in[3];
+    }
+}
+
 } // namespace codecs

@@ -280,12 +280,7 @@ void rawRow(const Image &image, std::int32_t y, bool alpha, std::uint8_t *out, s
         std::memcpy(out, in, count);
         return;
     }
-    const int step = image.bits() / 8;
-    for (std::int32_t x = 0; x < image.width(); ++x, in += step) {
-        *out++ = in[2], *out++ = in[1], *out++ = in[0];
-        if (alpha)
-            *out++ = in[3];
-    }
+    swapRedBlue(in, image.bits() / 8, out, alpha ? 4 : 3, std::size_t(image.width()));
 }
 
 struct Compressor {

@@ -349,13 +349,7 @@ Image readDirect(TiffFile &file, const Layout &l, const ReadOptions &options)
         forEachRow(file, l, scanline, options, [&](std::int32_t y, const std::uint8_t *in) {
             std::uint8_t *line = image.row(y);
             if (l.bps == 8) {
-                for (std::int32_t x = 0; x < w; ++x, in += l.spp, line += step) {
-                    line[0] = in[2];
-                    line[1] = in[1];
-                    line[2] = in[0];
-                    if (alpha)
-                        line[3] = in[3];
-                }
+                swapRedBlue(in, l.spp, line, step, std::size_t(w));
                 return;
             }
             for (std::int32_t x = 0; x < w; ++x) {
@@ -479,7 +473,7 @@ void writeStrips(TiffFile &file, const Image &image, const StripFormat &format, 
     TIFFSetField(tif, TIFFTAG_ROWSPERSTRIP, rowsPerStrip);
     const std::uint32_t strips = (height + rowsPerStrip - 1) / rowsPerStrip;
     const bool compressed = format.compression != COMPRESSION_NONE;
-    const int workers = compressed ? workerCount() : 1;
+    const int workers = workerCount();
     std::vector<std::vector<std::uint8_t>> pixels(std::size_t(workers), std::vector<std::uint8_t>(scanline * rowsPerStrip));
     std::vector<std::vector<std::uint8_t>> packed(static_cast<std::size_t>(workers));
     const auto fill = [&](std::uint32_t strip, std::vector<std::uint8_t> &buffer) {
@@ -492,13 +486,7 @@ void writeStrips(TiffFile &file, const Image &image, const StripFormat &format, 
                 std::memcpy(out, in, scanline);
                 continue;
             }
-            for (std::int32_t x = 0; x < image.width(); ++x, in += format.spp, out += format.spp) {
-                out[0] = in[2];
-                out[1] = in[1];
-                out[2] = in[0];
-                if (format.spp == 4)
-                    out[3] = in[3];
-            }
+            swapRedBlue(in, format.spp, out, format.spp, std::size_t(image.width()));
         }
         return rows;
     };
