@@ -7,8 +7,6 @@
 #include <cstring>
 #include <utility>
 
-#include <sys/mman.h>
-
 namespace codecs {
 
 void checkDimensions(std::int64_t width, std::int64_t height, int bits)
@@ -80,13 +78,6 @@ void Image::allocate(unsigned flags)
         fail(ErrorCode::OutOfMemory, "out of memory");
     data_ = static_cast<std::uint8_t *>(GlobalLock(block_.get()));
     GlobalUnlock(block_.get()); // the block does not move while we hold it
-    // A page of pixels is filled once: in huge pages where the system
-    // offers them on request, it costs one fault per 2 MB instead of 512.
-    constexpr std::size_t kHuge = std::size_t(2) << 20;
-    const auto start = (reinterpret_cast<std::uintptr_t>(data_) + kHuge - 1) & ~(kHuge - 1);
-    const auto end = (reinterpret_cast<std::uintptr_t>(data_) + size_) & ~(kHuge - 1);
-    if (end > start)
-        ::madvise(reinterpret_cast<void *>(start), end - start, MADV_HUGEPAGE);
 }
 
 Image &Image::operator=(const Image &other)
