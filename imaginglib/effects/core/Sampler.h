@@ -6,6 +6,7 @@
 #include "Frame.h"
 
 #include <cmath>
+#include <optional>
 
 namespace isp {
 
@@ -77,22 +78,41 @@ struct Polar {
     }
 };
 
-// The same for a mapping that leaves every point outside the circle of
-// `polar` where it is: a point shown where it is is the pixel itself, which
-// the target already holds, so only the pixels of the circle are visited.
-template <typename Map>
-bool distortInCircle(const Image &source, Image &target, const Rect &rect, const Polar &polar, Progress &progress,
-                     Map &&map)
+// The distortions that turn or move a point by an amount its distance from
+// the centre decides, within the circle of `polar` only.  shape(r, amount)
+// gives that amount for the relative distance r, or false where the point
+// stays (beyond the circle, at its centre); place(dx, dy, amount, sx, sy)
+// the source point of the pixel at (dx, dy) from the centre.  A point shown
+// where it is is the pixel itself, which the target already holds, so only
+// the circle is visited; and the four pixels that mirror each other across
+// the centre lines lie at the same distance, so each amount is worked out
+// once for the four.
+template <typename Shape, typename Place>
+bool distortRadially(const Image &source, Image &target, const Rect &rect, const Polar &polar, Progress &progress,
+                     Shape &&shape, Place &&place)
 {
-    return forRows(rect.top, rect.bottom, progress, [&](int y) {
+    const Reading in(source);
+    const Writing out(target);
+    const int mirrorX = rect.left + rect.right - 1, mirrorY = rect.top + rect.bottom - 1;
+    return forRows(rect.top, (rect.top + rect.bottom + 1) / 2, progress, [&](int y) {
         const double dy = y - polar.cy, reach = polar.radius * polar.radius - dy * dy;
         if (reach <= 0)
             return;
-        // a pixel beyond the circle's chord, with a pixel to spare
-        const double half = std::sqrt(reach);
-        const int from = std::max(rect.left, int(std::floor(polar.cx - half)) - 1);
-        const int to = std::min(rect.right, int(std::ceil(polar.cx + half)) + 2);
-        distortRow(source, target, rect, y, from, to, map, true);
+        // from a pixel beyond the circle's chord, with a pixel to spare, to the middle
+        const int from = std::max(rect.left, int(std::floor(polar.cx - std::sqrt(reach))) - 1);
+        for (int x = from; x <= mirrorX - x; ++x) {
+            const double dx = x - polar.cx;
+            auto amount = shape(std::sqrt(dx * dx + dy * dy) / polar.radius);
+            if (!amount)
+                continue;
+            const int xs[2] = {x, mirrorX - x}, ys[2] = {y, mirrorY - y};
+            for (int j = 0; j < (ys[1] != ys[0] ? 2 : 1); ++j)
+                for (int i = 0; i < (xs[1] != xs[0] ? 2 : 1); ++i) {
+                    double sx, sy;
+                    place(xs[i] - polar.cx, ys[j] - polar.cy, *amount, sx, sy);
+                    sampleBilinear(in, rect, sx, sy, out.at(xs[i], ys[j]));
+                }
+        }
     });
 }
 
