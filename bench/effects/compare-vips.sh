@@ -43,13 +43,19 @@ rows=(
 )
 
 # Runs a command, appending "seconds peak-MB" to the file named first.
+# /usr/bin/time gives the peak memory; its elapsed time has only two
+# decimals, so the shell's clock times the run (and time's own start, the
+# same for all three).
 measure() {
-  local into="$1"; shift
-  /usr/bin/time -f '%e %M' -o "$work/time" "$@" >/dev/null 2>"$work/err" \
+  local into="$1" start end; shift
+  start=$EPOCHREALTIME
+  /usr/bin/time -f '%M' -o "$work/time" "$@" >/dev/null 2>"$work/err" \
     || { echo "failed: $*" >&2; cat "$work/err" >&2; exit 1; }
-  awk '{ printf "%s %.0f\n", $1, $2 / 1024 }' "$work/time" >>"$into"
+  end=$EPOCHREALTIME
+  echo "$(echo "$end - $start" | bc) $(awk '{ printf "%.0f", $1 / 1024 }' "$work/time")" >>"$into"
 }
 column_median() { awk -v c="$1" '{ print $c }' "$2" | median; }
+seconds() { [ -n "$1" ] && printf '%.3f' "$1" || echo '—'; }
 ratio() { [ -n "$2" ] && printf '%.2f' "$(echo "$1 / $2" | bc -l)" || echo '—'; }
 megabytes() { printf '%.1f MB' "$(echo "$(stat -c %s "$1") / 1000000" | bc -l)"; }
 
@@ -76,6 +82,6 @@ for row in "${rows[@]}"; do
   c=$([ -s magick.t ] && column_median 1 magick.t || true)
   memory="$(column_median 2 ours.t) / $([ -s vips.t ] && column_median 2 vips.t || echo —) / $([ -s magick.t ] && column_median 2 magick.t || echo —)"
   [ "$ext" = png ] && name="$name ($(megabytes ours.png) / $(megabytes vips.png) / $(megabytes magick.png))"
-  printf '| %s | %.2f | %s | %s | %s | %s | %s |\n' "$name" "$a" "${b:-—}" "${c:-—}" "$(ratio "$a" "$b")" \
+  printf '| %s | %.3f | %s | %s | %s | %s | %s |\n' "$name" "$a" "$(seconds "$b")" "$(seconds "$c")" "$(ratio "$a" "$b")" \
     "$(ratio "$a" "$c")" "$memory"
 done
