@@ -13,6 +13,7 @@
 
 #include <array>
 #include <cmath>
+#include <cstring>
 #include <vector>
 
 namespace {
@@ -66,46 +67,99 @@ ISP_HOT void radialRow(const isp::Image &image, isp::Image &target, const isp::R
     }
 }
 
+using Doubles = double __attribute__((vector_size(32)));
+using Ints = std::int32_t __attribute__((vector_size(16)));
+
+// (through a reference: a vector return value would change the ABI between
+// the AVX2 and the plain build of the caller)
+inline void widen(const std::uint8_t *p, Doubles &out) { out = __builtin_convertvector((Ints{p[0], p[1], p[2], p[3]}), Doubles); }
+
+// sum[j] += the bilinear value between bytes j and j + 3 of the rows a and c
+// with the weights fx across and fy down, rounded as sampleBilinear does, for
+// `count` bytes; four at a time in vectors of doubles, which the compiler
+// leaves unvectorised when written plainly (the clamping reads as branches).
+inline void addWeighed(const std::uint8_t *a, const std::uint8_t *c, double fx, double fy, int *sum, int count)
+{
+    const Doubles zero = {0, 0, 0, 0}, top = zero + 255.0, half = zero + 0.5;
+    int j = 0;
+    for (; j + 4 <= count; j += 4) {
+        Doubles pa, pb, pc, pd;
+        widen(a + j, pa), widen(a + j + 3, pb), widen(c + j, pc), widen(c + j + 3, pd);
+        const Doubles upper = pa + (pb - pa) * fx, lower = pc + (pd - pc) * fx;
+        Doubles v = upper + (lower - upper) * fy;
+        v = v < zero ? zero : v;
+        v = v > top ? top : v;
+        Ints total;
+        std::memcpy(&total, sum + j, sizeof total);
+        total += __builtin_convertvector(v + half, Ints);
+        std::memcpy(sum + j, &total, sizeof total);
+    }
+    for (; j < count; ++j) {
+        const double upper = a[j] + (a[j + 3] - a[j]) * fx, lower = c[j] + (c[j + 3] - c[j]) * fx;
+        sum[j] += isp::clampByte(upper + (lower - upper) * fy);
+    }
+}
+
 // The linear blur: every pixel takes the same n steps back, so each step's
 // two rows and their weight are found once a row, and a pixel's samples
-// differ only across.
+// differ only across.  Across, x - back has the same fraction for every x
+// whose result lies in one binade [2^k, 2^(k+1)) (x is a whole number, so
+// the rounding of the difference does not depend on it): there a step is
+// one weighing of two neighbouring columns at a fixed offset, a flat loop
+// over the row's bytes that the compiler vectorises.  The rest (the ends,
+// where the rectangle clamps the samples, and values below 1) is sampled
+// pixel by pixel.
 ISP_HOT void linearRow(const isp::Image &image, isp::Image &target, const isp::Rect &rect, const Path &path, int y)
 {
     const isp::Reading source(image);
     const isp::Writing out(target);
     const int n = std::clamp(int(path.value) + 1, 1, kMaxSamples);
-    struct Step {
-        double back;                        // how far back across
-        const std::uint8_t *upper, *lower;  // the two rows, at x = 0
-        double fy;
-    };
-    std::array<Step, kMaxSamples> steps;
+    const int step = source.step;
+    const std::size_t width = std::size_t(rect.width());
+    thread_local std::vector<int> buffer;
+    buffer.assign(width * 3, 0);
+    int *sums = buffer.data();
     for (int i = 0; i < n; ++i) {
-        const double t = along(i, n);
+        const double t = along(i, n), back = path.dx * path.value * t;
         const double sy = std::clamp(y - path.dy * path.value * t, double(rect.top), double(rect.bottom - 1));
         const int y0 = int(sy), y1 = std::min(y0 + 1, rect.bottom - 1);
-        steps[std::size_t(i)] = {path.dx * path.value * t, source.at(0, y0), source.at(0, y1), sy - y0};
-    }
-    const int step = source.step;
-    for (int x = rect.left; x < rect.right; ++x) {
-        double sum[3] = {0, 0, 0};
-        for (int i = 0; i < n; ++i) {
-            const Step &s = steps[std::size_t(i)];
-            const double sx = std::clamp(x - s.back, double(rect.left), double(rect.right - 1));
+        const double fy = sy - y0;
+        const std::uint8_t *upper = source.at(0, y0), *lower = source.at(0, y1);
+        auto one = [&](int x) {
+            const double sx = std::clamp(x - back, double(rect.left), double(rect.right - 1));
             const int x0 = int(sx), x1 = std::min(x0 + 1, rect.right - 1);
             const double fx = sx - x0;
-            const std::uint8_t *a = s.upper + x0 * step, *b = s.upper + x1 * step;
-            const std::uint8_t *c = s.lower + x0 * step, *d = s.lower + x1 * step;
             for (int k = 0; k < 3; ++k) {
-                const double top = a[k] + (b[k] - a[k]) * fx;
-                const double bottom = c[k] + (d[k] - c[k]) * fx;
-                sum[k] += isp::clampByte(top + (bottom - top) * s.fy);
+                const int a = upper[x0 * step + k], b = upper[x1 * step + k];
+                const int c = lower[x0 * step + k], d = lower[x1 * step + k];
+                const double top = a + (b - a) * fx, bottom = c + (d - c) * fx;
+                sums[std::size_t(x - rect.left) * 3 + k] += isp::clampByte(top + (bottom - top) * fy);
             }
+        };
+        for (int x = rect.left; x < rect.right;) {
+            const double sx = x - back;
+            if (step != 3 || sx < std::max(1.0, double(rect.left)) || sx >= rect.right - 1) {
+                one(x++);
+                continue;
+            }
+            // the run of x whose x - back stays in this binade and inside
+            int exponent;
+            std::frexp(sx, &exponent);
+            const double limit = std::min(std::ldexp(1.0, exponent), double(rect.right - 1));
+            int end = x + 1;
+            while (end < rect.right && end - back < limit)
+                ++end;
+            const int x0 = int(sx), offset = 3 * (x0 - x);
+            const double fx = sx - x0;
+            addWeighed(upper + offset + std::ptrdiff_t(x) * 3, lower + offset + std::ptrdiff_t(x) * 3, fx, fy,
+                       sums + std::ptrdiff_t(x - rect.left) * 3, (end - x) * 3);
+            x = end;
         }
-        std::uint8_t *q = out.at(x, y);
-        for (int k = 0; k < 3; ++k)
-            q[k] = isp::clampByte(sum[k] / n);
     }
+    std::uint8_t *q = out.at(rect.left, y);
+    for (std::size_t x = 0; x < width; ++x)
+        for (int k = 0; k < 3; ++k)
+            q[x * std::size_t(step) + std::size_t(k)] = isp::clampByte(double(sums[x * 3 + std::size_t(k)]) / n);
 }
 
 } // namespace

@@ -174,10 +174,9 @@ template <typename Byte> struct Grid {
 using Reading = Grid<const std::uint8_t>;
 using Writing = Grid<std::uint8_t>;
 
-inline std::uint8_t clampByte(double value)
-{
-    return value <= 0.0 ? 0 : value >= 255.0 ? 255 : std::uint8_t(value + 0.5);
-}
+// The nearest level, halves up, held within 0..255; without branches, so
+// that loops of it vectorise.
+inline std::uint8_t clampByte(double value) { return std::uint8_t(std::min(std::max(value, 0.0), 255.0) + 0.5); }
 inline std::uint8_t clampByte(int value) { return value < 0 ? 0 : value > 255 ? 255 : std::uint8_t(value); }
 
 // 0.299 R + 0.587 G + 0.114 B of a blue, green, red pixel.

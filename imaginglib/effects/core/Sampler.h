@@ -14,7 +14,6 @@ namespace isp {
 // picture's channels).
 inline void sampleBilinear(const Reading &source, const Rect &rect, double x, double y, std::uint8_t *out)
 {
-    const int channels = source.step;
     x = std::clamp(x, double(rect.left), double(rect.right - 1));
     y = std::clamp(y, double(rect.top), double(rect.bottom - 1));
     const int x0 = int(x), y0 = int(y);
@@ -22,11 +21,14 @@ inline void sampleBilinear(const Reading &source, const Rect &rect, double x, do
     const double fx = x - x0, fy = y - y0;
     const std::uint8_t *a = source.at(x0, y0), *b = source.at(x1, y0);
     const std::uint8_t *c = source.at(x0, y1), *d = source.at(x1, y1);
-    for (int k = 0; k < channels; ++k) {
+    auto channel = [&](int k) {
         const double top = a[k] + (b[k] - a[k]) * fx;
         const double bottom = c[k] + (d[k] - c[k]) * fx;
         out[k] = clampByte(top + (bottom - top) * fy);
-    }
+    };
+    channel(0), channel(1), channel(2);
+    if (source.step == 4)
+        channel(3);
 }
 
 inline void sampleNearest(const Reading &source, const Rect &rect, double x, double y, std::uint8_t *out)
@@ -88,32 +90,38 @@ struct Polar {
 // the centre lines lie at the same distance, so each amount is worked out
 // once for the four.
 template <typename Shape, typename Place>
+ISP_HOT void distortRadialRow(const Reading &in, const Writing &out, const Rect &rect, const Polar &polar, int y,
+                              Shape &shape, Place &place)
+{
+    const int mirrorX = rect.left + rect.right - 1, mirrorY = rect.top + rect.bottom - 1;
+    const double dy = y - polar.cy, reach = polar.radius * polar.radius - dy * dy;
+    if (reach <= 0)
+        return;
+    // from a pixel beyond the circle's chord, with a pixel to spare, to the middle
+    const int from = std::max(rect.left, int(std::floor(polar.cx - std::sqrt(reach))) - 1);
+    for (int x = from; x <= mirrorX - x; ++x) {
+        const double dx = x - polar.cx;
+        auto amount = shape(std::sqrt(dx * dx + dy * dy) / polar.radius);
+        if (!amount)
+            continue;
+        const int xs[2] = {x, mirrorX - x}, ys[2] = {y, mirrorY - y};
+        for (int j = 0; j < (ys[1] != ys[0] ? 2 : 1); ++j)
+            for (int i = 0; i < (xs[1] != xs[0] ? 2 : 1); ++i) {
+                double sx, sy;
+                place(xs[i] - polar.cx, ys[j] - polar.cy, *amount, sx, sy);
+                sampleBilinear(in, rect, sx, sy, out.at(xs[i], ys[j]));
+            }
+    }
+}
+
+template <typename Shape, typename Place>
 bool distortRadially(const Image &source, Image &target, const Rect &rect, const Polar &polar, Progress &progress,
                      Shape &&shape, Place &&place)
 {
     const Reading in(source);
     const Writing out(target);
-    const int mirrorX = rect.left + rect.right - 1, mirrorY = rect.top + rect.bottom - 1;
-    return forRows(rect.top, (rect.top + rect.bottom + 1) / 2, progress, [&](int y) {
-        const double dy = y - polar.cy, reach = polar.radius * polar.radius - dy * dy;
-        if (reach <= 0)
-            return;
-        // from a pixel beyond the circle's chord, with a pixel to spare, to the middle
-        const int from = std::max(rect.left, int(std::floor(polar.cx - std::sqrt(reach))) - 1);
-        for (int x = from; x <= mirrorX - x; ++x) {
-            const double dx = x - polar.cx;
-            auto amount = shape(std::sqrt(dx * dx + dy * dy) / polar.radius);
-            if (!amount)
-                continue;
-            const int xs[2] = {x, mirrorX - x}, ys[2] = {y, mirrorY - y};
-            for (int j = 0; j < (ys[1] != ys[0] ? 2 : 1); ++j)
-                for (int i = 0; i < (xs[1] != xs[0] ? 2 : 1); ++i) {
-                    double sx, sy;
-                    place(xs[i] - polar.cx, ys[j] - polar.cy, *amount, sx, sy);
-                    sampleBilinear(in, rect, sx, sy, out.at(xs[i], ys[j]));
-                }
-        }
-    });
+    return forRows(rect.top, (rect.top + rect.bottom + 1) / 2, progress,
+                   [&](int y) { distortRadialRow(in, out, rect, polar, y, shape, place); });
 }
 
 } // namespace isp
