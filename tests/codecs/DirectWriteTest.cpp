@@ -2,6 +2,7 @@
 // into the file, PNG rows filtered and compressed without libpng, DIBs read
 // where they lie and handed over as the block they are.
 #include "Codec.h"
+#include "Convert.h"
 #include "TestImages.h"
 
 #include <QTemporaryDir>
@@ -114,6 +115,18 @@ TEST(PngCodec, FiltersEachRowAsLibpngDoes)
                 image.row(y)[x * (bits / 8)] = std::uint8_t(x + y);
         const std::vector<std::uint8_t> ours = codec(Format::Png).write(image, {}, {});
         EXPECT_EQ(filteredRows(ours), filteredRows(libpngFile(image, bits == 32)));
+    }
+}
+
+TEST(Conversion, ErrorDiffusionOfThreeBytePixelsIsTheGeneralOne)
+{
+    // 24 bits to 8 takes a reader and writer of its own; 32 bits the general ones
+    const Image colour = pattern(24, 120, 90);
+    const Image wide = convertDepth(colour, 32);
+    for (bool dither : {false, true}) {
+        const Image fast = reduceColours(colour, 8, dither, 64), general = reduceColours(wide, 8, dither, 64);
+        EXPECT_EQ(fast.palette(), general.palette());
+        EXPECT_EQ(fast.packed(), general.packed()) << dither;
     }
 }
 
