@@ -57,7 +57,7 @@ measure() {
 column_median() { awk -v c="$1" '{ print $c }' "$2" | median; }
 seconds() { [ -n "$1" ] && printf '%.3f' "$1" || echo '—'; }
 ratio() { [ -n "$2" ] && printf '%.2f' "$(echo "$1 / $2" | bc -l)" || echo '—'; }
-megabytes() { printf '%.1f MB' "$(echo "$(stat -c %s "$1") / 1000000" | bc -l)"; }
+megabytes() { printf '%.2f MB' "$(echo "$(stat -c %s "$1") / 1000000" | bc -l)"; }
 
 echo "| work | ours (s) | libvips (s) | ImageMagick (s) | ours / libvips | ours / ImageMagick | peak MB ours / libvips / ImageMagick |"
 echo "|---|---:|---:|---:|---:|---:|---|"
