@@ -340,3 +340,69 @@ TEST(FastPaths, ScalingAveragesByAreaAndInterpolatesInFloats)
         });
     }
 }
+
+namespace {
+
+// Hue in degrees and saturation of a colour, as the effects see it.
+void hueAndSaturation(const Pixels &in, int x, int y, double &hue, double &saturation)
+{
+    const double red = in.at(x, y, 2) / 255.0, green = in.at(x, y, 1) / 255.0, blue = in.at(x, y, 0) / 255.0;
+    const double high = std::max({red, green, blue}), low = std::min({red, green, blue}), delta = high - low;
+    hue = saturation = 0;
+    if (delta <= 0.0)
+        return;
+    const double lightness = (high + low) / 2.0;
+    saturation = lightness > 0.5 ? delta / (2.0 - high - low) : delta / (high + low);
+    const double h = high == red ? (green - blue) / delta + (green < blue ? 6.0 : 0.0)
+                   : high == green ? (blue - red) / delta + 2.0
+                                   : (red - green) / delta + 4.0;
+    hue = h * 60.0;
+}
+
+// A running box sum of radius r over `count` floats spaced `step` apart,
+// edges clamped, each mean a float: the smoothing of the warp's field.
+void boxLine(float *line, int count, int step, int r)
+{
+    std::vector<float> out(static_cast<std::size_t>(count));
+    const float scale = 1.0f / float(2 * r + 1);
+    auto at = [&](int i) { return line[std::size_t(std::clamp(i, 0, count - 1)) * step]; };
+    double sum = 0;
+    for (int i = -r; i <= r; ++i)
+        sum += at(i);
+    for (int i = 0; i < count; ++i) {
+        out[std::size_t(i)] = float(sum) * scale;
+        sum += at(i + r + 1) - at(i - r);
+    }
+    for (int i = 0; i < count; ++i)
+        line[std::size_t(i) * step] = out[std::size_t(i)];
+}
+
+} // namespace
+
+TEST(FastPaths, WarpFlowsAlongItsSmoothedFieldMadeInBands)
+{
+    GlobalBlock dib = makeDib(kWidth, kHeight, busy);
+    const Pixels in(dib.get());
+    const int scale = 36, rotation = 40, displacement = 12, r = scale / 4;
+    GlobalBlock result(Warp(dib.get(), 1, 1, 1, scale, rotation, 3, displacement, nullptr, nullptr, nullptr));
+    // the whole field, smoothed along the rows, then down the columns
+    std::vector<float> field(std::size_t(kWidth) * kHeight * 2);
+    for (int y = 0; y < kHeight; ++y)
+        for (int x = 0; x < kWidth; ++x) {
+            double hue, saturation;
+            hueAndSaturation(in, x, y, hue, saturation);
+            const double direction = hue * 3.141592653589793 / 180.0 + rotation * 3.141592653589793 / 180.0;
+            field[(std::size_t(y) * kWidth + x) * 2] = float(std::cos(direction) * saturation * displacement);
+            field[(std::size_t(y) * kWidth + x) * 2 + 1] = float(std::sin(direction) * saturation * displacement);
+        }
+    for (int k = 0; k < 2; ++k) {
+        for (int y = 0; y < kHeight; ++y)
+            boxLine(field.data() + std::size_t(y) * kWidth * 2 + k, kWidth, 2, r);
+        for (int x = 0; x < kWidth; ++x)
+            boxLine(field.data() + std::size_t(x) * 2 + k, kHeight, kWidth * 2, r);
+    }
+    expectPixels(dib.get(), result.get(), kWhole, [&](int x, int y, int k) {
+        const float *v = field.data() + (std::size_t(y) * kWidth + x) * 2;
+        return bilinear(in, kWhole, x - v[0] * 1.0, y - v[1] * 1.0, k);
+    });
+}
