@@ -153,13 +153,37 @@ public:
                                     std::span<const std::uint8_t>) const override
     {
         const bool rle = options.rle && (image.bits() == 8 || image.bits() == 4);
-        const std::size_t tableBytes = std::size_t(image.colourCount()) * 4;
         const std::vector<std::uint8_t> encoded = rle ? encodeRle(image) : std::vector<std::uint8_t>{};
-        const std::uint8_t *pixels = rle ? encoded.data() : image.pixels();
-        const std::size_t pixelBytes = rle ? encoded.size() : image.rowBytes() * std::size_t(image.height());
+        const std::span<const std::uint8_t> pixels = rle ? std::span<const std::uint8_t>(encoded) : plainPixels(image);
+        std::vector<std::uint8_t> file = head(image, pixels.size(), rle);
+        file.reserve(file.size() + pixels.size());
+        file.insert(file.end(), pixels.begin(), pixels.end());
+        return file;
+    }
+
+    // Plain rows go to the file from where the picture keeps them.
+    void writeInto(FileOutput &out, const Image &image, const WriteOptions &options) const override
+    {
+        if (options.rle && (image.bits() == 8 || image.bits() == 4))
+            return Codec::writeInto(out, image, options);
+        const std::span<const std::uint8_t> pixels = plainPixels(image);
+        out.append(head(image, pixels.size(), false));
+        out.append(pixels);
+    }
+
+private:
+    static std::span<const std::uint8_t> plainPixels(const Image &image)
+    {
+        return {image.pixels(), image.rowBytes() * std::size_t(image.height())};
+    }
+
+    // The file header, the DIB's header and its colour table.
+    static std::vector<std::uint8_t> head(const Image &image, std::size_t pixelBytes, bool rle)
+    {
+        const std::size_t tableBytes = std::size_t(image.colourCount()) * 4;
         ByteWriter out;
         const std::uint32_t offBits = std::uint32_t(14 + sizeof(BITMAPINFOHEADER) + tableBytes);
-        out.bytes().reserve(offBits + pixelBytes);
+        out.bytes().reserve(offBits);
         out.u16(DIB_FILE_TYPE);
         out.u32(std::uint32_t(offBits + pixelBytes));
         out.u32(0);
@@ -169,11 +193,9 @@ public:
         header.biSizeImage = std::uint32_t(pixelBytes);
         out.append(&header, sizeof header);
         out.append(image.packed().data() + sizeof(BITMAPINFOHEADER), tableBytes);
-        out.append(pixels, pixelBytes);
         return std::move(out.bytes());
     }
 
-private:
     // Encoded runs only (no absolute runs): always valid, compact on the
     // flat areas where RLE is worth having.
     static std::vector<std::uint8_t> encodeRle(const Image &image)

@@ -12,6 +12,7 @@
 #include <cstdio>
 #include <cstring>
 #include <fcntl.h>
+#include <sys/mman.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -35,7 +36,7 @@ public:
         static std::atomic<unsigned> counter{0};
         for (int attempt = 0; attempt < 100 && fd_ < 0; ++attempt) {
             path_ = target + ".tmp" + std::to_string(::getpid()) + "-" + std::to_string(counter++);
-            fd_ = ::open(path_.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
+            fd_ = ::open(path_.c_str(), O_RDWR | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
             if (fd_ < 0 && errno != EEXIST)
                 break;
         }
@@ -52,18 +53,7 @@ public:
     TemporaryFile(const TemporaryFile &) = delete;
     TemporaryFile &operator=(const TemporaryFile &) = delete;
 
-    void write(std::span<const std::uint8_t> bytes)
-    {
-        std::size_t done = 0;
-        while (done < bytes.size()) {
-            const ssize_t n = ::write(fd_, bytes.data() + done, bytes.size() - done);
-            if (n < 0 && errno == EINTR)
-                continue;
-            if (n <= 0)
-                fail(ErrorCode::CannotCreate, "cannot write the file");
-            done += std::size_t(n);
-        }
-    }
+    int descriptor() const { return fd_; }
     void commit(const std::string &target)
     {
         // a file written again keeps the permissions it had
@@ -83,6 +73,42 @@ private:
     bool committed_ = false;
 };
 
+// A file's bytes to read once: a regular file is mapped where the system
+// keeps it (one call maps every page, nothing is copied); anything else is
+// read into memory.
+class FileBytes {
+public:
+    explicit FileBytes(const std::string &path)
+    {
+        const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+        struct stat status;
+        if (fd >= 0 && ::fstat(fd, &status) == 0 && S_ISREG(status.st_mode) && status.st_size > 0
+            && std::uint64_t(status.st_size) <= kMaxImageBytes) {
+            void *mapped = ::mmap(nullptr, std::size_t(status.st_size), PROT_READ, MAP_PRIVATE | MAP_POPULATE, fd, 0);
+            if (mapped != MAP_FAILED) {
+                ::madvise(mapped, std::size_t(status.st_size), MADV_SEQUENTIAL);
+                mapped_ = {static_cast<const std::uint8_t *>(mapped), std::size_t(status.st_size)};
+            }
+        }
+        if (fd >= 0)
+            ::close(fd);
+        if (mapped_.empty())
+            copy_ = readWholeFile(path);
+    }
+    ~FileBytes()
+    {
+        if (!mapped_.empty())
+            ::munmap(const_cast<std::uint8_t *>(mapped_.data()), mapped_.size());
+    }
+    FileBytes(const FileBytes &) = delete;
+    FileBytes &operator=(const FileBytes &) = delete;
+    std::span<const std::uint8_t> bytes() const { return mapped_.empty() ? std::span<const std::uint8_t>(copy_) : mapped_; }
+
+private:
+    std::span<const std::uint8_t> mapped_;
+    std::vector<std::uint8_t> copy_;
+};
+
 std::string lowerExtension(std::string_view path)
 {
     const auto dot = path.find_last_of('.');
@@ -95,6 +121,34 @@ std::string lowerExtension(std::string_view path)
 }
 
 } // namespace
+
+void FileOutput::writeAt(std::uint64_t offset, std::span<const std::uint8_t> bytes)
+{
+    std::size_t done = 0;
+    while (done < bytes.size()) {
+        const ssize_t n = ::pwrite(fd_, bytes.data() + done, bytes.size() - done, off_t(offset + done));
+        if (n < 0 && errno == EINTR)
+            continue;
+        if (n <= 0)
+            fail(ErrorCode::CannotCreate, "cannot write the file");
+        done += std::size_t(n);
+    }
+    size_ = std::max(size_, offset + bytes.size());
+}
+
+std::size_t FileOutput::readAt(std::uint64_t offset, std::span<std::uint8_t> into) const
+{
+    std::size_t done = 0;
+    while (done < into.size() && offset + done < size_) {
+        const ssize_t n = ::pread(fd_, into.data() + done, into.size() - done, off_t(offset + done));
+        if (n < 0 && errno == EINTR)
+            continue;
+        if (n <= 0)
+            break;
+        done += std::size_t(n);
+    }
+    return done;
+}
 
 void ProgressTicker::operator()(std::int64_t done)
 {
@@ -169,7 +223,7 @@ std::vector<std::uint8_t> readWholeFile(const std::string &path)
 void writeWholeFile(const std::string &path, std::span<const std::uint8_t> bytes)
 {
     TemporaryFile temporary(path);
-    temporary.write(bytes);
+    FileOutput(temporary.descriptor()).append(bytes);
     temporary.commit(path);
 }
 
@@ -189,24 +243,28 @@ Image readMemory(std::span<const std::uint8_t> file, const ReadOptions &options)
 
 Image readFile(const std::string &path, std::optional<Format> format, const ReadOptions &options)
 {
-    const std::vector<std::uint8_t> bytes = readWholeFile(path);
-    return chooseCodec(bytes, format).read(bytes, options);
+    const FileBytes file(path);
+    return chooseCodec(file.bytes(), format).read(file.bytes(), options);
 }
 
 ImageInfo readFileInfo(const std::string &path, std::optional<Format> format, const ReadOptions &options)
 {
-    const std::vector<std::uint8_t> bytes = readWholeFile(path);
-    return chooseCodec(bytes, format).readInfo(bytes, options);
+    const FileBytes file(path);
+    return chooseCodec(file.bytes(), format).readInfo(file.bytes(), options);
 }
 
 void writeFile(const std::string &path, Format format, const Image &image, const WriteOptions &options)
 {
     if (image.isNull())
         fail(ErrorCode::BadImage, "empty image");
-    std::vector<std::uint8_t> existing;
-    if (options.append && ::access(path.c_str(), F_OK) == 0)
-        existing = readWholeFile(path);
-    writeWholeFile(path, codec(format).write(image, options, existing));
+    if (options.append && ::access(path.c_str(), F_OK) == 0) {
+        writeWholeFile(path, codec(format).write(image, options, readWholeFile(path)));
+        return;
+    }
+    TemporaryFile temporary(path);
+    FileOutput out(temporary.descriptor());
+    codec(format).writeInto(out, image, options);
+    temporary.commit(path);
 }
 
 } // namespace codecs

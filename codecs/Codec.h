@@ -59,6 +59,24 @@ struct WriteOptions {
     Progress progress;
 };
 
+// A file being written, for codecs that write straight into it instead of
+// building the whole file in memory first.  Every failure is CannotCreate.
+class FileOutput {
+public:
+    explicit FileOutput(int fd) : fd_(fd) {}
+    // At the end of what is written so far.
+    void append(std::span<const std::uint8_t> bytes) { writeAt(size_, bytes); }
+    // Anywhere, also over what is there (formats that fill in offsets last).
+    void writeAt(std::uint64_t offset, std::span<const std::uint8_t> bytes);
+    // Reads back what was written; returns the bytes read.
+    std::size_t readAt(std::uint64_t offset, std::span<std::uint8_t> into) const;
+    std::uint64_t size() const { return size_; }
+
+private:
+    int fd_;
+    std::uint64_t size_ = 0;
+};
+
 class Codec {
 public:
     virtual ~Codec() = default;
@@ -71,6 +89,12 @@ public:
     // `existing` is the present file, used when appending.
     virtual std::vector<std::uint8_t> write(const Image &image, const WriteOptions &options,
                                             std::span<const std::uint8_t> existing) const = 0;
+    // A new file straight into `out`; those that are large and simple to
+    // write go there without a copy of the whole file in memory.
+    virtual void writeInto(FileOutput &out, const Image &image, const WriteOptions &options) const
+    {
+        out.append(write(image, options, {}));
+    }
 };
 
 const Codec &codec(Format format);

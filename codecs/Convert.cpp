@@ -236,9 +236,14 @@ Image mapExact(const Image &image, int bits, const std::vector<Rgb> &palette)
     return out;
 }
 
-Image mapToPalette(const Image &image, int bits, const std::vector<Rgb> &palette, bool dither, bool byLuminance)
+// Floyd-Steinberg error diffusion (or none) to the nearest palette colour,
+// or to black and white by luminance.  Each pixel depends on the errors
+// before it, so the picture goes through in order; the pixel reader and
+// the index writer are chosen once (Read and Write), not at every pixel.
+template <typename Read, typename Write>
+void diffuse(const Image &image, Image &out, const std::vector<Rgb> &palette, bool dither, bool byLuminance, Read read,
+             Write write)
 {
-    Image out(image.width(), image.height(), bits, palette);
     NearestColour nearest(palette);
     const std::int32_t w = image.width();
     // error rows for Floyd-Steinberg, one pixel of margin on each side
@@ -248,7 +253,7 @@ Image mapToPalette(const Image &image, int bits, const std::vector<Rgb> &palette
         std::uint8_t *line = out.row(y);
         std::fill(next.begin(), next.end(), 0);
         for (std::int32_t x = 0; x < w; ++x) {
-            const Rgb c = pixelColour(image, in, x);
+            const Rgb c = read(in, x);
             int v[3] = {c.red, c.green, c.blue};
             if (dither)
                 for (int k = 0; k < 3; ++k)
@@ -258,10 +263,11 @@ Image mapToPalette(const Image &image, int bits, const std::vector<Rgb> &palette
                 chosen = luminance({std::uint8_t(v[0]), std::uint8_t(v[1]), std::uint8_t(v[2])}) >= 128 ? 1 : 0;
             else
                 chosen = nearest(v[0], v[1], v[2]);
-            putIndex(line, x, bits, chosen);
+            write(line, x, chosen);
             if (!dither)
                 continue;
-            const int got[3] = {palette[chosen].red, palette[chosen].green, palette[chosen].blue};
+            const int got[3] = {palette[std::size_t(chosen)].red, palette[std::size_t(chosen)].green,
+                                palette[std::size_t(chosen)].blue};
             for (int k = 0; k < 3; ++k) {
                 const int e = v[k] - got[k];
                 current[std::size_t(x + 2) * 3 + k] += e * 7;
@@ -272,6 +278,19 @@ Image mapToPalette(const Image &image, int bits, const std::vector<Rgb> &palette
         }
         std::swap(current, next);
     }
+}
+
+Image mapToPalette(const Image &image, int bits, const std::vector<Rgb> &palette, bool dither, bool byLuminance)
+{
+    Image out(image.width(), image.height(), bits, palette);
+    const auto any = [&](const std::uint8_t *in, std::int32_t x) { return pixelColour(image, in, x); };
+    const auto anyIndex = [bits](std::uint8_t *line, std::int32_t x, int index) { putIndex(line, x, bits, index); };
+    const auto byte = [](std::uint8_t *line, std::int32_t x, int index) { line[x] = std::uint8_t(index); };
+    if (image.bits() == 24 && bits == 8)
+        diffuse(image, out, palette, dither, byLuminance,
+                [](const std::uint8_t *in, std::int32_t x) { return Rgb{in[x * 3 + 2], in[x * 3 + 1], in[x * 3]}; }, byte);
+    else
+        diffuse(image, out, palette, dither, byLuminance, any, anyIndex);
     return out;
 }
 
@@ -411,6 +430,29 @@ Image convertDepth(const Image &image, int bits, bool dither)
         return out;
     }
     default: fail(ErrorCode::BadDepth, "unsupported depth");
+    }
+}
+
+// The three-byte case in a loop the compiler turns into byte shuffles,
+// compiled for AVX2 as well and chosen when the library loads.
+__attribute__((target_clones("avx2", "default"))) static void swapTriples(const std::uint8_t *in, std::uint8_t *out,
+                                                                           std::size_t count)
+{
+    for (std::size_t i = 0; i < count * 3; i += 3) {
+        const std::uint8_t first = in[i], second = in[i + 1], third = in[i + 2];
+        out[i] = third, out[i + 1] = second, out[i + 2] = first;
+    }
+}
+
+void swapRedBlue(const std::uint8_t *in, int inStep, std::uint8_t *out, int outStep, std::size_t count)
+{
+    if (inStep == 3 && outStep == 3)
+        return swapTriples(in, out, count);
+    const bool fourth = inStep >= 4 && outStep == 4;
+    for (std::size_t x = 0; x < count; ++x, in += inStep, out += outStep) {
+        out[0] = in[2], out[1] = in[1], out[2] = in[0];
+        if (fourth)
+            out[3] = in[3];
     }
 }
 

@@ -38,4 +38,10 @@ Rgb pixelColour(const Image &image, const std::uint8_t *line, std::int32_t x);
 // True when a 32-bit image carries an alpha channel (some fourth byte not 0).
 bool hasAlpha(const Image &image);
 
+// Copies `count` pixels of inStep bytes into pixels of outStep bytes (3 or
+// 4 each) with the first and third byte swapped: a DIB's blue, green, red
+// to a file's red, green, blue and back.  A fourth byte, where the copy
+// has one, comes from the fourth of the source.
+void swapRedBlue(const std::uint8_t *in, int inStep, std::uint8_t *out, int outStep, std::size_t count);
+
 } // namespace codecs

@@ -5,7 +5,7 @@
 
 #include <algorithm>
 #include <cstring>
-#include <new>
+#include <utility>
 
 namespace codecs {
 
@@ -46,11 +46,8 @@ Image::Image(std::int32_t width, std::int32_t height, int bits, std::span<const 
     checkDimensions(width, height, bits);
     const unsigned colours = bits <= 8 ? 1u << bits : 0u;
     const std::size_t rowBytes = dib_row_bytes(width, bits);
-    try {
-        data_.assign(sizeof(BITMAPINFOHEADER) + colours * 4 + rowBytes * std::size_t(height), 0);
-    } catch (const std::bad_alloc &) {
-        fail(ErrorCode::OutOfMemory, "out of memory");
-    }
+    size_ = sizeof(BITMAPINFOHEADER) + colours * 4 + rowBytes * std::size_t(height);
+    allocate(GHND);
     BITMAPINFOHEADER *h = header();
     h->biSize = sizeof(BITMAPINFOHEADER);
     h->biWidth = width;
@@ -63,6 +60,80 @@ Image::Image(std::int32_t width, std::int32_t height, int bits, std::span<const 
     h->biClrUsed = h->biClrImportant = colours;
     for (std::size_t i = 0; i < palette.size() && i < colours; ++i)
         setColour(int(i), palette[i]);
+}
+
+Image::Image(const Image &other) : gamma_(other.gamma_)
+{
+    if (other.isNull())
+        return;
+    size_ = other.size_;
+    allocate(GMEM_MOVEABLE);
+    std::memcpy(data_, other.data_, size_);
+}
+
+void Image::allocate(unsigned flags)
+{
+    block_.reset(GlobalAlloc(flags, size_));
+    if (!block_)
+        fail(ErrorCode::OutOfMemory, "out of memory");
+    data_ = static_cast<std::uint8_t *>(GlobalLock(block_.get()));
+    GlobalUnlock(block_.get()); // the block does not move while we hold it
+}
+
+Image &Image::operator=(const Image &other)
+{
+    if (this != &other)
+        *this = Image(other);
+    return *this;
+}
+
+Image::Image(Image &&other) noexcept
+    : block_(std::move(other.block_)), data_(std::exchange(other.data_, nullptr)), size_(std::exchange(other.size_, 0)),
+      gamma_(other.gamma_)
+{
+}
+
+Image &Image::operator=(Image &&other) noexcept
+{
+    block_ = std::move(other.block_);
+    data_ = std::exchange(other.data_, nullptr);
+    size_ = std::exchange(other.size_, 0);
+    gamma_ = other.gamma_;
+    return *this;
+}
+
+Image Image::borrow(const void *data, std::size_t size)
+{
+    Image image;
+    DibView view;
+    if (data == nullptr || dib_view_open(&view, data, size) != DIB_OK)
+        return image;
+    const auto *h = static_cast<const BITMAPINFOHEADER *>(data);
+    const unsigned colours = h->biBitCount <= 8 ? 1u << h->biBitCount : 0u;
+    const auto *pixels = static_cast<const std::uint8_t *>(data) + sizeof(BITMAPINFOHEADER) + colours * 4;
+    const bool depth = h->biBitCount == 1 || h->biBitCount == 4 || h->biBitCount == 8 || h->biBitCount == 16
+                    || h->biBitCount == 24 || h->biBitCount == 32;
+    if (h->biSize != sizeof(BITMAPINFOHEADER) || h->biCompression != BI_RGB || h->biHeight <= 0 || !depth
+        || h->biClrUsed != colours || view.pixels != pixels || view.row_bytes != dib_row_bytes(h->biWidth, h->biBitCount))
+        return image;
+    try {
+        checkDimensions(view.width, view.height, int(view.bits));
+    } catch (const Error &) {
+        return image;
+    }
+    image.data_ = const_cast<std::uint8_t *>(static_cast<const std::uint8_t *>(data));
+    image.size_ = std::size_t(pixels - image.data_) + view.row_bytes * std::size_t(view.height);
+    return image;
+}
+
+HGLOBAL Image::release()
+{
+    if (isBorrowed())
+        return Image(*this).release();
+    HGLOBAL handle = block_.release();
+    data_ = nullptr;
+    size_ = 0;
+    return handle;
 }
 
 Image Image::fromPackedDib(const void *data, std::size_t size)
@@ -78,15 +149,21 @@ Image Image::fromPackedDib(const void *data, std::size_t size)
     }
 }
 
+HeldDib::HeldDib(HGLOBAL dib) : lock_(dib), image_(Image::borrow(lock_.data(), GlobalSize(dib)))
+{
+    if (image_.isNull())
+        image_ = Image::fromPackedDib(lock_.data(), GlobalSize(dib));
+}
+
 Rgb Image::colour(int index) const
 {
-    const std::uint8_t *entry = data_.data() + sizeof(BITMAPINFOHEADER) + std::size_t(index) * 4;
+    const std::uint8_t *entry = data_ + sizeof(BITMAPINFOHEADER) + std::size_t(index) * 4;
     return {entry[2], entry[1], entry[0]};
 }
 
 void Image::setColour(int index, Rgb colour)
 {
-    std::uint8_t *entry = data_.data() + sizeof(BITMAPINFOHEADER) + std::size_t(index) * 4;
+    std::uint8_t *entry = data_ + sizeof(BITMAPINFOHEADER) + std::size_t(index) * 4;
     entry[0] = colour.blue;
     entry[1] = colour.green;
     entry[2] = colour.red;

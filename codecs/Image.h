@@ -6,8 +6,12 @@
 // Every reader returns one and every writer takes one, so the imaging
 // library and the pixel library share the same pixels without conversion.
 // Beside the DIB it carries the gamma a file declares for its samples.
+// The DIB lives in a global block, so that a picture read from a file or
+// made by an effect is handed over as it is, without a page-sized copy.
 #include "dib.h"
+#include "globalmem.h"
 
+#include <algorithm>
 #include <cstddef>
 #include <cstdint>
 #include <optional>
@@ -25,19 +29,42 @@ struct Rgb {
     friend bool operator==(const Rgb &, const Rgb &) = default;
 };
 
+// The bytes of a packed DIB, compared by content.
+struct PackedBytes : std::span<const std::uint8_t> {
+    using std::span<const std::uint8_t>::span;
+    friend bool operator==(PackedBytes a, PackedBytes b) { return std::ranges::equal(a, b); }
+    operator std::vector<std::uint8_t>() const { return {begin(), end()}; }
+};
+
 class Image {
 public:
     Image() = default;
     // A zeroed image; palette entries beyond the given ones are black.
     // Throws TooLarge for unusable dimensions, BadDepth for other depths.
     Image(std::int32_t width, std::int32_t height, int bits, std::span<const Rgb> palette = {});
+    // Copies own their pixels, also copies of a borrowed picture.
+    Image(const Image &other);
+    Image &operator=(const Image &other);
+    Image(Image &&other) noexcept;
+    Image &operator=(Image &&other) noexcept;
+    ~Image() = default;
+
+    // The packed DIB someone else owns, read where it lies, when it has the
+    // layout an Image keeps (40-byte header, uncompressed, bottom-up, a full
+    // colour table up to 8 bits, none above); a null image otherwise.  The
+    // DIB must outlive the picture and is never written through it.
+    static Image borrow(const void *data, std::size_t size);
+    bool isBorrowed() const { return data_ != nullptr && !block_; }
+    // The packed DIB as a global block of exactly its size, handed over
+    // without a copy (a borrowed picture is copied); the image is null after.
+    HGLOBAL release();
 
     // Copies any packed DIB (every header, bit fields, run lengths, either
     // row order) through the checked view of dib.h: a DIB that does not fit
     // its block is BadImage.  Bottom-up result, as the decoded BMP would be.
     static Image fromPackedDib(const void *data, std::size_t size);
 
-    bool isNull() const { return data_.empty(); }
+    bool isNull() const { return data_ == nullptr; }
     std::int32_t width() const { return isNull() ? 0 : header()->biWidth; }
     std::int32_t height() const { return isNull() ? 0 : header()->biHeight; }
     int bits() const { return isNull() ? 0 : header()->biBitCount; }
@@ -53,8 +80,8 @@ public:
     // Row y counted from the top of the picture.
     std::uint8_t *row(std::int32_t y) { return pixels() + std::size_t(height() - 1 - y) * rowBytes(); }
     const std::uint8_t *row(std::int32_t y) const { return pixels() + std::size_t(height() - 1 - y) * rowBytes(); }
-    std::uint8_t *pixels() { return data_.data() + pixelOffset(); }
-    const std::uint8_t *pixels() const { return data_.data() + pixelOffset(); }
+    std::uint8_t *pixels() { return data_ + pixelOffset(); }
+    const std::uint8_t *pixels() const { return data_ + pixelOffset(); }
 
     // Index of a pixel in a 1, 4 or 8-bit image.
     int index(std::int32_t x, std::int32_t y) const;
@@ -69,15 +96,35 @@ public:
     std::optional<double> gamma() const { return gamma_; }
     void setGamma(std::optional<double> gamma) { gamma_ = gamma; }
 
-    BITMAPINFOHEADER *header() { return reinterpret_cast<BITMAPINFOHEADER *>(data_.data()); }
-    const BITMAPINFOHEADER *header() const { return reinterpret_cast<const BITMAPINFOHEADER *>(data_.data()); }
+    BITMAPINFOHEADER *header() { return reinterpret_cast<BITMAPINFOHEADER *>(data_); }
+    const BITMAPINFOHEADER *header() const { return reinterpret_cast<const BITMAPINFOHEADER *>(data_); }
     // The whole packed DIB.
-    const std::vector<std::uint8_t> &packed() const { return data_; }
+    PackedBytes packed() const { return {data_, size_}; }
 
 private:
+    // A block of size_ bytes for the picture.
+    void allocate(unsigned flags);
     std::size_t pixelOffset() const { return sizeof(BITMAPINFOHEADER) + std::size_t(colourCount()) * 4; }
-    std::vector<std::uint8_t> data_;
+    GlobalBlock block_;          // the pixels' own block; empty when borrowed or null
+    std::uint8_t *data_ = nullptr;
+    std::size_t size_ = 0;
     std::optional<double> gamma_;
+};
+
+// The picture a global block holds, for reading only while the block is
+// held: read where it lies when it has an Image's layout, else a checked
+// copy (Image::fromPackedDib).  Throws BadImage for a DIB that does not fit
+// its block.
+class HeldDib {
+public:
+    explicit HeldDib(HGLOBAL dib);
+    HeldDib(const HeldDib &) = delete;
+    HeldDib &operator=(const HeldDib &) = delete;
+    const Image &image() const { return image_; }
+
+private:
+    GlobalLockGuard lock_;
+    Image image_;
 };
 
 // Throws TooLarge unless width × height at this depth fits our limits.

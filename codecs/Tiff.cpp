@@ -17,20 +17,27 @@
 namespace codecs {
 namespace {
 
-// An in-memory file for TIFFClientOpen: a growable one to write (or append
-// to), or the caller's bytes, read where they are.
+// A file for TIFFClientOpen: a growable one in memory to write (or append
+// to), the caller's bytes, read where they are, or a file being written.
 struct MemoryFile {
     std::vector<std::uint8_t> data;
     std::span<const std::uint8_t> view;
     bool readOnly = false;
+    FileOutput *output = nullptr;
     std::uint64_t pos = 0;
 
     std::span<const std::uint8_t> contents() const { return readOnly ? view : std::span<const std::uint8_t>(data); }
+    std::uint64_t size() const { return output ? output->size() : contents().size(); }
 };
 
 tmsize_t memoryRead(thandle_t h, void *buffer, tmsize_t size)
 {
     auto *f = static_cast<MemoryFile *>(h);
+    if (f->output && size >= 0) {
+        const std::size_t n = f->output->readAt(f->pos, {static_cast<std::uint8_t *>(buffer), std::size_t(size)});
+        f->pos += n;
+        return tmsize_t(n);
+    }
     const std::span<const std::uint8_t> bytes = f->contents();
     if (size < 0 || f->pos >= bytes.size())
         return 0;
@@ -46,6 +53,15 @@ tmsize_t memoryWrite(thandle_t h, void *buffer, tmsize_t size)
     if (f->readOnly || size < 0 || f->pos + std::uint64_t(size) > kMaxImageBytes * 2)
         return -1;
     const auto *bytes = static_cast<const std::uint8_t *>(buffer);
+    if (f->output) {
+        try {
+            f->output->writeAt(f->pos, {bytes, std::size_t(size)});
+        } catch (const Error &) {
+            return -1; // libtiff reports it; nothing may unwind through it
+        }
+        f->pos += std::uint64_t(size);
+        return size;
+    }
     if (f->pos > f->data.size())
         f->data.resize(f->pos);
     // overwrite what is there, append the rest
@@ -60,13 +76,13 @@ tmsize_t memoryWrite(thandle_t h, void *buffer, tmsize_t size)
 toff_t memorySeek(thandle_t h, toff_t offset, int whence)
 {
     auto *f = static_cast<MemoryFile *>(h);
-    std::uint64_t base = whence == SEEK_CUR ? f->pos : whence == SEEK_END ? f->contents().size() : 0;
+    std::uint64_t base = whence == SEEK_CUR ? f->pos : whence == SEEK_END ? f->size() : 0;
     f->pos = base + offset;
     return f->pos;
 }
 
 int memoryClose(thandle_t) { return 0; }
-toff_t memorySize(thandle_t h) { return static_cast<MemoryFile *>(h)->contents().size(); }
+toff_t memorySize(thandle_t h) { return static_cast<MemoryFile *>(h)->size(); }
 int noMap(thandle_t, void **, toff_t *) { return 0; }
 void noUnmap(thandle_t, void *, toff_t) {}
 
@@ -98,6 +114,12 @@ public:
     {
         file_.data = std::move(bytes);
         open(mode);
+    }
+    // A new file written straight into `output`.
+    explicit TiffFile(FileOutput &output)
+    {
+        file_.output = &output;
+        open("w");
     }
     // A file to read, in bytes that outlive this object.
     explicit TiffFile(std::span<const std::uint8_t> bytes)
@@ -327,13 +349,7 @@ Image readDirect(TiffFile &file, const Layout &l, const ReadOptions &options)
         forEachRow(file, l, scanline, options, [&](std::int32_t y, const std::uint8_t *in) {
             std::uint8_t *line = image.row(y);
             if (l.bps == 8) {
-                for (std::int32_t x = 0; x < w; ++x, in += l.spp, line += step) {
-                    line[0] = in[2];
-                    line[1] = in[1];
-                    line[2] = in[0];
-                    if (alpha)
-                        line[3] = in[3];
-                }
+                swapRedBlue(in, l.spp, line, step, std::size_t(w));
                 return;
             }
             for (std::int32_t x = 0; x < w; ++x) {
@@ -457,7 +473,7 @@ void writeStrips(TiffFile &file, const Image &image, const StripFormat &format, 
     TIFFSetField(tif, TIFFTAG_ROWSPERSTRIP, rowsPerStrip);
     const std::uint32_t strips = (height + rowsPerStrip - 1) / rowsPerStrip;
     const bool compressed = format.compression != COMPRESSION_NONE;
-    const int workers = compressed ? workerCount() : 1;
+    const int workers = workerCount();
     std::vector<std::vector<std::uint8_t>> pixels(std::size_t(workers), std::vector<std::uint8_t>(scanline * rowsPerStrip));
     std::vector<std::vector<std::uint8_t>> packed(static_cast<std::size_t>(workers));
     const auto fill = [&](std::uint32_t strip, std::vector<std::uint8_t> &buffer) {
@@ -470,13 +486,7 @@ void writeStrips(TiffFile &file, const Image &image, const StripFormat &format, 
                 std::memcpy(out, in, scanline);
                 continue;
             }
-            for (std::int32_t x = 0; x < image.width(); ++x, in += format.spp, out += format.spp) {
-                out[0] = in[2];
-                out[1] = in[1];
-                out[2] = in[0];
-                if (format.spp == 4)
-                    out[3] = in[3];
-            }
+            swapRedBlue(in, format.spp, out, format.spp, std::size_t(image.width()));
         }
         return rows;
     };
@@ -555,6 +565,26 @@ public:
     std::vector<std::uint8_t> write(const Image &source, const WriteOptions &options,
                                     std::span<const std::uint8_t> existing) const override
     {
+        const bool appending = options.append && !existing.empty();
+        if (appending && !canRead(existing))
+            fail(ErrorCode::NotThisFormat, "cannot append to a file that is not TIFF");
+        TiffFile file(appending ? std::vector<std::uint8_t>(existing.begin(), existing.end()) : std::vector<std::uint8_t>{},
+                      appending ? "a" : "w");
+        file.reserve(existing.size() + source.rowBytes() * std::size_t(source.height()) + (64 << 10));
+        writePage(file, source, options);
+        return file.finish();
+    }
+
+    void writeInto(FileOutput &out, const Image &image, const WriteOptions &options) const override
+    {
+        TiffFile file(out);
+        writePage(file, image, options);
+        file.finish();
+    }
+
+private:
+    static void writePage(TiffFile &file, const Image &source, const WriteOptions &options)
+    {
         const int compression = options.compression;
         const bool fax = compression == TiffCcittRle || compression == TiffFax3 || compression == TiffFax4;
         if (compression != TiffNone && !fax && compression != TiffLzw && compression != TiffPackBits && compression != TiffDeflate)
@@ -566,15 +596,9 @@ public:
         if (source.bits() == 16 || (source.bits() == 32 && !alpha))
             widened = toTrueColour(source);
         const Image &image = widened ? *widened : source;
-        const bool appending = options.append && !existing.empty();
-        if (appending && !canRead(existing))
-            fail(ErrorCode::NotThisFormat, "cannot append to a file that is not TIFF");
-        TiffFile file(appending ? std::vector<std::uint8_t>(existing.begin(), existing.end()) : std::vector<std::uint8_t>{},
-                      appending ? "a" : "w");
         TIFF *tif = file.get();
         if (!tif)
             fail(ErrorCode::CannotCreate, file.message());
-        file.reserve(existing.size() + image.rowBytes() * std::size_t(image.height()) + (64 << 10));
         const int bits = image.bits();
         std::uint16_t photometric = PHOTOMETRIC_RGB;
         if (bits <= 8) {
@@ -622,7 +646,6 @@ public:
         writeStrips(file, image, format, options.progress);
         if (!TIFFWriteDirectory(tif))
             fail(ErrorCode::CannotCreate, file.message());
-        return file.finish();
     }
 };
 

@@ -45,7 +45,7 @@ ILSTATUS readInto(Format format, const char *path, int32_t bits, int32_t dither,
         Image image = codecs::readFile(path, format, options);
         if (bits && bits != image.bits())
             image = codecs::convertDepth(image, bits, dither != 0);
-        *dib = handleFromImage(image);
+        *dib = handleFromImage(std::move(image));
         return 1;
     });
 }
@@ -57,14 +57,16 @@ ILSTATUS writeFrom(Format format, const char *path, int32_t bits, HGLOBAL dib, c
         if (!path)
             return IL_ERR_BAD_PARAMETER;
         checkDepth(bits);
-        Image image = imageFromHandle(dib);
+        const codecs::HeldDib held(dib);
+        const Image &image = held.image();
+        options.progress = progressFor(userData, callback);
         // JPEG has no colour tables and no single bits: 8 or 1 asks for grey
         if (format == Format::Jpeg && (bits == 8 || bits == 1) && !(image.bits() == 8 && image.hasGreyPalette()))
-            image = codecs::toGrey(image);
+            codecs::writeFile(path, format, codecs::toGrey(image), options);
         else if (bits && bits != image.bits())
-            image = codecs::convertDepth(image, bits);
-        options.progress = progressFor(userData, callback);
-        codecs::writeFile(path, format, image, options);
+            codecs::writeFile(path, format, codecs::convertDepth(image, bits), options);
+        else
+            codecs::writeFile(path, format, image, options);
         return 1;
     });
 }
@@ -72,10 +74,10 @@ ILSTATUS writeFrom(Format format, const char *path, int32_t bits, HGLOBAL dib, c
 HGLOBAL convertExport(HGLOBAL dib, int from, int to)
 {
     return guardedHandle([&]() -> HGLOBAL {
-        const Image image = imageFromHandle(dib);
-        if (image.bits() != from)
+        const codecs::HeldDib held(dib);
+        if (held.image().bits() != from)
             return nullptr;
-        return handleFromImage(codecs::convertDepth(image, to));
+        return handleFromImage(codecs::convertDepth(held.image(), to));
     });
 }
 
@@ -349,13 +351,14 @@ HGLOBAL ReduceDib(HGLOBAL dib, int32_t bits, int16_t dither, int32_t, int32_t, i
         if (progress && !progress(0))
             return nullptr;
         checkDepth(bits);
-        const Image image = imageFromHandle(dib);
-        const Image reduced = bits == 1 || bits == 4 || bits == 8
+        const codecs::HeldDib held(dib);
+        const Image &image = held.image();
+        Image reduced = bits == 1 || bits == 4 || bits == 8
             ? codecs::reduceColours(image, bits, dither != 0, colours)
             : codecs::convertDepth(image, bits ? bits : image.bits(), dither != 0);
         if (progress && !progress(100))
             return nullptr;
-        return handleFromImage(reduced);
+        return handleFromImage(std::move(reduced));
     });
 }
 

@@ -1,8 +1,5 @@
 #include "DibHandles.h"
 
-#include "Error.h"
-
-#include <cstring>
 
 namespace imaginglib {
 
@@ -12,15 +9,6 @@ codecs::Image imageFromHandle(HGLOBAL dib)
     return codecs::Image::fromPackedDib(lock.data(), GlobalSize(dib));
 }
 
-HGLOBAL handleFromImage(const codecs::Image &image)
-{
-    const std::vector<std::uint8_t> &bytes = image.packed();
-    HGLOBAL handle = GlobalAlloc(GHND, bytes.size());
-    if (!handle)
-        codecs::fail(codecs::ErrorCode::OutOfMemory, "out of memory");
-    GlobalLockGuard lock(handle);
-    std::memcpy(lock.data(), bytes.data(), bytes.size());
-    return handle;
-}
+HGLOBAL handleFromImage(codecs::Image image) { return image.release(); }
 
 } // namespace imaginglib

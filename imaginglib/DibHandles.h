@@ -9,7 +9,8 @@ namespace imaginglib {
 // Any DIB we meet: plain, run-length, bit fields, top-down, checked against
 // its block.  Throws codecs::Error (BadImage) for a DIB that does not fit it.
 codecs::Image imageFromHandle(HGLOBAL dib);
-// A new global block; throws OutOfMemory.
-HGLOBAL handleFromImage(const codecs::Image &image);
+// The picture's own global block (a copy's when it is an lvalue); throws
+// OutOfMemory.
+HGLOBAL handleFromImage(codecs::Image image);
 
 } // namespace imaginglib

@@ -208,7 +208,7 @@ ILSTATUS aquiredibimage(void *window, int32_t bits, int32_t dither, int16_t, HGL
         codecs::Image image = imageFromHandle(page.get());
         if (bits != 0 && bits != image.bits())
             image = codecs::convertDepth(image, bits, dither != 0);
-        *dib = handleFromImage(image);
+        *dib = handleFromImage(std::move(image));
         return 1;
     });
 }

@@ -27,10 +27,13 @@ struct Values {
 };
 
 using Invoke = std::function<HGLOBAL(HGLOBAL, const Values &, const CallContext &)>;
+// An export that changes its DIB: 1 when done.
+using Change = std::function<std::int32_t(HGLOBAL, const Values &, const CallContext &)>;
 
 struct Entry {
     ExportInfo info;
     Invoke invoke;
+    Change change = {}; // for the exports that change their DIB
 };
 
 #define RECT c.left, c.top, c.right, c.bottom
@@ -50,6 +53,16 @@ HGLOBAL onCopy(HGLOBAL dib, const std::function<std::int32_t(HGLOBAL)> &change)
         std::memcpy(target.data(), lock.data(), GlobalSize(dib));
     }
     return change(copy.get()) == 1 ? copy.release() : nullptr;
+}
+
+// The entry of an export that changes its DIB: called by name, it runs on a
+// copy, which becomes the result.
+Entry inPlace(ExportInfo info, Change change)
+{
+    Invoke invoke = [change](HGLOBAL dib, const Values &v, const CallContext &c) {
+        return onCopy(dib, [&](HGLOBAL copy) { return change(copy, v, c); });
+    };
+    return {info, std::move(invoke), std::move(change)};
 }
 
 ExportInfo info(const char *name, const char *caption, bool rectangle, ResultKind result)
@@ -121,13 +134,11 @@ std::vector<Entry> makeTable()
              return Mosaic(d, v.i(0), v.i(1), v.i(2), v.i(3), v.i(4), v.i(5), v.s(6), v.s(7), v.b(8), v.b(9),
                            v.b(10), v.b(11), v.b(12), v.b(13), RECT, CB);
          }},
-        {info("ilHueAndSaturation", "Applying Hue and Saturation ", true, P),
-         [](HGLOBAL d, const Values &v, const CallContext &c) {
-             return onCopy(d, [&](HGLOBAL copy) {
-                 return ilHueAndSaturation(copy, v.s(0), v.s(1), v.s(2), v.s(3), v.s(4), v.s(5), v.s(6), v.s(7),
-                                           v.s(8), RECT, CB);
-             });
-         }},
+        inPlace(info("ilHueAndSaturation", "Applying Hue and Saturation ", true, P),
+                [](HGLOBAL d, const Values &v, const CallContext &c) {
+                    return ilHueAndSaturation(d, v.s(0), v.s(1), v.s(2), v.s(3), v.s(4), v.s(5), v.s(6), v.s(7), v.s(8),
+                                              RECT, CB);
+                }),
         {info("ExtrudeDib", "Extruding Image ", false, N),
          [](HGLOBAL d, const Values &v, const CallContext &c) { return ExtrudeDib(d, v.s(0), v.i(1), CB); }},
         {info("HToneImage", "Half Toning Image ", false, N),
@@ -152,22 +163,14 @@ std::vector<Entry> makeTable()
          [](HGLOBAL d, const Values &v, const CallContext &c) {
              return ILRotate(d, v.d(0), RECT, v.u(1), CB);
          }},
-        {info("ILMirror", "Mirroring Image ", false, P),
-         [](HGLOBAL d, const Values &v, const CallContext &c) {
-             return onCopy(d, [&](HGLOBAL copy) { return ILMirror(copy, v.i(0), v.i(1), CB); });
-         }},
-        {info("ILInvert", "Inverting Image", false, P),
-         [](HGLOBAL d, const Values &, const CallContext &c) {
-             return onCopy(d, [&](HGLOBAL copy) { return ILInvert(copy, CB); });
-         }},
-        {info("ILBrightness", "Brighten Image ", false, P),
-         [](HGLOBAL d, const Values &v, const CallContext &c) {
-             return onCopy(d, [&](HGLOBAL copy) { return ILBrightness(copy, v.i(0), CB); });
-         }},
-        {info("ILGamma", "Gamma Correct Image ", false, P),
-         [](HGLOBAL d, const Values &v, const CallContext &c) {
-             return onCopy(d, [&](HGLOBAL copy) { return ILGamma(copy, v.i(0), CB); });
-         }},
+        inPlace(info("ILMirror", "Mirroring Image ", false, P),
+                [](HGLOBAL d, const Values &v, const CallContext &c) { return ILMirror(d, v.i(0), v.i(1), CB); }),
+        inPlace(info("ILInvert", "Inverting Image", false, P),
+                [](HGLOBAL d, const Values &, const CallContext &c) { return ILInvert(d, CB); }),
+        inPlace(info("ILBrightness", "Brighten Image ", false, P),
+                [](HGLOBAL d, const Values &v, const CallContext &c) { return ILBrightness(d, v.i(0), CB); }),
+        inPlace(info("ILGamma", "Gamma Correct Image ", false, P),
+                [](HGLOBAL d, const Values &v, const CallContext &c) { return ILGamma(d, v.i(0), CB); }),
         {info("ScaleDib", "Resizing Image", false, N),
          [](HGLOBAL d, const Values &v, const CallContext &c) { return ScaleDib(d, v.i(0), v.i(1), CB); }},
         {info("ILReduceColors", "Reducing colors ", false, N),
@@ -244,6 +247,16 @@ std::vector<double> showValues(const ExportInfo &info)
         if (name == info.name)
             return values;
     return startValues(info);
+}
+
+bool changeInPlace(const ExportInfo &info, HGLOBAL dib, std::span<const double> values, const CallContext &context)
+{
+    if (values.size() != info.parameters.size())
+        return false;
+    for (const Entry &entry : entries())
+        if (std::strcmp(entry.info.name, info.name) == 0)
+            return entry.change && entry.change(dib, Values{values}, context) == 1;
+    return false;
 }
 
 HGLOBAL applyEffect(const ExportInfo &info, HGLOBAL dib, std::span<const double> values, const CallContext &context)

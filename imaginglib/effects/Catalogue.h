@@ -53,5 +53,10 @@ struct CallContext {
 // table's count.
 HGLOBAL applyEffect(const ExportInfo &info, HGLOBAL dib, std::span<const double> values,
                     const CallContext &context = {});
+// An export that changes its DIB (ResultKind::InPlace) run on the caller's
+// own DIB, without the copy applyEffect makes to leave it alone; false for
+// the other exports and for failures and stops (the DIB is then as it was).
+bool changeInPlace(const ExportInfo &info, HGLOBAL dib, std::span<const double> values,
+                   const CallContext &context = {});
 
 } // namespace isp

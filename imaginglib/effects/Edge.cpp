@@ -5,6 +5,48 @@
 
 #include <cmath>
 
+namespace {
+
+// The 3 × 3 neighbourhood of a pixel as the rows above, at and below it and
+// the byte offsets of its left and right neighbours.
+inline std::uint8_t sobel(const std::uint8_t *up, const std::uint8_t *at, const std::uint8_t *down, std::ptrdiff_t left,
+                          std::ptrdiff_t right, double gain)
+{
+    const int gx = (up[right] + 2 * at[right] + down[right]) - (up[left] + 2 * at[left] + down[left]);
+    const int gy = (down[left] + 2 * down[0] + down[right]) - (up[left] + 2 * up[0] + up[right]);
+    return isp::clampByte(gain * std::sqrt(double(gx * gx + gy * gy)));
+}
+
+// One row; the columns at the rectangle's sides repeat their neighbour.
+ISP_HOT void edgeRow(const isp::Image &source, isp::Image &target, const isp::Rect &rect, double gain, int y)
+{
+    const int step = source.bits() / 8;
+    const std::ptrdiff_t offset = std::ptrdiff_t(rect.left) * step;
+    const std::uint8_t *up = source.row(std::max(rect.top, y - 1)) + offset, *at = source.row(y) + offset;
+    const std::uint8_t *down = source.row(std::min(rect.bottom - 1, y + 1)) + offset;
+    std::uint8_t *q = target.row(y) + offset;
+    const int width = rect.width();
+    auto side = [&](int x) {
+        const std::ptrdiff_t left = x > 0 ? -step : 0, right = x < width - 1 ? step : 0, i = std::ptrdiff_t(x) * step;
+        for (int k = 0; k < 3; ++k)
+            q[i + k] = sobel(up + i + k, at + i + k, down + i + k, left, right, gain);
+    };
+    side(0);
+    if (width > 1)
+        side(width - 1);
+    if (step == 3) {
+        // the inner bytes in one flat loop, which the compiler vectorises
+        for (std::ptrdiff_t i = 3; i < std::ptrdiff_t(width - 1) * 3; ++i)
+            q[i] = sobel(up + i, at + i, down + i, -3, 3, gain);
+        return;
+    }
+    for (int x = 1; x < width - 1; ++x)
+        for (int k = 0; k < 3; ++k)
+            q[x * 4 + k] = sobel(up + x * 4 + k, at + x * 4 + k, down + x * 4 + k, -4, 4, gain);
+}
+
+} // namespace
+
 extern "C" HGLOBAL Edge(HGLOBAL dib, int32_t strength, int32_t left, int32_t top, int32_t right, int32_t bottom,
                         void *userData, ILProgressProc progress)
 {
@@ -13,21 +55,6 @@ extern "C" HGLOBAL Edge(HGLOBAL dib, int32_t strength, int32_t left, int32_t top
                                         isp::Progress &p) {
         isp::require(isp::parameterRow("Edge", "strength"), strength);
         const double gain = 0.25 + strength * 0.05;
-        return isp::forRows(rect.top, rect.bottom, p, [&](int y) {
-            const int up = std::max(rect.top, y - 1), down = std::min(rect.bottom - 1, y + 1);
-            for (int x = rect.left; x < rect.right; ++x) {
-                const int l = std::max(rect.left, x - 1), r = std::min(rect.right - 1, x + 1);
-                const std::uint8_t *a = isp::pixel(source, l, up), *b = isp::pixel(source, x, up),
-                                   *c = isp::pixel(source, r, up), *d = isp::pixel(source, l, y),
-                                   *f = isp::pixel(source, r, y), *g = isp::pixel(source, l, down),
-                                   *h = isp::pixel(source, x, down), *i = isp::pixel(source, r, down);
-                std::uint8_t *q = isp::pixel(target, x, y);
-                for (int k = 0; k < 3; ++k) {
-                    const int gx = (c[k] + 2 * f[k] + i[k]) - (a[k] + 2 * d[k] + g[k]);
-                    const int gy = (g[k] + 2 * h[k] + i[k]) - (a[k] + 2 * b[k] + c[k]);
-                    q[k] = isp::clampByte(gain * std::sqrt(double(gx * gx + gy * gy)));
-                }
-            }
-        });
+        return isp::forRows(rect.top, rect.bottom, p, [&](int y) { edgeRow(source, target, rect, gain, y); });
     });
 }

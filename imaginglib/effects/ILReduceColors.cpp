@@ -126,9 +126,9 @@ extern "C" HGLOBAL ILReduceColors(HGLOBAL dib, int32_t colours, int32_t dither, 
 {
     const int count = int(isp::held(isp::parameterRow("ILReduceColors", "colours"), colours));
     return isp::guarded<HGLOBAL>(nullptr, [&]() -> HGLOBAL {
-        isp::Image source = isp::readDib(dib);
-        if (source.bits() != 24)
-            source = codecs::toTrueColour(source);
+        const codecs::HeldDib held(dib);
+        const isp::Image wide = held.image().bits() == 24 ? isp::Image() : codecs::toTrueColour(held.image());
+        const isp::Image &source = wide.isNull() ? held.image() : wide;
         const int bits = count <= 2 ? 1 : count <= 16 ? 4 : 8;
         isp::Progress p(progress, userData);
         if (!p.at(0, 1))
@@ -151,6 +151,6 @@ extern "C" HGLOBAL ILReduceColors(HGLOBAL dib, int32_t colours, int32_t dither, 
         target.setResolution(source.xPelsPerMeter(), source.yPelsPerMeter());
         if (!p.finish())
             return nullptr;
-        return isp::toGlobal(target);
+        return isp::toGlobal(std::move(target));
     });
 }

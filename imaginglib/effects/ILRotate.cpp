@@ -24,6 +24,43 @@ void turnOf(double degrees, double &c, double &s)
     c = std::cos(normal * 3.141592653589793 / 180.0), s = std::sin(normal * 3.141592653589793 / 180.0);
 }
 
+// The turn from a target point to the source point it shows.
+struct Turn {
+    double c, s;   // cosine and sine of the angle
+    double cx, cy; // middle of the source rectangle
+    double tx, ty; // middle of the target area
+};
+
+// One row of a picture of 24 or 32 bits: bilinear, with the background
+// outside the rectangle so the edges are smooth.
+ISP_HOT void turnRow(const isp::Image &source, isp::Image &target, const isp::Rect &rect, const isp::Rect &area,
+                     const Turn &t, const std::uint8_t *fill, int y)
+{
+    const int step = source.bits() / 8;
+    const double dy = y - t.ty, dys = dy * t.s, dyc = dy * t.c;
+    std::uint8_t *q = isp::pixel(target, area.left, y);
+    for (int x = area.left; x < area.right; ++x, q += step) {
+        const double dx = x - t.tx;
+        const double sx = t.cx + dx * t.c - dys, sy = t.cy + dx * t.s + dyc;
+        const int x0 = int(std::floor(sx)), y0 = int(std::floor(sy));
+        const double fx = sx - x0, fy = sy - y0;
+        const std::uint8_t *a, *b, *d, *e;
+        if (x0 >= rect.left && x0 + 1 < rect.right && y0 >= rect.top && y0 + 1 < rect.bottom) {
+            a = isp::pixel(source, x0, y0), b = a + step;
+            d = isp::pixel(source, x0, y0 + 1), e = d + step;
+        } else if (x0 + 1 < rect.left || x0 >= rect.right || y0 + 1 < rect.top || y0 >= rect.bottom) {
+            // the four neighbours are background, which the mean gives exactly
+            q[0] = fill[0], q[1] = fill[1], q[2] = fill[2];
+            continue;
+        } else {
+            auto at = [&](int px, int py) { return rect.contains(px, py) ? isp::pixel(source, px, py) : fill; };
+            a = at(x0, y0), b = at(x0 + 1, y0), d = at(x0, y0 + 1), e = at(x0 + 1, y0 + 1);
+        }
+        for (int k = 0; k < 3; ++k)
+            q[k] = isp::clampByte((a[k] * (1 - fx) + b[k] * fx) * (1 - fy) + (d[k] * (1 - fx) + e[k] * fx) * fy);
+    }
+}
+
 } // namespace
 
 extern "C" HGLOBAL ILRotate(HGLOBAL dib, double angle, int32_t left, int32_t top, int32_t right, int32_t bottom,
@@ -31,13 +68,14 @@ extern "C" HGLOBAL ILRotate(HGLOBAL dib, double angle, int32_t left, int32_t top
 {
     return isp::guarded<HGLOBAL>(nullptr, [&]() -> HGLOBAL {
         isp::require(isp::parameterRow("ILRotate", "angle"), angle);
-        const isp::Image source = isp::readDib(dib);
+        const codecs::HeldDib held(dib);
+        const isp::Image &source = held.image();
         const isp::Rect rect = isp::completeRect(source, left, top, right, bottom);
         const bool whole = rect.width() == source.width() && rect.height() == source.height();
         double c, s;
         turnOf(angle, c, s);
         // the target: a larger canvas, or a copy whose rectangle is redrawn
-        isp::Image target = source;
+        isp::Image target;
         isp::Rect area = rect;
         if (whole) {
             const int width = int(std::ceil(std::abs(rect.width() * c) + std::abs(rect.height() * s) - 1e-6));
@@ -45,37 +83,29 @@ extern "C" HGLOBAL ILRotate(HGLOBAL dib, double angle, int32_t left, int32_t top
             target = isp::Image(width, height, source.bits(), source.palette());
             target.setResolution(source.xPelsPerMeter(), source.yPelsPerMeter());
             area = isp::wholeOf(target);
+        } else {
+            target = source;
         }
         const codecs::Rgb fill{std::uint8_t(background), std::uint8_t(background >> 8), std::uint8_t(background >> 16)};
         const std::uint32_t fillValue = isp::rawValueOf(source, fill);
-        const bool interpolate = source.bits() >= 24;
-        const double cx = (rect.left + rect.right - 1) / 2.0, cy = (rect.top + rect.bottom - 1) / 2.0;
-        const double tx = (area.left + area.right - 1) / 2.0, ty = (area.top + area.bottom - 1) / 2.0;
+        const std::uint8_t fillBytes[3] = {fill.blue, fill.green, fill.red};
+        const Turn turn{c, s, (rect.left + rect.right - 1) / 2.0, (rect.top + rect.bottom - 1) / 2.0,
+                        (area.left + area.right - 1) / 2.0, (area.top + area.bottom - 1) / 2.0};
         isp::Progress p(progress, userData);
         const bool done = p.at(0, 1) && isp::forRows(area.top, area.bottom, p, [&](int y) {
+            if (source.bits() >= 24)
+                return turnRow(source, target, rect, area, turn, fillBytes, y);
+            // the nearest pixel keeps the colours of a colour table
+            const double dy = y - turn.ty;
             for (int x = area.left; x < area.right; ++x) {
-                const double dx = x - tx, dy = y - ty;
-                const double sx = cx + dx * c - dy * s, sy = cy + dx * s + dy * c;
-                if (!interpolate) {
-                    const int ix = int(std::floor(sx + 0.5)), iy = int(std::floor(sy + 0.5));
-                    isp::setRawPixel(target, x, y, rect.contains(ix, iy) ? isp::rawPixel(source, ix, iy) : fillValue);
-                    continue;
-                }
-                // bilinear, with the background outside the rectangle so the edges are smooth
-                const int x0 = int(std::floor(sx)), y0 = int(std::floor(sy));
-                const double fx = sx - x0, fy = sy - y0;
-                const std::uint8_t fillBytes[3] = {fill.blue, fill.green, fill.red};
-                auto at = [&](int px, int py) {
-                    return rect.contains(px, py) ? isp::pixel(source, px, py) : fillBytes;
-                };
-                const std::uint8_t *a = at(x0, y0), *b = at(x0 + 1, y0), *d = at(x0, y0 + 1), *e = at(x0 + 1, y0 + 1);
-                std::uint8_t *q = isp::pixel(target, x, y);
-                for (int k = 0; k < 3; ++k)
-                    q[k] = isp::clampByte((a[k] * (1 - fx) + b[k] * fx) * (1 - fy) + (d[k] * (1 - fx) + e[k] * fx) * fy);
+                const double dx = x - turn.tx;
+                const double sx = turn.cx + dx * c - dy * s, sy = turn.cy + dx * s + dy * c;
+                const int ix = int(std::floor(sx + 0.5)), iy = int(std::floor(sy + 0.5));
+                isp::setRawPixel(target, x, y, rect.contains(ix, iy) ? isp::rawPixel(source, ix, iy) : fillValue);
             }
         });
         if (!done || !p.finish())
             return nullptr;
-        return isp::toGlobal(target);
+        return isp::toGlobal(std::move(target));
     });
 }

@@ -16,13 +16,15 @@ extern "C" HGLOBAL PinchHole(HGLOBAL dib, double amount, int32_t left, int32_t t
         isp::require(isp::parameterRow("PinchHole", "amount"), amount);
         const isp::Polar polar(rect);
         const double power = -amount / 10.0;
-        return isp::distort(source, target, rect, p, [&](double x, double y, double &sx, double &sy) {
-            const double dx = x - polar.cx, dy = y - polar.cy;
-            const double r = std::sqrt(dx * dx + dy * dy) / polar.radius;
-            if (r >= 1.0 || r <= 0.0)
-                return;
-            const double factor = std::pow(std::sin(1.5707963267948966 * r), power);
-            sx = polar.cx + dx * factor, sy = polar.cy + dy * factor;
-        });
+        return isp::distortRadially(
+            source, target, rect, polar, p,
+            [&](double r) -> std::optional<double> {
+                if (r >= 1.0 || r <= 0.0)
+                    return std::nullopt;
+                return std::pow(std::sin(1.5707963267948966 * r), power);
+            },
+            [&](double dx, double dy, double factor, double &sx, double &sy) {
+                sx = polar.cx + dx * factor, sy = polar.cy + dy * factor;
+            });
     });
 }

@@ -13,15 +13,16 @@ extern "C" HGLOBAL ReduceDib(HGLOBAL dib, int32_t bits, int16_t dither, int32_t,
     return isp::guarded<HGLOBAL>(nullptr, [&]() -> HGLOBAL {
         isp::require(isp::parameterRow("ReduceDib", "bits"), bits);
         isp::require(isp::parameterRow("ReduceDib", "colours"), colours);
-        const isp::Image source = isp::readDib(dib);
+        const codecs::HeldDib held(dib);
+        const isp::Image &source = held.image();
         isp::Progress p(progress, userData);
         if (!p.at(0, 1))
             return nullptr;
-        const isp::Image target = bits == 1 || bits == 4 || bits == 8
+        isp::Image target = bits == 1 || bits == 4 || bits == 8
             ? codecs::reduceColours(source, bits, dither != 0, colours)
             : codecs::convertDepth(source, bits, dither != 0);
         if (!p.finish())
             return nullptr;
-        return isp::toGlobal(target);
+        return isp::toGlobal(std::move(target));
     });
 }

@@ -3,7 +3,6 @@
 // the source pixels each target pixel covers (by area), enlarging
 // interpolates linearly between the nearest two.  Pictures with a colour
 // table or of 16 bits take the nearest pixel, so their colours stay.
-#include "Filters.h"
 #include "Raw.h"
 
 #include <cmath>
@@ -42,36 +41,44 @@ std::vector<std::vector<Tap>> tapsFor(int from, int to)
     return taps;
 }
 
+// Each target row needs the source rows its taps name, summed across first.
+// Bands of target rows are made on their own: the rows a band needs are
+// summed across into a small buffer (rows shared by two bands are summed
+// twice, in the same order, so to the same floats) and then down.
+ISP_HOT void acrossRow(const std::uint8_t *in, float *out, int channels, const std::vector<std::vector<Tap>> &taps)
+{
+    for (const std::vector<Tap> &list : taps) {
+        for (const Tap &tap : list) {
+            const std::uint8_t *s = in + std::size_t(tap.index) * channels;
+            for (int k = 0; k < channels; ++k)
+                out[k] += tap.weight * s[k];
+        }
+        out += channels;
+    }
+}
+
 bool resample(const isp::Image &source, isp::Image &target, isp::Progress &progress)
 {
     const int channels = source.bits() / 8;
     const auto across = tapsFor(source.width(), target.width());
     const auto down = tapsFor(source.height(), target.height());
-    // rows first, into floats, then columns into the target
-    isp::FloatImage rows{target.width(), source.height(), channels, {}};
-    rows.data.resize(std::size_t(rows.width) * rows.height * channels);
-    isp::Progress first = progress.part(0, 50), second = progress.part(50, 100);
-    const bool rowsDone = isp::forRows(0, source.height(), first, [&](int y) {
-        for (int x = 0; x < target.width(); ++x) {
-            float *out = rows.at(x, y);
-            for (const Tap &tap : across[std::size_t(x)]) {
-                const std::uint8_t *s = isp::pixel(source, tap.index, y);
-                for (int k = 0; k < channels; ++k)
-                    out[k] += tap.weight * s[k];
+    const int bandRows = 32;
+    const int bands = (target.height() + bandRows - 1) / bandRows;
+    const std::size_t rowFloats = std::size_t(target.width()) * channels;
+    return isp::forRows(0, bands, progress, [&](int band) {
+        const int top = band * bandRows, bottom = std::min(target.height(), top + bandRows);
+        const int first = down[std::size_t(top)].front().index, last = down[std::size_t(bottom - 1)].back().index;
+        std::vector<float> rows(rowFloats * std::size_t(last - first + 1), 0.0f);
+        for (int y = first; y <= last; ++y)
+            acrossRow(source.row(y), rows.data() + rowFloats * std::size_t(y - first), channels, across);
+        for (int y = top; y < bottom; ++y) {
+            std::uint8_t *q = target.row(y);
+            for (std::size_t i = 0; i < rowFloats; ++i) {
+                float sum = 0;
+                for (const Tap &tap : down[std::size_t(y)])
+                    sum += tap.weight * rows[rowFloats * std::size_t(tap.index - first) + i];
+                q[i] = isp::clampByte(double(sum));
             }
-        }
-    });
-    return rowsDone && isp::forRows(0, target.height(), second, [&](int y) {
-        for (int x = 0; x < target.width(); ++x) {
-            float sum[4] = {0, 0, 0, 0};
-            for (const Tap &tap : down[std::size_t(y)]) {
-                const float *s = rows.at(x, tap.index);
-                for (int k = 0; k < channels; ++k)
-                    sum[k] += tap.weight * s[k];
-            }
-            std::uint8_t *q = isp::pixel(target, x, y);
-            for (int k = 0; k < channels; ++k)
-                q[k] = isp::clampByte(double(sum[k]));
         }
     });
 }
@@ -83,7 +90,8 @@ extern "C" HGLOBAL ScaleDib(HGLOBAL dib, int32_t width, int32_t height, void *us
     return isp::guarded<HGLOBAL>(nullptr, [&]() -> HGLOBAL {
         isp::require(isp::parameterRow("ScaleDib", "width"), width);
         isp::require(isp::parameterRow("ScaleDib", "height"), height);
-        const isp::Image source = isp::readDib(dib);
+        const codecs::HeldDib held(dib);
+        const isp::Image &source = held.image();
         isp::Image target(width, height, source.bits(), source.palette());
         target.setResolution(source.xPelsPerMeter(), source.yPelsPerMeter());
         isp::Progress p(progress, userData);
@@ -101,6 +109,6 @@ extern "C" HGLOBAL ScaleDib(HGLOBAL dib, int32_t width, int32_t height, void *us
         }
         if (!done || !p.finish())
             return nullptr;
-        return isp::toGlobal(target);
+        return isp::toGlobal(std::move(target));
     });
 }

@@ -32,7 +32,8 @@ struct Picture {
 
 Picture fromDib(HGLOBAL dib)
 {
-    const isp::Image image = isp::readDib(dib);
+    const codecs::HeldDib held(dib);
+    const isp::Image &image = held.image();
     Picture picture{image.width(), image.height(), {}};
     picture.pixels.resize(std::size_t(picture.width) * picture.height);
     for (int y = 0; y < picture.height; ++y) {

@@ -14,14 +14,17 @@ extern "C" HGLOBAL Whirl(HGLOBAL dib, double amount, int32_t left, int32_t top, 
         isp::require(isp::parameterRow("Whirl", "amount"), amount);
         const isp::Polar polar(rect);
         const double turn = amount * 3.141592653589793 / 180.0;
-        return isp::distort(source, target, rect, p, [&](double x, double y, double &sx, double &sy) {
-            const double dx = x - polar.cx, dy = y - polar.cy;
-            const double r = std::sqrt(dx * dx + dy * dy) / polar.radius;
-            if (r >= 1.0)
-                return;
-            const double angle = turn * (1.0 - r) * (1.0 - r);
-            const double c = std::cos(angle), s = std::sin(angle);
-            sx = polar.cx + dx * c - dy * s, sy = polar.cy + dx * s + dy * c;
-        });
+        return isp::distortRadially(
+            source, target, rect, polar, p,
+            [&](double r) -> std::optional<std::pair<double, double>> {
+                if (r >= 1.0)
+                    return std::nullopt;
+                const double angle = turn * (1.0 - r) * (1.0 - r);
+                return std::pair{std::cos(angle), std::sin(angle)};
+            },
+            [&](double dx, double dy, const std::pair<double, double> &turned, double &sx, double &sy) {
+                const auto [c, s] = turned;
+                sx = polar.cx + dx * c - dy * s, sy = polar.cy + dx * s + dy * c;
+            });
     });
 }

@@ -198,13 +198,16 @@ int applyEffect(GlobalBlock &dib, const std::string &name, const std::vector<std
         }
         dib = std::move(wide);
     }
-    GlobalBlock result(isp::applyEffect(*info, dib.get(), values));
-    if (!result) {
-        std::fprintf(stderr, "quillon-img: %s failed\n", name.c_str());
-        return 1;
+    // the DIB is ours to change: exports that change theirs need no copy
+    if (info->result == isp::ResultKind::InPlace) {
+        if (isp::changeInPlace(*info, dib.get(), values))
+            return 0;
+    } else if (GlobalBlock result(isp::applyEffect(*info, dib.get(), values)); result) {
+        dib = std::move(result);
+        return 0;
     }
-    dib = std::move(result);
-    return 0;
+    std::fprintf(stderr, "quillon-img: %s failed\n", name.c_str());
+    return 1;
 #else
     (void)dib;
     (void)arguments;

@@ -240,7 +240,8 @@ TEST_F(Crde2000, DibtoDdbDecodesPlainAndRunLengthDibs)
     rle.rle = true;
     const std::vector<std::uint8_t> file = codecs::codec(codecs::Format::Bmp).write(original, rle, {});
     const std::vector<std::uint8_t> rleDib(file.begin() + 14, file.end());
-    for (const std::vector<std::uint8_t> *dib : {&original.packed(), &rleDib}) {
+    const std::vector<std::uint8_t> plainDib = original.packed();
+    for (const std::vector<std::uint8_t> *dib : {&plainDib, &rleDib}) {
         // the DIB is the locked data of a global block, whose size bounds the reading
         GlobalBlock block(GlobalAlloc(GHND, dib->size()));
         GlobalLockGuard lockDib(block.get());

@@ -18,12 +18,6 @@ FloatImage extractColour(const Image &image, const Rect &region)
     return result;
 }
 
-Rect grown(const Rect &rect, int margin, const Image &image)
-{
-    return {std::max(0, rect.left - margin), std::max(0, rect.top - margin),
-            std::min(image.width(), rect.right + margin), std::min(image.height(), rect.bottom + margin)};
-}
-
 namespace {
 
 // One running-sum pass over `count` samples spaced `step` floats apart.

@@ -1,6 +1,6 @@
 #pragma once
-// Floating-point working copies and the separable box blur that the
-// smoothing effects (blur, soften, sharpen, warp field) build on.
+// Floating-point working copies and the separable box blur of the warp's
+// displacement field (the picture's own blurs sum in integers: BoxSums.h).
 #include "Frame.h"
 
 #include <vector>
@@ -21,8 +21,5 @@ FloatImage extractColour(const Image &image, const Rect &region);
 // Box blur of the given radius along rows then columns, edges clamped.
 // Three passes in a row approach a Gaussian.  false when stopped.
 bool boxBlur(FloatImage &image, int radius, Progress &progress);
-
-// The rectangle grown by margin on every side, kept inside the picture.
-Rect grown(const Rect &rect, int margin, const Image &image);
 
 } // namespace isp

@@ -54,16 +54,7 @@ void requireTrueColour(const Image &image)
         codecs::fail(codecs::ErrorCode::BadDepth, "24 or 32 bits expected");
 }
 
-HGLOBAL toGlobal(const Image &image)
-{
-    const auto &bytes = image.packed();
-    HGLOBAL block = GlobalAlloc(GHND, bytes.size());
-    if (block == nullptr)
-        codecs::fail(codecs::ErrorCode::OutOfMemory, "out of memory");
-    GlobalLockGuard lock(block);
-    std::memcpy(lock.data(), bytes.data(), bytes.size());
-    return block;
-}
+HGLOBAL toGlobal(Image image) { return image.release(); }
 
 void writeBack(HGLOBAL dib, const Image &image)
 {
@@ -94,7 +85,7 @@ HGLOBAL runBody(const Image &source, const Rect &rect, void *user, ILProgressPro
     Progress progress(proc, user);
     if (!progress.at(0, 1) || !body(source, target, rect, progress) || !progress.finish())
         return nullptr;
-    return toGlobal(target);
+    return toGlobal(std::move(target));
 }
 
 } // namespace
@@ -103,7 +94,8 @@ HGLOBAL newDibEffect(HGLOBAL dib, int left, int top, int right, int bottom, void
                      const RectBody &body)
 {
     return guarded<HGLOBAL>(nullptr, [&] {
-        const Image source = readDib(dib);
+        const codecs::HeldDib held(dib);
+        const Image &source = held.image();
         requireTrueColour(source);
         return runBody(source, completeRect(source, left, top, right, bottom), user, proc, body);
     });

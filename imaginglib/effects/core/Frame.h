@@ -12,10 +12,20 @@
 
 #include <omp.h>
 
+#include <algorithm>
 #include <atomic>
 #include <cstdint>
 #include <functional>
 #include <memory>
+
+// Hot loops are compiled twice, for any x86-64 processor and for those with
+// AVX2, and the loader picks one.  Without FMA both round every product and
+// sum as written, so both give the same pixels.
+#if defined(__x86_64__) && defined(__GNUC__)
+#define ISP_HOT __attribute__((target_clones("avx2", "default")))
+#else
+#define ISP_HOT
+#endif
 
 namespace isp {
 
@@ -33,6 +43,12 @@ struct Rect {
 // clipped to the picture.  An empty rectangle is a bad argument.
 Rect completeRect(const Image &image, int left, int top, int right, int bottom);
 inline Rect wholeOf(const Image &image) { return {0, 0, image.width(), image.height()}; }
+// The rectangle grown by margin on every side, kept inside the picture.
+inline Rect grown(const Rect &rect, int margin, const Image &image)
+{
+    return {std::max(0, rect.left - margin), std::max(0, rect.top - margin),
+            std::min(image.width(), rect.right + margin), std::min(image.height(), rect.bottom + margin)};
+}
 
 // Whole percents to the caller's callback.  A part covers a sub-range of
 // the percents of its parent, so that multi-pass effects report once from 0
@@ -92,12 +108,14 @@ template <typename Body> bool forRows(int top, int bottom, Progress &progress, B
     return !stopped && progress.at(rows, rows);
 }
 
-// A checked copy of the picture a handle holds (throws codecs::Error).
+// A checked copy of the picture a handle holds (throws codecs::Error); read
+// it through codecs::HeldDib instead when it is only read.
 Image readDib(HGLOBAL dib);
 // Throws unless the picture has 24 or 32 bits.
 void requireTrueColour(const Image &image);
-// A new global block holding the picture; throws when memory is short.
-HGLOBAL toGlobal(const Image &image);
+// The picture's own global block (a copy's when it is an lvalue); throws
+// when memory is short.
+HGLOBAL toGlobal(Image image);
 // Puts a changed picture back into the block it was read from (same size,
 // same depth, same colour table length).
 void writeBack(HGLOBAL dib, const Image &image);
@@ -139,10 +157,26 @@ inline const std::uint8_t *pixel(const Image &image, int x, int y)
     return image.row(y) + std::size_t(x) * (image.bits() / 8);
 }
 
-inline std::uint8_t clampByte(double value)
-{
-    return value <= 0.0 ? 0 : value >= 255.0 ? 255 : std::uint8_t(value + 0.5);
-}
+// The pixels of a 24 or 32-bit picture addressed directly, for inner loops
+// (the picture's own row() reads its header at every call).  Byte is
+// std::uint8_t to write, const std::uint8_t to read.
+template <typename Byte> struct Grid {
+    Byte *top;            // row 0
+    std::ptrdiff_t below; // from a row to the one below it
+    int step;             // bytes of a pixel
+    template <typename Picture>
+    explicit Grid(Picture &image)
+        : top(image.row(0)), below(-std::ptrdiff_t(image.rowBytes())), step(image.bits() / 8)
+    {
+    }
+    Byte *at(int x, int y) const { return top + below * y + std::ptrdiff_t(step) * x; }
+};
+using Reading = Grid<const std::uint8_t>;
+using Writing = Grid<std::uint8_t>;
+
+// The nearest level, halves up, held within 0..255; without branches, so
+// that loops of it vectorise.
+inline std::uint8_t clampByte(double value) { return std::uint8_t(std::min(std::max(value, 0.0), 255.0) + 0.5); }
 inline std::uint8_t clampByte(int value) { return value < 0 ? 0 : value > 255 ? 255 : std::uint8_t(value); }
 
 // 0.299 R + 0.587 G + 0.114 B of a blue, green, red pixel.

@@ -12,7 +12,8 @@ HGLOBAL overlayEffect(const char *exportName, HGLOBAL dib, HGLOBAL overlay, Opti
         Image base = readDib(dib);
         if (base.bits() != 24 && base.bits() != 32)
             base = codecs::toTrueColour(base);
-        const Image picture = readDib(overlay);
+        const codecs::HeldDib held(overlay);
+        const Image &picture = held.image();
         Progress progress(proc, user);
         if (!progress.at(0, 1))
             return nullptr;
@@ -32,7 +33,7 @@ HGLOBAL overlayEffect(const char *exportName, HGLOBAL dib, HGLOBAL overlay, Opti
         }
         if (!progress.finish())
             return nullptr;
-        return toGlobal(base);
+        return toGlobal(std::move(base));
     });
 }
 

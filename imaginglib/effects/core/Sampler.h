@@ -6,36 +6,57 @@
 #include "Frame.h"
 
 #include <cmath>
+#include <optional>
 
 namespace isp {
 
 // Reads the source at (x, y), clamped to the rectangle, into out (all the
 // picture's channels).
-inline void sampleBilinear(const Image &source, const Rect &rect, double x, double y, std::uint8_t *out)
+inline void sampleBilinear(const Reading &source, const Rect &rect, double x, double y, std::uint8_t *out)
 {
-    const int channels = source.bits() / 8;
     x = std::clamp(x, double(rect.left), double(rect.right - 1));
     y = std::clamp(y, double(rect.top), double(rect.bottom - 1));
     const int x0 = int(x), y0 = int(y);
     const int x1 = std::min(x0 + 1, rect.right - 1), y1 = std::min(y0 + 1, rect.bottom - 1);
     const double fx = x - x0, fy = y - y0;
-    const std::uint8_t *a = pixel(source, x0, y0), *b = pixel(source, x1, y0);
-    const std::uint8_t *c = pixel(source, x0, y1), *d = pixel(source, x1, y1);
-    for (int k = 0; k < channels; ++k) {
+    const std::uint8_t *a = source.at(x0, y0), *b = source.at(x1, y0);
+    const std::uint8_t *c = source.at(x0, y1), *d = source.at(x1, y1);
+    auto channel = [&](int k) {
         const double top = a[k] + (b[k] - a[k]) * fx;
         const double bottom = c[k] + (d[k] - c[k]) * fx;
         out[k] = clampByte(top + (bottom - top) * fy);
-    }
+    };
+    channel(0), channel(1), channel(2);
+    if (source.step == 4)
+        channel(3);
 }
 
-inline void sampleNearest(const Image &source, const Rect &rect, double x, double y, std::uint8_t *out)
+inline void sampleNearest(const Reading &source, const Rect &rect, double x, double y, std::uint8_t *out)
 {
-    const int channels = source.bits() / 8;
+    const int channels = source.step;
     const int ix = std::clamp(int(std::floor(x + 0.5)), rect.left, rect.right - 1);
     const int iy = std::clamp(int(std::floor(y + 0.5)), rect.top, rect.bottom - 1);
-    const std::uint8_t *p = pixel(source, ix, iy);
+    const std::uint8_t *p = source.at(ix, iy);
     for (int k = 0; k < channels; ++k)
         out[k] = p[k];
+}
+
+// Fills the pixels [from, to) of row y from the source points that
+// map(x, y, sourceX, sourceY) gives.
+template <typename Map>
+ISP_HOT void distortRow(const Image &source, Image &target, const Rect &rect, int y, int from, int to, Map &map,
+                        bool smooth)
+{
+    const Reading in(source);
+    const Writing out(target);
+    for (int x = from; x < to; ++x) {
+        double sx = x, sy = y;
+        map(double(x), double(y), sx, sy);
+        if (smooth)
+            sampleBilinear(in, rect, sx, sy, out.at(x, y));
+        else
+            sampleNearest(in, rect, sx, sy, out.at(x, y));
+    }
 }
 
 // Fills each pixel (x, y) of the rectangle from the source point that
@@ -44,16 +65,8 @@ template <typename Map>
 bool distort(const Image &source, Image &target, const Rect &rect, Progress &progress, Map &&map,
              bool smooth = true)
 {
-    return forRows(rect.top, rect.bottom, progress, [&](int y) {
-        for (int x = rect.left; x < rect.right; ++x) {
-            double sx = x, sy = y;
-            map(double(x), double(y), sx, sy);
-            if (smooth)
-                sampleBilinear(source, rect, sx, sy, pixel(target, x, y));
-            else
-                sampleNearest(source, rect, sx, sy, pixel(target, x, y));
-        }
-    });
+    return forRows(rect.top, rect.bottom, progress,
+                   [&](int y) { distortRow(source, target, rect, y, rect.left, rect.right, map, smooth); });
 }
 
 // Centre and half the smaller side of a rectangle, the frame of the radial
@@ -66,5 +79,49 @@ struct Polar {
     {
     }
 };
+
+// The distortions that turn or move a point by an amount its distance from
+// the centre decides, within the circle of `polar` only.  shape(r, amount)
+// gives that amount for the relative distance r, or false where the point
+// stays (beyond the circle, at its centre); place(dx, dy, amount, sx, sy)
+// the source point of the pixel at (dx, dy) from the centre.  A point shown
+// where it is is the pixel itself, which the target already holds, so only
+// the circle is visited; and the four pixels that mirror each other across
+// the centre lines lie at the same distance, so each amount is worked out
+// once for the four.
+template <typename Shape, typename Place>
+ISP_HOT void distortRadialRow(const Reading &in, const Writing &out, const Rect &rect, const Polar &polar, int y,
+                              Shape &shape, Place &place)
+{
+    const int mirrorX = rect.left + rect.right - 1, mirrorY = rect.top + rect.bottom - 1;
+    const double dy = y - polar.cy, reach = polar.radius * polar.radius - dy * dy;
+    if (reach <= 0)
+        return;
+    // from a pixel beyond the circle's chord, with a pixel to spare, to the middle
+    const int from = std::max(rect.left, int(std::floor(polar.cx - std::sqrt(reach))) - 1);
+    for (int x = from; x <= mirrorX - x; ++x) {
+        const double dx = x - polar.cx;
+        auto amount = shape(std::sqrt(dx * dx + dy * dy) / polar.radius);
+        if (!amount)
+            continue;
+        const int xs[2] = {x, mirrorX - x}, ys[2] = {y, mirrorY - y};
+        for (int j = 0; j < (ys[1] != ys[0] ? 2 : 1); ++j)
+            for (int i = 0; i < (xs[1] != xs[0] ? 2 : 1); ++i) {
+                double sx, sy;
+                place(xs[i] - polar.cx, ys[j] - polar.cy, *amount, sx, sy);
+                sampleBilinear(in, rect, sx, sy, out.at(xs[i], ys[j]));
+            }
+    }
+}
+
+template <typename Shape, typename Place>
+bool distortRadially(const Image &source, Image &target, const Rect &rect, const Polar &polar, Progress &progress,
+                     Shape &&shape, Place &&place)
+{
+    const Reading in(source);
+    const Writing out(target);
+    return forRows(rect.top, (rect.top + rect.bottom + 1) / 2, progress,
+                   [&](int y) { distortRadialRow(in, out, rect, polar, y, shape, place); });
+}
 
 } // namespace isp

@@ -265,6 +265,19 @@ TEST(InPlace, AStoppedChangeLeavesTheDibAsItWas)
     EXPECT_NE(View(dib.get()).pixelBytes(), before);
 }
 
+TEST_P(EveryExport, ChangesTheCallersOwnDibOnlyWhenItWorksInPlace)
+{
+    GlobalBlock dib = makeDib(kWidth, kHeight, photo);
+    const std::vector<BYTE> before = View(dib.get()).pixelBytes();
+    GlobalBlock copied = run(dib.get());
+    const bool changed = isp::changeInPlace(*GetParam(), dib.get(), isp::showValues(*GetParam()));
+    EXPECT_EQ(changed, GetParam()->result == isp::ResultKind::InPlace);
+    if (changed)
+        EXPECT_EQ(View(dib.get()).pixelBytes(), View(copied.get()).pixelBytes());
+    else
+        EXPECT_EQ(View(dib.get()).pixelBytes(), before);
+}
+
 TEST(Catalogue, NamesEveryEffectExportOnce)
 {
     std::set<std::string> names;
