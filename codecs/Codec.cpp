@@ -12,7 +12,6 @@
 #include <cstdio>
 #include <cstring>
 #include <fcntl.h>
-#include <sys/mman.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -71,42 +70,6 @@ private:
     std::string path_;
     int fd_ = -1;
     bool committed_ = false;
-};
-
-// A file's bytes to read once: a regular file is mapped where the system
-// keeps it (one call maps every page, nothing is copied); anything else is
-// read into memory.
-class FileBytes {
-public:
-    explicit FileBytes(const std::string &path)
-    {
-        const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
-        struct stat status;
-        if (fd >= 0 && ::fstat(fd, &status) == 0 && S_ISREG(status.st_mode) && status.st_size > 0
-            && std::uint64_t(status.st_size) <= kMaxImageBytes) {
-            void *mapped = ::mmap(nullptr, std::size_t(status.st_size), PROT_READ, MAP_PRIVATE | MAP_POPULATE, fd, 0);
-            if (mapped != MAP_FAILED) {
-                ::madvise(mapped, std::size_t(status.st_size), MADV_SEQUENTIAL);
-                mapped_ = {static_cast<const std::uint8_t *>(mapped), std::size_t(status.st_size)};
-            }
-        }
-        if (fd >= 0)
-            ::close(fd);
-        if (mapped_.empty())
-            copy_ = readWholeFile(path);
-    }
-    ~FileBytes()
-    {
-        if (!mapped_.empty())
-            ::munmap(const_cast<std::uint8_t *>(mapped_.data()), mapped_.size());
-    }
-    FileBytes(const FileBytes &) = delete;
-    FileBytes &operator=(const FileBytes &) = delete;
-    std::span<const std::uint8_t> bytes() const { return mapped_.empty() ? std::span<const std::uint8_t>(copy_) : mapped_; }
-
-private:
-    std::span<const std::uint8_t> mapped_;
-    std::vector<std::uint8_t> copy_;
 };
 
 std::string lowerExtension(std::string_view path)
@@ -195,29 +158,64 @@ std::optional<Format> formatFromExtension(std::string_view path)
     return std::nullopt;
 }
 
+namespace {
+
+// A file's bytes, read whole into memory never initialised before: read,
+// not mapped, because a file another program shortens while we read it must
+// give an error, and a mapping would fault past its new end.
+class FileBytes {
+public:
+    explicit FileBytes(const std::string &path)
+    {
+        const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+        if (fd < 0)
+            fail(ErrorCode::CannotOpen, "cannot open " + path);
+        const std::unique_ptr<int, void (*)(int *)> closing(new int(fd), [](int *f) {
+            ::close(*f);
+            delete f;
+        });
+        struct stat status;
+        std::size_t capacity = 65536;
+        if (::fstat(fd, &status) == 0 && S_ISREG(status.st_mode)) {
+            if (std::uint64_t(status.st_size) > kMaxImageBytes)
+                fail(ErrorCode::TooLarge, "file too large");
+            capacity = std::max<std::size_t>(std::size_t(status.st_size) + 1, capacity);
+        }
+        // One read of the size the file says (and a byte to see its end), more for what it did not say.
+        data_.reset(new std::uint8_t[capacity]);
+        for (;;) {
+            if (size_ == capacity) {
+                if (capacity >= kMaxImageBytes)
+                    fail(ErrorCode::TooLarge, "file too large");
+                const std::size_t larger = std::min<std::size_t>(capacity * 2, kMaxImageBytes);
+                std::unique_ptr<std::uint8_t[]> grown(new std::uint8_t[larger]);
+                std::memcpy(grown.get(), data_.get(), size_);
+                data_ = std::move(grown);
+                capacity = larger;
+            }
+            const ssize_t n = ::read(fd, data_.get() + size_, capacity - size_);
+            if (n < 0 && errno == EINTR)
+                continue;
+            if (n < 0)
+                fail(ErrorCode::CannotOpen, "cannot read " + path);
+            if (n == 0)
+                break;
+            size_ += std::size_t(n);
+        }
+    }
+    std::span<const std::uint8_t> bytes() const { return {data_.get(), size_}; }
+
+private:
+    std::unique_ptr<std::uint8_t[]> data_;
+    std::size_t size_ = 0;
+};
+
+} // namespace
+
 std::vector<std::uint8_t> readWholeFile(const std::string &path)
 {
-    std::FILE *file = std::fopen(path.c_str(), "rb");
-    if (!file)
-        fail(ErrorCode::CannotOpen, "cannot open " + path);
-    std::unique_ptr<std::FILE, int (*)(std::FILE *)> guard(file, &std::fclose);
-    std::vector<std::uint8_t> bytes;
-    struct stat status;
-    if (::fstat(::fileno(file), &status) == 0 && S_ISREG(status.st_mode)) {
-        if (std::uint64_t(status.st_size) > kMaxImageBytes)
-            fail(ErrorCode::TooLarge, "file too large");
-        bytes.reserve(std::size_t(status.st_size));
-    }
-    std::uint8_t buffer[65536];
-    std::size_t n;
-    while ((n = std::fread(buffer, 1, sizeof buffer, file)) > 0) {
-        if (bytes.size() + n > kMaxImageBytes)
-            fail(ErrorCode::TooLarge, "file too large");
-        bytes.insert(bytes.end(), buffer, buffer + n);
-    }
-    if (std::ferror(file))
-        fail(ErrorCode::CannotOpen, "cannot read " + path);
-    return bytes;
+    const FileBytes file(path);
+    return {file.bytes().begin(), file.bytes().end()};
 }
 
 void writeWholeFile(const std::string &path, std::span<const std::uint8_t> bytes)
