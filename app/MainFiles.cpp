@@ -7,6 +7,7 @@
 #include "Exception.h"
 #include "Handles.h"
 #include "HelpViewer.h"
+#include "ImagingProgress.h"
 #include "IniFile.h"
 #include "Modal.h"
 #include "PGPixelGraphic.h"
@@ -53,6 +54,8 @@ void TForm1::buildFileComponents()
     Tampon->setTiffPage(1);
     Tampon->setJPegSaveQuality(25);
     Tampon->setJPegSaveSmooth(5);
+    // Loading and saving a page take a while: the library's caption and percentage show meanwhile.
+    Tampon->OnProgress = (new imaging::TImagingProgress(this))->handler();
     Tampon->Loaded();
 }
 
