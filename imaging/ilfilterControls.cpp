@@ -54,38 +54,38 @@ const isp::ParameterRow &effectRow(const char *exportName, const char *name)
     return isp::parameterRow(exportName, name);
 }
 
-TValueBar::TValueBar(const TBarSpec &spec, QWidget &page) : QObject(&page), spec_(spec)
+TValueBar::TValueBar(const TBarSetup &setup, QWidget &page) : QObject(&page), setup_(setup)
 {
     auto *row = new QHBoxLayout;
-    label = new QLabel(spec.caption, &page);
+    label = new QLabel(setup.caption, &page);
     label->setMinimumWidth(96);
     bar = new QSlider(Qt::Horizontal, &page);
-    bar->setObjectName(QString::fromLatin1(spec.name));
+    bar->setObjectName(QString::fromLatin1(setup.name));
     edit = new QLineEdit(&page);
-    edit->setObjectName(editName(spec.name));
+    edit->setObjectName(editName(setup.name));
     edit->setFixedWidth(58);
     edit->installEventFilter(this);
     row->addWidget(label);
     row->addWidget(bar, 1);
     row->addWidget(edit);
     layoutOf(page).addLayout(row);
-    setSpec(spec);
+    setSetup(setup);
     connect(bar, &QSlider::valueChanged, this, [this](int position) { platform::guarded([&] { barMoved(position); }); });
     connect(edit, &QLineEdit::textEdited, this, [this](const QString &text) { platform::guarded([&] { typeText(text); }); });
 }
 
-void TValueBar::setSpec(const TBarSpec &spec)
+void TValueBar::setSetup(const TBarSetup &setup)
 {
-    spec_ = spec;
-    const isp::ParameterRow &row = *spec.row;
+    setup_ = setup;
+    const isp::ParameterRow &row = *setup.row;
     double low = row.offeredMin, high = row.offeredMax;
-    if (spec.side == TBarSide::Positive)
+    if (setup.side == TBarSide::Positive)
         low = std::max(low, 0.0);
-    if (spec.side == TBarSide::Negative)
+    if (setup.side == TBarSide::Negative)
         high = std::min(high, 0.0);
-    const int a = platform::roundInt(low * spec.factor + spec.offset);
-    const int b = platform::roundInt(high * spec.factor + spec.offset);
-    const int start = platform::roundInt(std::clamp(row.start, low, high) * spec.factor + spec.offset);
+    const int a = platform::roundInt(low * setup.factor + setup.offset);
+    const int b = platform::roundInt(high * setup.factor + setup.offset);
+    const int start = platform::roundInt(std::clamp(row.start, low, high) * setup.factor + setup.offset);
     const QSignalBlocker quiet(bar);
     bar->setRange(std::min(a, b), std::max(a, b));
     bar->setValue(start);
@@ -121,17 +121,17 @@ void TValueBar::setVisible(bool visible)
 
 double TValueBar::shown(int position) const
 {
-    return spec_.text == TBarText::Tenths ? position / 10.0 : position;
+    return setup_.text == TBarText::Tenths ? position / 10.0 : position;
 }
 
 int TValueBar::positionOf(double shownValue) const
 {
-    return platform::roundInt(spec_.text == TBarText::Tenths ? shownValue * 10 : shownValue);
+    return platform::roundInt(setup_.text == TBarText::Tenths ? shownValue * 10 : shownValue);
 }
 
 QString TValueBar::positionText(int position) const
 {
-    if (spec_.text == TBarText::Tenths)
+    if (setup_.text == TBarText::Tenths)
         return platform::formatFixed(position / 10.0L, 2);
     return QString::number(position);
 }
@@ -182,7 +182,7 @@ bool TValueBar::eventFilter(QObject *watched, QEvent *event)
         return false; // moving, deleting and the like
     const QChar c = enter ? QChar() : text[0];
     const bool allowed = !enter && (c.isDigit() || c == QLatin1Char('-') || c == platform::decimalSeparator()
-                                    || c == QLatin1Char(spec_.text == TBarText::Tenths ? '.' : '+'));
+                                    || c == QLatin1Char(setup_.text == TBarText::Tenths ? '.' : '+'));
     if (allowed)
         return false;
     QApplication::beep();

@@ -32,7 +32,7 @@ enum class TBarText { Whole, Tenths };
 // Which part of the row's range the bar offers.
 enum class TBarSide { Both, Positive, Negative };
 
-struct TBarSpec {
+struct TBarSetup {
     const char *name; // the bar's name; its edit's ends in "Edit" instead of "Bar"
     QString caption;
     const isp::ParameterRow *row;
@@ -48,7 +48,7 @@ class TValueBar : public QObject {
     Q_OBJECT
 public:
     // Makes the caption, bar and edit as children of `page`, in one row of its layout.
-    TValueBar(const TBarSpec &spec, QWidget &page);
+    TValueBar(const TBarSetup &setup, QWidget &page);
 
     QLabel *label;
     QSlider *bar;
@@ -56,9 +56,9 @@ public:
 
     int position() const;
     // In the export's units.
-    double value() const { return double(position() - spec_.offset) / spec_.factor; }
+    double value() const { return double(position() - setup_.offset) / setup_.factor; }
     // Another range (the hue of one colour): the bar goes to its start.
-    void setSpec(const TBarSpec &spec);
+    void setSetup(const TBarSetup &setup);
     void setPosition(int position);
     int minimum() const;
     int maximum() const;
@@ -83,7 +83,7 @@ private:
     double shown(int position) const;
     int positionOf(double shownValue) const;
 
-    TBarSpec spec_;
+    TBarSetup setup_;
 };
 
 // Radio buttons choosing one value; the first whose value is `start` starts checked.

@@ -25,9 +25,9 @@ TEffectWork TEffectPage::effect(const TEffectTarget &target) const
     return effect_ ? effect_(target) : TEffectWork();
 }
 
-TValueBar *TEffectPage::addBar(const TBarSpec &spec)
+TValueBar *TEffectPage::addBar(const TBarSetup &setup)
 {
-    auto *bar = new TValueBar(spec, *this);
+    auto *bar = new TValueBar(setup, *this);
     bars_.push_back(bar);
     connect(bar, &TValueBar::changed, this, &TEffectPage::valuesChanged);
     return bar;

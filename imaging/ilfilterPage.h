@@ -103,7 +103,7 @@ public:
     // The pages of simple effects: the controls are made, then the effect.
     using EffectMaker = std::function<TEffectWork(const TEffectTarget &target)>;
     void setEffect(EffectMaker maker) { effect_ = std::move(maker); }
-    TValueBar *addBar(const TBarSpec &spec);
+    TValueBar *addBar(const TBarSetup &setup);
     QCheckBox *addCheck(const char *name, const QString &caption, const isp::ParameterRow &row);
     QCheckBox *addCheck(const char *name, const QString &caption, bool checked);
     TChoice *addChoice(const QString &title, const std::vector<TChoiceItem> &items, int start);

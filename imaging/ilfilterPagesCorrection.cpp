@@ -100,7 +100,7 @@ public:
         hue_ = addBar(hueSpec(0));
         saturation_ = addBar({"hsSatBar", QStringLiteral("Saturation"), &effectRow("ilHueAndSaturation", "saturation"), 1, 100});
         brightness_ = addBar({"hsBrightBar", QStringLiteral("Luminosité"), &effectRow("ilHueAndSaturation", "brightness"), 1, 100});
-        platform::connectGuarded(channel_, &TChoice::changed, this, [this] { hue_->setSpec(hueSpec(channel_->value())); });
+        platform::connectGuarded(channel_, &TChoice::changed, this, [this] { hue_->setSetup(hueSpec(channel_->value())); });
         setEffect([this](const TEffectTarget &) {
             const int channel = channel_->value();
             bool flags[6];
@@ -118,7 +118,7 @@ public:
 
 private:
     // The hue is shown from 0: position = shift + half the range.
-    static TBarSpec hueSpec(int channel)
+    static TBarSetup hueSpec(int channel)
     {
         const isp::ParameterRow &row = channel == 0 ? effectRow("ilHueAndSaturation", "hue") : kOneColourHue;
         return {"hsHueBar", QStringLiteral("Teinte"), &row, 1, int(-row.offeredMin)};
