@@ -1,11 +1,11 @@
 #include "HeadlessCopy.h"
 
 #include "Exception.h"
+#include "Identity.h"
 #include "MessageBox.h"
 #include "Printer.h"
 #include "Rounding.h"
 #include "TMultiP.h"
-#include "twainidentity.h"
 
 #include <QCoreApplication>
 #include <QFileInfo>
@@ -21,7 +21,6 @@ namespace headless {
 
 namespace {
 
-constexpr long double MmPerInch = 25.4L;
 // Poster sizes go through the window's screen pixels at this resolution.
 constexpr int PosterPpi = 96;
 
@@ -54,7 +53,7 @@ std::vector<QImage> scanPages(const ScanRequest &request, const Report &report)
     platform::ScopedMessageService capture(&message);
     QWidget owner; // the scanner component wants a window to hand to the source
     TcsTwainScan scan(&owner);
-    scan.SetAppIdentity(twainIdentity("Version 4.0", "Ondelis", "Ondelis Twain", "Quillon 2001"));
+    scan.SetAppIdentity(identity::scanner());
     scan.SetSourceName(request.device);
     scan.SetPixelType(request.pixelType);
     scan.SetResolution(request.resolution);

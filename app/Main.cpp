@@ -1,41 +1,59 @@
-// The main window's start-up, its settings in the registry, its menus and help.
+// The main window's start-up: the frame, the menus, the settings kept in the
+// registry, help, the tips and the about box, and closing.
 #include "Main.h"
 
 #include "Decimal.h"
 #include "ErrorBoundary.h"
 #include "Folders.h"
+#include "Handles.h"
 #include "HelpViewer.h"
+#include "Identity.h"
 #include "Modal.h"
 #include "PGMessages.h"
 #include "Registry.h"
 #include "Resources.h"
+#include "SettingsTable.h"
 #include "TMMBitmapButton.h"
 #include "TPicture.h"
 #include "TSpinEdit.h"
 #include "TTipsDialog.h"
+#include "Tips.h"
 #include "csTwainScan.h"
 #include "sabout.h"
 
 #include <QAction>
 #include <QApplication>
-#include <QClipboard>
 #include <QComboBox>
 #include <QDesktopServices>
 #include <QKeyEvent>
 #include <QMenu>
-#include <QMimeData>
+#include <QMenuBar>
 #include <QScreen>
+#include <QShortcut>
 #include <QUrl>
+#include <QVBoxLayout>
+#include <algorithm>
 
 namespace {
 
-const QString ApplicationTitle = QStringLiteral("Quillon 2002");
 const QString HelpFileName = QStringLiteral("QUILLON.HLP");
 const QString WebSite = QStringLiteral("https://quillon.example.org/");
 const QString CatalogueHelp = QStringLiteral("CATALOG.HLP");
 constexpr int HelpContextMain = 2;
 constexpr int HelpContextOpen = 4;
 const QSize SmallestWindow(640, 480);
+
+QRect screenGeometry()
+{
+    const QScreen *screen = QGuiApplication::primaryScreen();
+    return screen ? screen->geometry() : QRect(0, 0, 1024, 768);
+}
+
+QSize availableScreen()
+{
+    const QScreen *screen = QGuiApplication::primaryScreen();
+    return screen ? screen->availableSize() : QSize(1024, 768);
+}
 
 } // namespace
 
@@ -63,63 +81,155 @@ TForm1::TForm1(QWidget *parent) : QMainWindow(parent)
     setMinimumSize(SmallestWindow);
     resources::initialise();
     images_ = TMMImageList(QPixmap(resources::strip), QSize(resources::stripCell, resources::stripCell));
-    buildMenus();
-    buildControls();
-    buildModeLayouts();
-    buildScanner();
-    buildWorkComponents();
-    buildFileComponents();
-    connectHandlers();
+    // The order matters where concerns share a panel or a menu: the sheet's
+    // panel takes the orientation's half turn, the modes' panel its landscape
+    // box, and the menu items come in the order the concerns add them.
+    buildFrame();
+    buildSheet();
+    buildPrinting();
+    buildOrientation();
+    buildFiles();
+    buildSources();
+    buildScanning();
+    buildCorrections();
+    finishMenus();
     FormCreate();
     csTwainScan->Loaded();
 }
 
 TForm1::~TForm1() = default;
 
+void TForm1::buildFrame()
+{
+    Client = new QWidget(this);
+    Client->setObjectName(QStringLiteral("Client"));
+    Client->setMinimumSize(632, 434);
+    setCentralWidget(Client);
+    // The background covers the whole client area, behind every control.
+    Image2 = new TPicture(QStringLiteral("Image2"), Client, true);
+    Image2->setPicture(QImage(resources::background));
+    auto *backgroundLayout = new QVBoxLayout(Client);
+    backgroundLayout->setContentsMargins(0, 0, 0, 0);
+    backgroundLayout->addWidget(Image2);
+
+    auto menu = [this](const QString &name, const QString &caption) {
+        QMenu *created = menuBar()->addMenu(caption);
+        created->setObjectName(name);
+        // F1 in an open menu gives the topic of its item.
+        created->installEventFilter(this);
+        return created;
+    };
+    Fichier1 = menu(QStringLiteral("Fichier1"), QStringLiteral("&Fichier"));
+    Edition1 = menu(QStringLiteral("Edition1"), QStringLiteral("&Edition"));
+    Options1 = menu(QStringLiteral("Options1"), QStringLiteral("&Options"));
+    Aide = menu(QStringLiteral("Aide"), QStringLiteral("&?"));
+}
+
+void TForm1::finishMenus()
+{
+    Fichier1->addSeparator();
+    Quitter1 = makeMenuItem(Fichier1, QStringLiteral("Quitter1"), QStringLiteral("&Quitter"));
+    Aide1 = makeMenuItem(Aide, QStringLiteral("Aide1"), QStringLiteral("&Aide..."));
+    Apropos1 = makeMenuItem(Aide, QStringLiteral("Apropos1"), QStringLiteral("A &propos..."));
+    Dummeauteur1 = makeMenuItem(Aide, QStringLiteral("Dummeauteur1"), QStringLiteral("&Du même auteur..."));
+    Dummeauteur1->setVisible(false);
+    Trucsetastuces1 = makeMenuItem(Aide, QStringLiteral("Trucsetastuces1"), QStringLiteral("&Trucs et astuces..."));
+    Aide->addSeparator();
+    SiteWeb1 = makeMenuItem(Aide, QStringLiteral("SiteWeb1"), QStringLiteral("Site &web..."));
+    TipsDialog = new TTipsDialog(this);
+    TipsDialog->setTips(tipTexts());
+    AboutBox = new TAboutBox(this);
+
+    using platform::connectGuarded;
+    connectGuarded(Quitter1, &QAction::triggered, this, &TForm1::Quitter1Click);
+    connectGuarded(Aide1, &QAction::triggered, this, &TForm1::Aide1Click);
+    connectGuarded(Apropos1, &QAction::triggered, this, &TForm1::Apropos1Click);
+    connectGuarded(Dummeauteur1, &QAction::triggered, this, &TForm1::Dummeauteur1Click);
+    connectGuarded(Trucsetastuces1, &QAction::triggered, this, &TForm1::Trucsetastuces1Click);
+    connectGuarded(SiteWeb1, &QAction::triggered, this, &TForm1::SiteWeb1Click);
+    // F1 gives the window's topic; while a menu is up the menu has the
+    // keyboard, and the event filter gives the topic of its item.
+    auto *help = new QShortcut(QKeySequence(Qt::Key_F1), this);
+    connectGuarded(help, &QShortcut::activated, this,
+                   [this] { HelpViewer::showContext(HelpFile, helpContextOf(nullptr), this); });
+}
+
 void TForm1::FormCreate()
 {
-    QApplication::setApplicationName(ApplicationTitle);
-    RegistryKey = QStringLiteral("Software\\Vardo\\") + ApplicationTitle;
+    identity::applyToApplication();
+    RegistryKey = identity::RegistryKey;
     SiteWeb1->setText(QStringLiteral("&Connexion au site web de l'auteur..."));
     ExeFolder = platform::exeFolder();
     HelpFile = ExeFolder + HelpFileName;
-    readSettings();
-    setWindowTitle(ApplicationTitle);
+    const platform::RegistryKey key(RegistryKey);
+    settingsTable().readFrom(key);
+    setWindowTitle(identity::Title);
     platform::setDecimalSeparator(QLatin1Char(','));
     Image1->setPicture(QImage(resources::sample).convertToFormat(QImage::Format_RGB888));
     Image->setPicture(Image1->picture());
     NaturalWidth = Image->pictureWidth();
     NaturalHeight = Image->pictureHeight();
     platform::Printer::instance().setOrientation(platform::Orientation::Portrait);
-    GoBtn->setToolTip(CopyHint);
-    GoBtn->setImageIndex(CopyPicture);
+    setCopyButton(CopyHint, CopyPicture);
     PGLanguage = pglFrench;
     ComboFormats->setCurrentIndex(0);
     ComboBox1->setCurrentIndex(0);
 }
 
-void TForm1::readSettings()
+platform::SettingsTable TForm1::settingsTable()
 {
-    platform::RegistryKey key(RegistryKey);
+    using platform::always;
     const QString main = QStringLiteral("MainW"), options = QStringLiteral("Options");
-    if (key.readBool(main, QStringLiteral("Maxi"), false)) {
-        setWindowState(Qt::WindowMaximized);
-    } else {
-        // The border is fixed: the user cannot resize the window, the settings can.
-        const int w = key.readInteger(main, QStringLiteral("w"), SmallestWindow.width());
-        const int h = key.readInteger(main, QStringLiteral("h"), SmallestWindow.height());
-        setFixedSize(QSize(w, h).expandedTo(SmallestWindow));
-        const QSize screen = QGuiApplication::primaryScreen() ? QGuiApplication::primaryScreen()->size() : QSize(1024, 768);
-        const int x = key.readInteger(main, QStringLiteral("x"), (screen.width() - width()) / 2);
-        const int y = key.readInteger(main, QStringLiteral("y"), (screen.height() - height()) / 2);
-        move(x, y);
-    }
-    UserInterfaceMnu->setChecked(key.readBool(options, QStringLiteral("UserInterface"), false));
-    UserInterfaceMnuClick();
-    TipAtStart = key.readBool(options, QStringLiteral("TipAtStart"), true);
-    PreviewInOpenDialog = key.readBool(options, QStringLiteral("Aperçu"), true);
-    ImageFolder = key.readString(options, QStringLiteral("CheminImagesPerso"), QStringLiteral("c:\\"));
-    Imprimerlestraitsdecoupe1->setChecked(key.readBool(options, QStringLiteral("Cadre"), true));
+    // The border is fixed: the user cannot resize the window, the settings
+    // can, within the screen and never below the smallest window.  An
+    // unset position centres the window on the size just applied.
+    auto bounds = [this] { return isMaximized() ? normalGeometry() : QRect(pos(), size()); };
+    // A maximised window keeps the size it had: the size values are not read.
+    auto sized = [this] { return !(windowState() & Qt::WindowMaximized); };
+    auto fitWidth = [](int width) { return std::clamp(width, SmallestWindow.width(), std::max(SmallestWindow.width(), availableScreen().width())); };
+    auto fitHeight = [](int height) { return std::clamp(height, SmallestWindow.height(), std::max(SmallestWindow.height(), availableScreen().height())); };
+    platform::SettingsTable table;
+    table.boolean(main, QStringLiteral("Maxi"), always(false), [this] { return isMaximized(); },
+                  [this](bool maximised) {
+                      if (maximised)
+                          setWindowState(Qt::WindowMaximized);
+                  })
+        .integer(main, QStringLiteral("w"), always(SmallestWindow.width()), [=] { return bounds().width(); },
+                 [=, this](int width) {
+                     if (sized())
+                         setFixedSize(fitWidth(width), height());
+                 })
+        .integer(main, QStringLiteral("h"), always(SmallestWindow.height()), [=] { return bounds().height(); },
+                 [=, this](int height) {
+                     if (sized())
+                         setFixedSize(width(), fitHeight(height));
+                 })
+        .integer(main, QStringLiteral("x"), [this] { return (screenGeometry().width() - width()) / 2; },
+                 [=] { return bounds().x(); },
+                 [=, this](int x) {
+                     if (sized())
+                         move(x, y());
+                 })
+        .integer(main, QStringLiteral("y"), [this] { return (screenGeometry().height() - height()) / 2; },
+                 [=] { return bounds().y(); },
+                 [=, this](int y) {
+                     if (sized())
+                         move(x(), y);
+                 })
+        .boolean(options, QStringLiteral("UserInterface"), always(false), [this] { return UserInterfaceMnu->isChecked(); },
+                 [this](bool own) {
+                     UserInterfaceMnu->setChecked(own);
+                     UserInterfaceMnuClick();
+                 })
+        .boolean(options, QStringLiteral("TipAtStart"), always(true), [this] { return TipAtStart; },
+                 [this](bool tips) { TipAtStart = tips; })
+        .boolean(options, QStringLiteral("Aperçu"), always(true), [this] { return PreviewInOpenDialog; },
+                 [this](bool preview) { PreviewInOpenDialog = preview; })
+        .text(options, QStringLiteral("CheminImagesPerso"), always(QStringLiteral("c:\\")), [this] { return ImageFolder; },
+              [this](const QString &folder) { ImageFolder = folder; })
+        .boolean(options, QStringLiteral("Cadre"), always(true), [this] { return Imprimerlestraitsdecoupe1->isChecked(); },
+                 [this](bool cutLines) { Imprimerlestraitsdecoupe1->setChecked(cutLines); });
+    return table;
 }
 
 void TForm1::showEvent(QShowEvent *event)
@@ -167,18 +277,7 @@ void TForm1::FormClose()
         return;
     closed_ = true;
     platform::RegistryKey key(RegistryKey);
-    const QString main = QStringLiteral("MainW"), options = QStringLiteral("Options");
-    const QRect bounds = isMaximized() ? normalGeometry() : QRect(pos(), size());
-    key.writeInteger(main, QStringLiteral("x"), bounds.x());
-    key.writeInteger(main, QStringLiteral("y"), bounds.y());
-    key.writeInteger(main, QStringLiteral("w"), bounds.width());
-    key.writeInteger(main, QStringLiteral("h"), bounds.height());
-    key.writeBool(main, QStringLiteral("Maxi"), isMaximized());
-    key.writeBool(options, QStringLiteral("Cadre"), Imprimerlestraitsdecoupe1->isChecked());
-    key.writeBool(options, QStringLiteral("TipAtStart"), TipAtStart);
-    key.writeBool(options, QStringLiteral("Aperçu"), PreviewInOpenDialog);
-    key.writeString(options, QStringLiteral("CheminImagesPerso"), ImageFolder);
-    key.writeBool(options, QStringLiteral("UserInterface"), UserInterfaceMnu->isChecked());
+    settingsTable().writeTo(key);
     key.flush();
 }
 
@@ -206,10 +305,7 @@ void TForm1::Dummeauteur1Click()
 
 void TForm1::Apropos1Click()
 {
-    TAboutBox *about = findChild<TAboutBox *>();
-    if (about == nullptr)
-        about = new TAboutBox(this);
-    platform::execModal(*about);
+    platform::execModal(*AboutBox);
 }
 
 void TForm1::Trucsetastuces1Click()
@@ -222,19 +318,6 @@ void TForm1::Trucsetastuces1Click()
 void TForm1::SiteWeb1Click()
 {
     QDesktopServices::openUrl(QUrl(WebSite));
-}
-
-void TForm1::UserInterfaceMnuClick()
-{
-    // The action has already toggled its check mark.
-    csTwainScan->SetUserInterface(UserInterfaceMnu->isChecked());
-    TwainDialMnu->setEnabled(!UserInterfaceMnu->isChecked());
-}
-
-void TForm1::Edition1Click()
-{
-    const QMimeData *data = QApplication::clipboard()->mimeData();
-    Coller1->setEnabled(data && data->hasImage());
 }
 
 int TForm1::helpContextOf(const QAction *item) const

@@ -3,16 +3,20 @@
 // layout bars and buttons, the print and scan controls, the corrections
 // column, the menus and the settings kept in the registry.
 //
-// One class over several files, one per concern:
-//   Main.cpp          start-up, settings, menus and help
-//   MainControls.cpp  the controls, menus and handler connections
-//   MainSheet.cpp     the sheet and the placement of the picture
-//   MainPrinting.cpp  printing, duplication and poster modes, the copy button
+// One class over several files, one per concern.  Each concern's file builds,
+// lays out and connects its own controls and menu items, says in which
+// layout modes they are hidden, and creates the windows it works with:
+//   Main.cpp             start-up, menus, settings, help, tips and about box
+//   MainControls.cpp     how controls are made, and the layout modes' table
+//   MainSheet.cpp        the sheet and the placement of the picture
 //   MainOrientation.cpp  the landscape sheet and the turns of the picture
-//   MainSources.cpp   the clipboard, undo and the refresh after a change
-//   MainFiles.cpp     image files and their page files
-//   MainScan.cpp      the scanner
-//   MainCorrections.cpp  the corrections column
+//   MainPrinting.cpp     printing, duplication and poster modes, the copy button
+//   MainSources.cpp      the clipboard, undo and the refresh after a change
+//   MainFiles.cpp        image files and their page files
+//   MainScan.cpp         the scanner
+//   MainCorrections.cpp  the corrections column and the image editor
+// The controls are private: tests and the automation channel find them by
+// their object names, and the window's state by its properties.
 #include "Composition.h"
 #include "Printer.h"
 #include "SheetGeometry.h"
@@ -23,6 +27,8 @@
 #include <QPointF>
 #include <QString>
 #include <functional>
+#include <initializer_list>
+#include <memory>
 #include <vector>
 
 class QAction;
@@ -32,46 +38,47 @@ class QLabel;
 class QMenu;
 class QScrollBar;
 class QPainter;
-class TMMBitmapButton;
-class TNewFor;
-class TMMBitmapCheckBox;
+class TAboutBox;
+class TAeroDlg;
 class TBasicFilterDialogs;
 class TEditeur;
 class TJPEG;
+class TMMBitmapButton;
+class TMMBitmapCheckBox;
+class TNewFor;
 class TOpenDial;
 class TPGImage;
+class TPicture;
 class TPredefine;
+class TSpinEdit;
+class TStretchHandle;
+class TTipsDialog;
 class TcsTwainDialog;
 class TcsTwainScan;
 namespace imaging {
 class TPMultiImage;
 }
-class TPicture;
-class TSpinEdit;
-class TStretchHandle;
-class TTipsDialog;
+namespace platform {
+class SettingsTable;
+}
 
 class TForm1 : public QMainWindow {
     Q_OBJECT
+    Q_PROPERTY(int NaturalWidth MEMBER NaturalWidth)
+    Q_PROPERTY(int NaturalHeight MEMBER NaturalHeight)
+    Q_PROPERTY(int PosterWidth MEMBER PosterWidth)
+    Q_PROPERTY(int PosterHeight MEMBER PosterHeight)
+    Q_PROPERTY(bool PosterKeepProportions MEMBER PosterKeepProportions)
+    Q_PROPERTY(bool TipAtStart MEMBER TipAtStart)
+    Q_PROPERTY(bool PreviewInOpenDialog MEMBER PreviewInOpenDialog)
+    Q_PROPERTY(QString ImageFolder MEMBER ImageFolder)
+    Q_PROPERTY(bool OrientationLock MEMBER OrientationLock)
+    Q_PROPERTY(bool ContinueToPrint MEMBER ContinueToPrint)
+    Q_PROPERTY(QString RegistryKey MEMBER RegistryKey)
+    Q_PROPERTY(QString HelpFile MEMBER HelpFile)
 public:
     explicit TForm1(QWidget *parent = nullptr);
     ~TForm1() override;
-
-    // Window state the other windows and the picture's sources read and write.
-    bool OrientationLock = false;
-    bool TipAtStart = true;
-    platform::Orientation SavedOrientation = platform::Orientation::Portrait;
-    bool ContinueToPrint = false;
-    bool PreviewInOpenDialog = true;
-    int PosterWidth = 0;  // screen pixels at the window's resolution
-    int PosterHeight = 0;
-    QString ExeFolder;
-    int NaturalWidth = 0; // the picture as it was acquired, before any quarter turn
-    int NaturalHeight = 0;
-    bool PosterKeepProportions = true;
-    QString ImageFolder;
-    QString RegistryKey;
-    QString HelpFile;
 
     // The sheet as last drawn, on the preview's present size.
     platform::SheetGeometry sheet() const;
@@ -85,41 +92,6 @@ public:
     int PH() const;
     int PicW() const;
     int PicH() const;
-
-    // Components, named as the rest of the program knows them.
-    QFrame *Panel1;
-    TPicture *Page;
-    TPicture *Image;
-    TPicture *Image1;
-    TPicture *Image2;
-    TPicture *UndoImg;
-    TStretchHandle *SH;
-    QScrollBar *Zoom, *Haut, *Gauche, *LargIm, *HautIm;
-    QLabel *Label1, *Label2, *Label3, *Label4, *Label5, *Label6, *Label7, *Label8, *Label9, *Label10, *Label11,
-        *Label12, *ZoomLabel;
-    QComboBox *ComboFormats;
-    QComboBox *ComboBox1;
-    TMMBitmapCheckBox *conserver, *PaysBtn, *Dupliquer, *Poster, *CheckBox1;
-    TMMBitmapButton *OrigBtn, *FillBtn, *centrerh, *centrerv, *centrerp, *RetourneBtn;
-    TMMBitmapButton *FormatBtn, *PrintBtn, *ConfigBtn, *GoBtn, *ScanSelect, *ScanImage;
-    TMMBitmapButton *SpeedButton1, *SpeedButton2, *SpeedButton3, *FXBtn, *EditBtn, *UndoBtn;
-    TSpinEdit *SpinEdit;
-    QFrame *Panel2, *Panel3;
-    QMenu *Fichier1, *Edition1, *Options1, *Aide;
-    QAction *Ouvrir1, *Enregistrersous1, *Quitter1, *Copier1, *Coller1, *Imprimerlestraitsdecoupe1,
-        *UserInterfaceMnu, *TwainDialMnu, *Aide1, *Apropos1, *Dummeauteur1, *Trucsetastuces1, *SiteWeb1;
-    TTipsDialog *TipsDialog;
-    TNewFor *NewFor = nullptr;         // the poster format dialog, created after this window
-    TPredefine *Predefine = nullptr;   // the scanner presets, created after this window
-    TOpenDial *OpenDial = nullptr;     // the open-image dialog, created after this window
-    TJPEG *JPEG = nullptr;             // the JPEG options, created after this window
-    TEditeur *Editeur = nullptr;       // the image editor, created after this window
-    TcsTwainScan *csTwainScan;
-    TcsTwainDialog *csTwainDialog;
-    // The hidden work components of the corrections and of the files.
-    imaging::TPMultiImage *Tampon;
-    TPGImage *PGTampon;
-    TBasicFilterDialogs *BasicFilters;
 
     static constexpr int FormatCount = 11;
     struct PredefinedFormat {
@@ -141,8 +113,6 @@ public slots:
     void Dummeauteur1Click();
     void Trucsetastuces1Click();
     void SiteWeb1Click();
-    void UserInterfaceMnuClick();
-    void Edition1Click();
 
     // The sheet and the placement of the picture (MainSheet.cpp).
     void ClearSheet();
@@ -205,6 +175,7 @@ public slots:
     void PlaceArrivedPicture();
 
     // The clipboard and undo (MainSources.cpp).
+    void Edition1Click();
     void Copier1Click();
     void Coller1Click();
     void TakeUndoSnapshot();
@@ -224,11 +195,9 @@ public slots:
     void FXBtnClick();
     void ComboBox1Click(int index);
     void EditBtnClick();
-    // The editor the corrections column opens, with its airbrush dialog:
-    // it hands its picture back here.
-    void setEditor(TEditeur *editor);
 
     // The scanner (MainScan.cpp).
+    void UserInterfaceMnuClick();
     void TwainDialMnuClick();
     void ScanSelectClick();
     void ScanImageClick();
@@ -236,39 +205,55 @@ public slots:
     void csTwainScanDibReady(const QImage &bitmap);
     void csTwainScanMemoryReady(HGLOBAL dib);
 
-public:
-    void DrawImageAt(QPainter &canvas, int x, int y, long double sx, long double sy);
-    void DrawTiles(QPainter &canvas, int x, int y, long double sx, long double sy);
-    void DrawPosterImage(QPainter &canvas, QPointF origin, long double kx, long double ky);
-    static void DrawBitmapAsDib(const QImage &bitmap, QPainter &canvas, int x, int y, int width, int height);
-
 protected:
     void showEvent(QShowEvent *event) override;
     void closeEvent(QCloseEvent *event) override;
     bool eventFilter(QObject *watched, QEvent *event) override;
 
 private:
-    // What a layout mode changes while it is on: the controls it hides (shown
-    // again when it goes off), those it shows only while on, and the copy
-    // button's hint and picture.
+    // ---- the layout modes (MainControls.cpp) ----
+    enum class Mode { Duplication, Poster };
+    // What a mode changes while it is on: the controls it hides (shown again
+    // when it goes off), those it shows only while on, and the copy button's
+    // hint and picture.
     struct ModeLayout {
         std::vector<QWidget *> hidden;
         std::vector<QWidget *> shown;
         QString goHint;
         int goPicture = 0;
     };
+    ModeLayout &layoutOf(Mode mode);
+    void hideDuring(std::initializer_list<QWidget *> controls, std::initializer_list<Mode> modes);
+    void showOnlyDuring(std::initializer_list<QWidget *> controls, Mode mode);
+    void applyMode(Mode mode, bool on);
 
-    // MainControls.cpp
-    void buildMenus();
-    void buildControls();
-    void buildModeLayouts();
-    void connectHandlers();
+    // ---- how controls are made (MainControls.cpp) ----
+    TMMBitmapButton *makeButton(QWidget *parent, const QString &name, int image, const QString &hint,
+                                const QString &caption = {});
+    TMMBitmapCheckBox *makeCheckBox(QWidget *parent, const QString &name, const QString &caption,
+                                    const QString &hint = {});
+    QLabel *makeLabel(QWidget *parent, const QString &name, const QString &caption);
+    static QAction *makeMenuItem(QMenu *menu, const QString &name, const QString &caption);
+    static void place(QWidget *control, int x, int y, int width, int height, const QString &hint = {});
+    // A layout button shows its pressed picture while the mouse holds it.
+    static void pressedPicture(TMMBitmapButton *button, int normal, int pressed);
+    // A user's scroll moves the bar first, then runs its scroll handler.
     void onUserScroll(QScrollBar *bar, void (TForm1::*handler)());
-    void pressedPicture(TMMBitmapButton *button, int normal, int pressed);
+
+    // ---- each concern builds its own part of the window ----
+    void buildFrame(); // Main.cpp: the client area, its background and the four menus
+    void buildSheet();
+    void buildPrinting();
+    void buildOrientation();
+    void buildSources();
+    void buildFiles();
+    void buildScanning();
+    void buildCorrections();
+    void finishMenus(); // Main.cpp: the items of the window's own, the tips and the about box
 
     // Main.cpp
     void FormCreate();
-    void readSettings();
+    platform::SettingsTable settingsTable();
     void showHelpContents();
     int helpContextOf(const QAction *item) const;
 
@@ -278,27 +263,43 @@ private:
     // MainOrientation.cpp
     void turnPicture(int degreesClockwise);
 
-    // MainScan.cpp
-    void buildScanner();
-
     // MainFiles.cpp
-    void buildFileComponents();
+    struct PageLayout;
+    platform::SettingsTable pageFileRows(PageLayout &layout) const;
     bool readPageFile(const QString &pageFile);
     void writePageFile(const QString &pageFile) const;
 
     // MainCorrections.cpp
-    void buildWorkComponents();
     // Runs one of the imaging library's corrections on the whole picture through Tampon.
     void correctThroughTampon(const std::function<void()> &correction);
 
     // MainPrinting.cpp
-    void applyMode(const ModeLayout &mode, bool on);
     composition::Poster poster() const;
     int PPI() const;
+    void setCopyButton(const QString &hint, int picture);
+
+    // The row of placement buttons on the positions panel, which the half turn closes.
+    static constexpr int PlacementRowTop = 222;
 
     // The copy button in the normal layout.
     static const QString CopyHint;
     static constexpr int CopyPicture = 17;
+
+    // ---- state ----
+    bool OrientationLock = false;
+    bool TipAtStart = true;
+    platform::Orientation SavedOrientation = platform::Orientation::Portrait;
+    bool ContinueToPrint = false;
+    bool PreviewInOpenDialog = true;
+    int PosterWidth = 0; // screen pixels at the window's resolution
+    int PosterHeight = 0;
+    QString ExeFolder;
+    int NaturalWidth = 0; // the picture as it was acquired, before any quarter turn
+    int NaturalHeight = 0;
+    bool PosterKeepProportions = true;
+    QString ImageFolder;
+    QString RegistryKey;
+    QString HelpFile;
 
     TMMImageList images_;
     platform::SheetGeometry sheet_; // the ratios of the last DrawSheet
@@ -307,4 +308,44 @@ private:
     bool shown_ = false;
     bool activated_ = false;
     bool closed_ = false;
+
+    // ---- controls (named as the rest of the program knows them) ----
+    QWidget *Client;
+    QFrame *Panel1;
+    TPicture *Page;
+    TPicture *Image;
+    TPicture *Image1;
+    TPicture *Image2;
+    TPicture *UndoImg;
+    // Detached handles have no parent: the window owns them.
+    std::unique_ptr<TStretchHandle> SH;
+    QScrollBar *Zoom, *Haut, *Gauche, *LargIm, *HautIm;
+    QLabel *Label1, *Label2, *Label3, *Label4, *Label5, *Label6, *Label7, *Label8, *Label9, *Label10, *Label11,
+        *Label12, *ZoomLabel;
+    QComboBox *ComboFormats;
+    QComboBox *ComboBox1;
+    TMMBitmapCheckBox *conserver, *PaysBtn, *Dupliquer, *Poster, *CheckBox1;
+    TMMBitmapButton *OrigBtn, *FillBtn, *centrerh, *centrerv, *centrerp, *RetourneBtn;
+    TMMBitmapButton *FormatBtn, *PrintBtn, *ConfigBtn, *GoBtn, *ScanSelect, *ScanImage;
+    TMMBitmapButton *SpeedButton1, *SpeedButton2, *SpeedButton3, *FXBtn, *EditBtn, *UndoBtn;
+    TSpinEdit *SpinEdit;
+    QFrame *Panel2, *Panel3;
+    QMenu *Fichier1, *Edition1, *Options1, *Aide;
+    QAction *Ouvrir1, *Enregistrersous1, *Quitter1, *Copier1, *Coller1, *Imprimerlestraitsdecoupe1,
+        *UserInterfaceMnu, *TwainDialMnu, *Aide1, *Apropos1, *Dummeauteur1, *Trucsetastuces1, *SiteWeb1;
+
+    // ---- the windows and components this window works with, made with it ----
+    TTipsDialog *TipsDialog;
+    TAboutBox *AboutBox;
+    TNewFor *NewFor;
+    TPredefine *Predefine;
+    TOpenDial *OpenDial;
+    TJPEG *JPEG;
+    TEditeur *Editeur;
+    TAeroDlg *AeroDlg;
+    TcsTwainScan *csTwainScan;
+    TcsTwainDialog *csTwainDialog;
+    imaging::TPMultiImage *Tampon;
+    TPGImage *PGTampon;
+    TBasicFilterDialogs *BasicFilters;
 };

@@ -7,22 +7,54 @@
 #include "ErrorBoundary.h"
 #include "Handles.h"
 #include "HelpViewer.h"
+#include "Named.h"
 #include "PGBasicFilters.h"
 #include "PGImage.h"
 #include "PGMessages.h"
 #include "PGPixelGraphic.h"
 #include "ScopeExit.h"
-#include "TMultiP.h"
 #include "Saero.h"
 #include "Sediteur.h"
+#include "TMMBitmapButton.h"
+#include "TMultiP.h"
 #include "TPicture.h"
 #include "WaitCursor.h"
+#include "ilfilter.h"
 
 #include <QApplication>
 #include <QComboBox>
 
-void TForm1::buildWorkComponents()
+void TForm1::buildCorrections()
 {
+    using platform::connectGuarded;
+    SpeedButton1 = makeButton(Client, QStringLiteral("SpeedButton1"), 9,
+        QStringLiteral("Convertit instantanément une image couleur en niveaux de gris"), QStringLiteral("N et B"));
+    SpeedButton3 = makeButton(Client, QStringLiteral("SpeedButton3"), 10, QStringLiteral("Inverse les couleurs de l'image"),
+        QStringLiteral("Négatif"));
+    SpeedButton2 = makeButton(Client, QStringLiteral("SpeedButton2"), 11,
+        QStringLiteral("Ajuste automatiquement le contraste de l'image"), QStringLiteral("Contraste"));
+    FXBtn = makeButton(Client, QStringLiteral("FXBtn"), 12,
+        QStringLiteral("Luminosité, contraste, couleurs, netteté : plus de 40 filfres et effets..."), QStringLiteral("Effets"));
+    ComboBox1 = named<QComboBox>(QStringLiteral("ComboBox1"), Client);
+    for (const char *entry : {"Filtres de base", "RVB", "CMJN", "YCbCr", "TSL", "TSV", "LCG", "Durcir", "Détail",
+                              "Adoucir", "Détection contour"})
+        ComboBox1->addItem(QString::fromUtf8(entry));
+    ComboBox1->setMaxVisibleItems(10);
+    ComboBox1->setToolTip(QStringLiteral("10 filtres pour jouer avec luminosité, contraste, couleurs, ..."));
+    EditBtn = makeButton(Client, QStringLiteral("EditBtn"), 13, QStringLiteral("Ouvre l'éditeur d'images"), QStringLiteral("Retouche"));
+    place(SpeedButton1, 530, 162, 94, 34);
+    place(SpeedButton3, 530, 200, 94, 34);
+    place(SpeedButton2, 530, 238, 94, 34);
+    place(FXBtn, 530, 276, 94, 34);
+    place(ComboBox1, 530, 316, 94, 24);
+    place(EditBtn, 530, 346, 94, 34);
+    connectGuarded(SpeedButton1, &QPushButton::clicked, this, &TForm1::SpeedButton1Click);
+    connectGuarded(SpeedButton2, &QPushButton::clicked, this, &TForm1::SpeedButton2Click);
+    connectGuarded(SpeedButton3, &QPushButton::clicked, this, &TForm1::SpeedButton3Click);
+    connectGuarded(FXBtn, &QPushButton::clicked, this, &TForm1::FXBtnClick);
+    connectGuarded(ComboBox1, &QComboBox::activated, this, &TForm1::ComboBox1Click);
+    connectGuarded(EditBtn, &QPushButton::clicked, this, &TForm1::EditBtnClick);
+
     // The dialogs take their texts when they are made, in the library's
     // language of that moment, before the window turns it to French.
     BasicFilters = new TBasicFilterDialogs(this);
@@ -32,6 +64,28 @@ void TForm1::buildWorkComponents()
     PGTampon->setGeometry(296, 304, 100, 100);
     PGTampon->SetZoomFactor(1.0L);
     PGTampon->hide();
+    imaging::RegisterEffectForm();
+
+    // The image editor with its airbrush dialog hands its picture back here.
+    Editeur = new TEditeur(this);
+    AeroDlg = new TAeroDlg(this);
+    Editeur->AeroDlg = AeroDlg;
+    Editeur->setTampon(Tampon);
+    Editeur->setOwner({[this](const TEditeur::HandBack &back) {
+        if (back.resized()) {
+            // A cropped picture keeps its scale on the sheet.
+            SH->Detach();
+            Image->resize(back.displayedSize(Image->size()));
+            ComboFormats->setCurrentIndex(0);
+        }
+        Image->setPicture(back.picture.image());
+        RefreshModeView();
+    }});
+    auto showHelp = [this](int context) {
+        platform::guarded([&] { HelpViewer::showContext(HelpFile, context, QApplication::activeModalWidget()); });
+    };
+    connect(Editeur, &TEditeur::helpRequested, this, showHelp);
+    connect(AeroDlg, &TAeroDlg::helpRequested, this, showHelp);
 }
 
 void TForm1::correctThroughTampon(const std::function<void()> &correction)
@@ -75,32 +129,8 @@ void TForm1::FXBtnClick()
     Tampon->ShowEffects();
 }
 
-void TForm1::setEditor(TEditeur *editor)
-{
-    Editeur = editor;
-    Editeur->setTampon(Tampon);
-    Editeur->setOwner({[this](const TEditeur::HandBack &back) {
-        if (back.resized()) {
-            // A cropped picture keeps its scale on the sheet.
-            SH->Detach();
-            Image->resize(back.displayedSize(Image->size()));
-            ComboFormats->setCurrentIndex(0);
-        }
-        Image->setPicture(back.picture.image());
-        RefreshModeView();
-    }});
-    auto showHelp = [this](int context) {
-        platform::guarded([&] { HelpViewer::showContext(HelpFile, context, QApplication::activeModalWidget()); });
-    };
-    connect(Editeur, &TEditeur::helpRequested, this, showHelp);
-    if (Editeur->AeroDlg)
-        connect(Editeur->AeroDlg, &TAeroDlg::helpRequested, this, showHelp);
-}
-
 void TForm1::EditBtnClick()
 {
-    if (!Editeur)
-        return;
     TakeUndoSnapshot();
     Editeur->Edit(Image->picture());
     UpdatePositionBars();

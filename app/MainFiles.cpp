@@ -11,6 +11,7 @@
 #include "IniFile.h"
 #include "Modal.h"
 #include "PGPixelGraphic.h"
+#include "SettingsTable.h"
 #include "Sopend.h"
 #include "TMMBitmapCheckBox.h"
 #include "TMultiP.h"
@@ -19,9 +20,11 @@
 #include "WaitCursor.h"
 #include "sjpeg.h"
 
+#include <QAction>
 #include <QApplication>
 #include <QDir>
 #include <QComboBox>
+#include <QMenu>
 #include <QFileDialog>
 #include <QFileInfo>
 #include <QScrollBar>
@@ -44,8 +47,14 @@ QString pageFileOf(const QString &imageFile)
 
 } // namespace
 
-void TForm1::buildFileComponents()
+void TForm1::buildFiles()
 {
+    using platform::connectGuarded;
+    Ouvrir1 = makeMenuItem(Fichier1, QStringLiteral("Ouvrir1"), QStringLiteral("&Ouvrir une image ou une page déjà enregistrée..."));
+    Enregistrersous1 = makeMenuItem(Fichier1, QStringLiteral("Enregistrersous1"), QStringLiteral("Enregistrer &sous..."));
+    connectGuarded(Ouvrir1, &QAction::triggered, this, &TForm1::Ouvrir1Click);
+    connectGuarded(Enregistrersous1, &QAction::triggered, this, &TForm1::Enregistrersous1Click);
+
     Tampon = new imaging::TPMultiImage(this);
     Tampon->setObjectName(QStringLiteral("Tampon"));
     Tampon->hide();
@@ -57,12 +66,43 @@ void TForm1::buildFileComponents()
     // Loading and saving a page take a while: the library's caption and percentage show meanwhile.
     Tampon->OnProgress = (new imaging::TImagingProgress(this))->handler();
     Tampon->Loaded();
+
+    OpenDial = new TOpenDial(this);
+    OpenDial->setOwner({[this] { return PreviewInOpenDialog; }, [this](bool preview) { PreviewInOpenDialog = preview; }});
+    JPEG = new TJPEG(this);
+}
+
+// A page as its page file keeps it.
+struct TForm1::PageLayout {
+    int format = 0;
+    bool landscape = false;
+    bool keepProportions = true;
+    QRect bounds;
+};
+
+platform::SettingsTable TForm1::pageFileRows(PageLayout &layout) const
+{
+    using platform::always;
+    platform::SettingsTable rows;
+    rows.integer(Settings, QStringLiteral("Format"), always(0), [&] { return layout.format; },
+                 [&](int format) { layout.format = format; })
+        .boolean(Picture, QStringLiteral("Paysage"), always(false), [&] { return layout.landscape; },
+                 [&](bool landscape) { layout.landscape = landscape; })
+        .boolean(Picture, QStringLiteral("Conserver"), always(true), [&] { return layout.keepProportions; },
+                 [&](bool keep) { layout.keepProportions = keep; })
+        .integer(Picture, QStringLiteral("Left"), always(0), [&] { return layout.bounds.x(); },
+                 [&](int left) { layout.bounds.moveLeft(left); })
+        .integer(Picture, QStringLiteral("Top"), always(0), [&] { return layout.bounds.y(); },
+                 [&](int top) { layout.bounds.moveTop(top); })
+        .integer(Picture, QStringLiteral("Width"), [this] { return PicW(); }, [&] { return layout.bounds.width(); },
+                 [&](int width) { layout.bounds.setWidth(width); })
+        .integer(Picture, QStringLiteral("Height"), [this] { return PicH(); }, [&] { return layout.bounds.height(); },
+                 [&](int height) { layout.bounds.setHeight(height); });
+    return rows;
 }
 
 void TForm1::Ouvrir1Click()
 {
-    if (!OpenDial)
-        return;
     OpenDial->tv->setSelection(ImageFolder);
     platform::execModal(*OpenDial);
     if (!OpenDial->Accepted)
@@ -88,24 +128,22 @@ void TForm1::Ouvrir1Click()
 
 bool TForm1::readPageFile(const QString &pageFile)
 {
-    if (!QFileInfo::exists(pageFile))
+    // Only a regular file is a page file: a pipe or a device of that name would never end.
+    if (!QFileInfo(pageFile).isFile())
         return false;
-    const platform::IniFile page(pageFile);
-    const int format = page.readInteger(Settings, QStringLiteral("Format"), 0);
-    ComboFormats->setCurrentIndex(format >= 0 && format < FormatCount ? format : 0);
+    PageLayout page;
+    pageFileRows(page).readFrom(platform::IniFile(pageFile));
+    ComboFormats->setCurrentIndex(page.format >= 0 && page.format < FormatCount ? page.format : 0);
     // The file's picture is already turned: the box follows, the printer and the picture stay.
     OrientationLock = true;
-    PaysBtn->setChecked(page.readBool(Picture, QStringLiteral("Paysage"), false));
+    PaysBtn->setChecked(page.landscape);
     OrientationLock = false;
-    conserver->setChecked(page.readBool(Picture, QStringLiteral("Conserver"), true));
+    conserver->setChecked(page.keepProportions);
     // Bounds that leave the sheet are brought back onto it, as a drag would.
     const QSize sheetSize(SheetWidth(), SheetHeight());
-    const QSize size = QSize(page.readInteger(Picture, QStringLiteral("Width"), PicW()),
-                             page.readInteger(Picture, QStringLiteral("Height"), PicH()))
-                           .expandedTo(QSize(8, 8))
-                           .boundedTo(sheetSize);
-    const QPoint corner(std::clamp(page.readInteger(Picture, QStringLiteral("Left"), 0), 0, sheetSize.width() - size.width()),
-                        std::clamp(page.readInteger(Picture, QStringLiteral("Top"), 0), 0, sheetSize.height() - size.height()));
+    const QSize size = page.bounds.size().expandedTo(QSize(8, 8)).boundedTo(sheetSize);
+    const QPoint corner(std::clamp(page.bounds.x(), 0, sheetSize.width() - size.width()),
+                        std::clamp(page.bounds.y(), 0, sheetSize.height() - size.height()));
     Image->setGeometry(QRect(corner, size));
     UpdateZoomBar();
     UpdatePositionBars();
@@ -115,14 +153,9 @@ bool TForm1::readPageFile(const QString &pageFile)
 
 void TForm1::writePageFile(const QString &pageFile) const
 {
-    platform::IniFile page(pageFile);
-    page.writeInteger(Settings, QStringLiteral("Format"), ComboFormats->currentIndex());
-    page.writeBool(Picture, QStringLiteral("Paysage"), PaysBtn->isChecked());
-    page.writeBool(Picture, QStringLiteral("Conserver"), conserver->isChecked());
-    page.writeInteger(Picture, QStringLiteral("Left"), Image->x());
-    page.writeInteger(Picture, QStringLiteral("Top"), Image->y());
-    page.writeInteger(Picture, QStringLiteral("Width"), Image->width());
-    if (!page.writeInteger(Picture, QStringLiteral("Height"), Image->height()))
+    PageLayout page{ComboFormats->currentIndex(), PaysBtn->isChecked(), conserver->isChecked(), Image->geometry()};
+    platform::IniFile file(pageFile);
+    if (!pageFileRows(page).writeTo(file))
         throw platform::Exception(QStringLiteral("Impossible d'écrire le fichier %1.").arg(QDir::toNativeSeparators(pageFile)));
 }
 
@@ -156,7 +189,7 @@ void TForm1::SaveImageAs(const QString &fileName)
     if (extension == QLatin1String(".JPG")) {
         Tampon->ImageWriteRes = imaging::sColorTrue;
         hourglass.reset();
-        if (!JPEG || platform::execModal(*JPEG) != QDialog::Accepted)
+        if (platform::execModal(*JPEG) != QDialog::Accepted)
             return;
         hourglass.emplace();
         Tampon->setJPegSaveQuality(JPEG->ScrollBar1->value());

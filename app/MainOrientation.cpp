@@ -5,10 +5,27 @@
 
 #include "Bitmap.h"
 #include "DllSP96.h"
+#include "ErrorBoundary.h"
 #include "Handles.h"
+#include "TMMBitmapButton.h"
 #include "TMMBitmapCheckBox.h"
 #include "TPicture.h"
 #include "WaitCursor.h"
+
+#include <QFrame>
+
+void TForm1::buildOrientation()
+{
+    PaysBtn = makeCheckBox(Panel2, QStringLiteral("PaysBtn"), QStringLiteral("Paysage"),
+                           QStringLiteral("Choix de l'orientation de la feuille de papier"));
+    place(PaysBtn, 13, 27, 100, 20);
+    RetourneBtn = makeButton(Panel3, QStringLiteral("RetourneBtn"), 1, QStringLiteral("Tourne l'image de 180°"));
+    place(RetourneBtn, 173, PlacementRowTop, 32, 36);
+    pressedPicture(RetourneBtn, 1, 25);
+    platform::connectGuarded(PaysBtn, &TMMBitmapCheckBox::clicking, this, &TForm1::PaysBtnClick);
+    platform::connectGuarded(RetourneBtn, &QPushButton::clicked, this, &TForm1::RetourneBtnClick);
+    hideDuring({PaysBtn, RetourneBtn}, {Mode::Duplication, Mode::Poster});
+}
 
 void TForm1::turnPicture(int degreesClockwise)
 {

@@ -4,8 +4,10 @@
 #include "Main.h"
 
 #include "Composition.h"
+#include "ErrorBoundary.h"
 #include "Handles.h"
 #include "Modal.h"
+#include "Named.h"
 #include "Rounding.h"
 #include "Snewfor.h"
 #include "TMMBitmapButton.h"
@@ -16,13 +18,81 @@
 
 #include <QAction>
 #include <QApplication>
+#include <QFrame>
 #include <QLabel>
+#include <QMenu>
 #include <QPainter>
 #include <QPrintDialog>
 #include <QPrinter>
 #include <QScrollBar>
 
 using platform::roundInt;
+
+void TForm1::buildPrinting()
+{
+    using platform::connectGuarded;
+    GoBtn = makeButton(Client, QStringLiteral("GoBtn"), CopyPicture, CopyHint);
+    place(GoBtn, 312, 8, 107, 93);
+    GoBtn->setIconSize(QSize(64, 64));
+    GoBtn->setCursor(Qt::PointingHandCursor);
+    PrintBtn = makeButton(Client, QStringLiteral("PrintBtn"), 16, QStringLiteral("Lance l'impression"));
+    place(PrintBtn, 514, 8, 40, 40);
+    ConfigBtn = makeButton(Client, QStringLiteral("ConfigBtn"), 15, QStringLiteral("Configuration de l'imprimante"));
+    place(ConfigBtn, 558, 8, 40, 40);
+    Label4 = makeLabel(Client, QStringLiteral("Label4"), QStringLiteral("Exemplaires :"));
+    place(Label4, 428, 60, 80, 20);
+    SpinEdit = named<TSpinEdit>(QStringLiteral("SpinEdit"), Client, 1, 9999, 1);
+    place(SpinEdit, 514, 58, 84, 24, QStringLiteral("Nombre d'exemplaires"));
+
+    // The layout modes, with the poster's own controls.
+    Panel2 = named<QFrame>(QStringLiteral("Panel2"), Client);
+    Panel2->setFrameStyle(QFrame::Panel | QFrame::Raised);
+    place(Panel2, 312, 106, 312, 52);
+    Dupliquer = makeCheckBox(Panel2, QStringLiteral("Dupliquer"), QStringLiteral("Dupliquer"),
+        QStringLiteral("Passe en mode de duplication de petites images (inactif si l'image est trop grande)"));
+    place(Dupliquer, 13, 4, 100, 20);
+    Poster = makeCheckBox(Panel2, QStringLiteral("Poster"), QStringLiteral("Poster"),
+        QStringLiteral("Passe en mode d'agrandissement sur plusieurs feuilles de papier"));
+    place(Poster, 117, 4, 90, 20);
+    CheckBox1 = makeCheckBox(Panel2, QStringLiteral("CheckBox1"), QStringLiteral("Paysage"));
+    place(CheckBox1, 117, 27, 90, 20);
+    Label3 = makeLabel(Panel2, QStringLiteral("Label3"), QString());
+    place(Label3, 13, 27, 100, 20);
+    FormatBtn = makeButton(Panel2, QStringLiteral("FormatBtn"), 19, QStringLiteral("Format"));
+    place(FormatBtn, 214, 6, 40, 40);
+
+    Imprimerlestraitsdecoupe1 = makeMenuItem(Options1, QStringLiteral("Imprimerlestraitsdecoupe1"),
+        QStringLiteral("&Imprimer les traits de coupe pour les fonctions \"Dupliquer\" et \"Poster\""));
+    Imprimerlestraitsdecoupe1->setCheckable(true);
+
+    NewFor = new TNewFor(this);
+    NewFor->setOwner({[this] { return Image->picture().size(); }, [this] { return PosterKeepProportions; },
+                      [this](bool keep) { PosterKeepProportions = keep; }});
+
+    connectGuarded(PrintBtn, &QPushButton::clicked, this, &TForm1::PrintBtnClick);
+    connectGuarded(ConfigBtn, &QPushButton::clicked, this, &TForm1::ConfigBtnClick);
+    connectGuarded(GoBtn, &QPushButton::clicked, this, &TForm1::GoBtnClick);
+    connectGuarded(Dupliquer, &TMMBitmapCheckBox::clicking, this, &TForm1::DupliquerClick);
+    connectGuarded(Poster, &TMMBitmapCheckBox::clicking, this, &TForm1::PosterClick);
+    connectGuarded(CheckBox1, &TMMBitmapCheckBox::clicking, this, &TForm1::CheckBox1Click);
+    connectGuarded(FormatBtn, &QPushButton::clicked, this, &TForm1::FormatBtnClick);
+    connectGuarded(Imprimerlestraitsdecoupe1, &QAction::triggered, this, &TForm1::Imprimerlestraitsdecoupe1Click);
+
+    hideDuring({PrintBtn, ConfigBtn}, {Mode::Duplication, Mode::Poster});
+    hideDuring({Poster}, {Mode::Duplication});
+    hideDuring({Dupliquer}, {Mode::Poster});
+    showOnlyDuring({Label3, FormatBtn, CheckBox1}, Mode::Poster);
+    layoutOf(Mode::Duplication).goHint = QStringLiteral("Imprime les images dupliquées");
+    layoutOf(Mode::Duplication).goPicture = 18;
+    layoutOf(Mode::Poster).goHint = QStringLiteral("Imprime le poster");
+    layoutOf(Mode::Poster).goPicture = 18;
+}
+
+void TForm1::setCopyButton(const QString &hint, int picture)
+{
+    GoBtn->setToolTip(hint);
+    GoBtn->setImageIndex(picture);
+}
 
 int TForm1::PPI() const
 {
@@ -35,39 +105,16 @@ composition::Poster TForm1::poster() const
             Imprimerlestraitsdecoupe1->isChecked()};
 }
 
-void TForm1::DrawBitmapAsDib(const QImage &bitmap, QPainter &canvas, int x, int y, int width, int height)
-{
-    composition::drawBitmap(canvas, bitmap, x, y, width, height);
-}
-
-void TForm1::DrawImageAt(QPainter &canvas, int x, int y, long double sx, long double sy)
-{
-    composition::drawImageAt(canvas, Image->picture(), Image->size(), x, y, sx, sy);
-}
-
-void TForm1::DrawTiles(QPainter &canvas, int x, int y, long double sx, long double sy)
-{
-    composition::drawTiles(canvas, Image->picture(), Image->size(), QSize(PW(), PH()), QPoint(x, y), sx, sy,
-                           Imprimerlestraitsdecoupe1->isChecked());
-}
-
-void TForm1::DrawPosterImage(QPainter &canvas, QPointF origin, long double kx, long double ky)
-{
-    composition::drawPosterImage(canvas, poster(), origin, kx, ky);
-}
-
 void TForm1::ResetPosterSize()
 {
     platform::Printer &printer = platform::Printer::instance();
     const QSize page = printer.printableSize();
     PosterWidth = roundInt(page.width() * 1.5L * PPI() / printer.logPixelsX());
     PosterHeight = roundInt(page.height() * 1.5L * PPI() / printer.logPixelsY());
-    if (NewFor) {
-        NewFor->WScroll->setValue(
-            std::min(NewFor->WScroll->maximum(), platform::tenthsOfMmFromScreenPixels(PosterWidth, PPI())));
-        NewFor->HScroll->setValue(
-            std::min(NewFor->HScroll->maximum(), platform::tenthsOfMmFromScreenPixels(PosterHeight, PPI())));
-    }
+    NewFor->WScroll->setValue(
+        std::min(NewFor->WScroll->maximum(), platform::tenthsOfMmFromScreenPixels(PosterWidth, PPI())));
+    NewFor->HScroll->setValue(
+        std::min(NewFor->HScroll->maximum(), platform::tenthsOfMmFromScreenPixels(PosterHeight, PPI())));
 }
 
 void TForm1::PrintBtnClick()
@@ -111,26 +158,13 @@ void TForm1::PrintPoster()
                              range ? dialog.fromPage() : 0, range ? dialog.toPage() : 0);
 }
 
-void TForm1::applyMode(const ModeLayout &mode, bool on)
-{
-    for (QWidget *control : mode.hidden)
-        control->setVisible(!on);
-    for (QWidget *control : mode.shown)
-        control->setVisible(on);
-    Ouvrir1->setEnabled(!on);
-    Enregistrersous1->setEnabled(!on);
-    GoBtn->setToolTip(on ? mode.goHint : CopyHint);
-    GoBtn->setImageIndex(on ? mode.goPicture : CopyPicture);
-    SH->Detach();
-    Image->setVisible(!on);
-}
-
 void TForm1::DrawDuplicatedSheet()
 {
     platform::WaitCursor hourglass;
     DrawSheet();
     QPainter canvas(&Page->picture());
-    DrawTiles(canvas, X0() + 2, Y0() + 2, 1, 1);
+    composition::drawTiles(canvas, Image->picture(), Image->size(), QSize(PW(), PH()), QPoint(X0() + 2, Y0() + 2), 1, 1,
+                           Imprimerlestraitsdecoupe1->isChecked());
     canvas.end();
     Page->update();
 }
@@ -139,14 +173,14 @@ void TForm1::DrawPosterSheet()
 {
     DrawPosterSheets(Page, PosterWidth, PosterHeight,
                      [this](QPainter &canvas, QPointF origin, long double kx, long double ky) {
-                         DrawPosterImage(canvas, origin, kx, ky);
+                         composition::drawPosterImage(canvas, poster(), origin, kx, ky);
                      },
                      Label3, PPI());
 }
 
 void TForm1::DupliquerClick(bool switchingOn)
 {
-    applyMode(duplicationLayout_, switchingOn);
+    applyMode(Mode::Duplication, switchingOn);
     if (switchingOn)
         DrawDuplicatedSheet();
     else
@@ -156,7 +190,7 @@ void TForm1::DupliquerClick(bool switchingOn)
 void TForm1::PosterClick(bool switchingOn)
 {
     platform::Printer &printer = platform::Printer::instance();
-    applyMode(posterLayout_, switchingOn);
+    applyMode(Mode::Poster, switchingOn);
     if (switchingOn) {
         Poster->move(13, Poster->y());
         SavedOrientation = printer.orientation();
@@ -182,8 +216,6 @@ void TForm1::CheckBox1Click(bool switchingOn)
 
 void TForm1::FormatBtnClick()
 {
-    if (!NewFor)
-        return;
     NewFor->WScroll->setValue(platform::tenthsOfMmFromScreenPixels(PosterWidth, PPI()));
     NewFor->HScroll->setValue(platform::tenthsOfMmFromScreenPixels(PosterHeight, PPI()));
     if (platform::execModal(*NewFor) != QDialog::Accepted)

@@ -5,18 +5,20 @@
 #include "ErrorBoundary.h"
 #include "Folders.h"
 #include "Handles.h"
+#include "Identity.h"
 #include "Modal.h"
+#include "TMMBitmapButton.h"
 #include "TPicture.h"
 #include "csTwainDialog.h"
 #include "csTwainScan.h"
 #include "dib.h"
 #include "spredefine.h"
-#include "twainidentity.h"
 
 #include <QAction>
 #include <QApplication>
 #include <QComboBox>
 #include <QFile>
+#include <QMenu>
 #include <utility>
 
 namespace {
@@ -46,22 +48,36 @@ void writeScanCopy(HGLOBAL dib)
 
 } // namespace
 
-void TForm1::buildScanner()
+void TForm1::buildScanning()
 {
+    using platform::connectGuarded;
+    ScanSelect = makeButton(Client, QStringLiteral("ScanSelect"), 7, QStringLiteral("Choix du scanner"));
+    place(ScanSelect, 426, 8, 40, 40);
+    ScanImage = makeButton(Client, QStringLiteral("ScanImage"), 8, QStringLiteral("Lance la numérisation"));
+    place(ScanImage, 470, 8, 40, 40);
+    Options1->addSeparator();
+    UserInterfaceMnu = makeMenuItem(Options1, QStringLiteral("UserInterfaceMnu"), QStringLiteral("Utiliser l'interface de &votre scanner"));
+    UserInterfaceMnu->setCheckable(true);
+    TwainDialMnu = makeMenuItem(Options1, QStringLiteral("TwainDialMnu"), QStringLiteral("&Réglages du scanner..."));
+
     csTwainScan = new TcsTwainScan(this);
     csTwainScan->setObjectName(QStringLiteral("csTwainScan"));
-    TW_IDENTITY identity = twainIdentity("Version 4.0", "Ondelis", "Ondelis Twain", "Quillon 2001");
-    identity.Version.Language = TWLG_FRN;
-    identity.Version.Country = TWCY_FRANCE;
-    csTwainScan->SetAppIdentity(identity);
+    csTwainScan->SetAppIdentity(identity::scanner());
     csTwainScan->SetBitDepth(bd1Bit);
     csTwainScan->SetPixelType(pxBW);
     csTwainScan->SetRegRootKey(THKEY_CURRENT_USER);
-    csTwainScan->SetRegCompany(QStringLiteral("Ondelis"));
+    csTwainScan->SetRegCompany(identity::ScannerCompany);
     csTwainDialog = new TcsTwainDialog(this);
     csTwainDialog->setObjectName(QStringLiteral("csTwainDialog"));
     csTwainDialog->SetTwain(csTwainScan);
     csTwainDialog->SetOptions(toBitDepthReduction | toThreshold);
+    Predefine = new TPredefine(this);
+    Predefine->SetScanner(csTwainScan, csTwainDialog);
+
+    connectGuarded(ScanSelect, &QPushButton::clicked, this, &TForm1::ScanSelectClick);
+    connectGuarded(ScanImage, &QPushButton::clicked, this, &TForm1::ScanImageClick);
+    connectGuarded(UserInterfaceMnu, &QAction::triggered, this, &TForm1::UserInterfaceMnuClick);
+    connectGuarded(TwainDialMnu, &QAction::triggered, this, &TForm1::TwainDialMnuClick);
     connect(csTwainScan, &TcsTwainScan::OnNewImage, this, [this] { platform::guarded([this] { csTwainScanNewImage(); }); });
     connect(csTwainScan, &TcsTwainScan::OnDibReady, this, [this](QObject *, const QImage &bitmap) {
         platform::guarded([&] { csTwainScanDibReady(bitmap); });
@@ -69,6 +85,14 @@ void TForm1::buildScanner()
     connect(csTwainScan, &TcsTwainScan::OnMemoryReady, this, [this](QObject *, HGLOBAL dib) {
         platform::guarded([&] { csTwainScanMemoryReady(dib); });
     });
+    hideDuring({ScanImage, ScanSelect}, {Mode::Duplication, Mode::Poster});
+}
+
+void TForm1::UserInterfaceMnuClick()
+{
+    // The action has already toggled its check mark.
+    csTwainScan->SetUserInterface(UserInterfaceMnu->isChecked());
+    TwainDialMnu->setEnabled(!UserInterfaceMnu->isChecked());
 }
 
 void TForm1::TwainDialMnuClick()
@@ -86,11 +110,11 @@ void TForm1::ScanImageClick()
     // The scanner component reports its own failures; anything that goes
     // wrong after it leaves the previous picture and layout, unreported.
     try {
-        if (!UserInterfaceMnu->isChecked() && Predefine && platform::execModal(*Predefine) != QDialog::Accepted) {
+        if (!UserInterfaceMnu->isChecked() && platform::execModal(*Predefine) != QDialog::Accepted) {
             ContinueToPrint = false;
             return;
         }
-        setWindowTitle(QApplication::applicationName());
+        setWindowTitle(identity::Title);
         scannedPicture_ = QImage();
         csTwainScan->Acquire();
         // The picture is replaced only once a page has come: a scan that

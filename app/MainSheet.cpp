@@ -3,17 +3,129 @@
 // centring and the predefined formats.
 #include "Main.h"
 
+#include "ErrorBoundary.h"
 #include "Handles.h"
+#include "Named.h"
 #include "Rounding.h"
+#include "TMMBitmapButton.h"
 #include "TMMBitmapCheckBox.h"
 #include "TPicture.h"
 
 #include <QComboBox>
+#include <QFrame>
 #include <QLabel>
+#include <QMouseEvent>
 #include <QPainter>
 #include <QScrollBar>
 
 using platform::roundInt;
+
+void TForm1::buildSheet()
+{
+    using platform::connectGuarded;
+    Panel1 = named<QFrame>(QStringLiteral("Panel1"), Client);
+    Panel1->setFrameStyle(QFrame::Panel | QFrame::Sunken);
+    Panel1->setLineWidth(1);
+    place(Panel1, 8, 8, 295, 417);
+    Page = new TPicture(QStringLiteral("Page"), Panel1);
+    place(Page, 1, 1, composition::WindowPreview.width(), composition::WindowPreview.height());
+    Image = new TPicture(QStringLiteral("Image"), Panel1, true);
+    Image1 = new TPicture(QStringLiteral("Image1"), Client);
+    Image1->hide();
+    SH = std::make_unique<TStretchHandle>(Panel1);
+    SH->setDragCursor(QCursor(Qt::SizeAllCursor));
+    connectGuarded(Image, &TPicture::clicked, this, &TForm1::ImageClick);
+    connectGuarded(Page, &TPicture::clicked, this, &TForm1::PageClick);
+    connectGuarded(SH.get(), &TStretchHandle::mouseUp, this, &TForm1::SHMouseUp);
+
+    // Positions and sizes.
+    Panel3 = named<QFrame>(QStringLiteral("Panel3"), Client);
+    Panel3->setFrameStyle(QFrame::Panel | QFrame::Raised);
+    place(Panel3, 312, 162, 212, 266);
+    Label2 = makeLabel(Panel3, QStringLiteral("Label2"), QStringLiteral("Positions et dimensions"));
+    place(Label2, 8, 3, 196, 16);
+    QFont bold = Label2->font();
+    bold.setBold(true);
+    Label2->setFont(bold);
+    struct BarRow {
+        QLabel *&caption;
+        const char *captionName;
+        const char *text;
+        QScrollBar *&bar;
+        const char *barName;
+        const char *hint;
+        QLabel *&value;
+        const char *valueName;
+        const char *initial;
+        int minimum, maximum, position;
+        void (TForm1::*scroll)();
+        void (TForm1::*change)();
+    };
+    const BarRow rows[] = {
+        {Label1, "Label1", "Taille", Zoom, "Zoom", "Facteur d'agrandissement ou de réduction", ZoomLabel, "ZoomLabel",
+         "100 %", 10, 300, 100, &TForm1::ZoomScroll, &TForm1::ZoomChange},
+        {Label5, "Label5", "Marge haute", Haut, "Haut", "Marge haute", Label6, "Label6", "0 mm", 0, 300, 0,
+         &TForm1::HautScroll, &TForm1::HautChange},
+        {Label7, "Label7", "Marge gauche", Gauche, "Gauche", "Marge gauche", Label8, "Label8", "0 mm", 0, 300, 0,
+         &TForm1::GaucheScroll, &TForm1::GaucheChange},
+        {Label9, "Label9", "Largeur", LargIm, "LargIm", "Largeur", Label10, "Label10", "10 mm", 10, 300, 10,
+         &TForm1::LargImScroll, &TForm1::LargImChange},
+        {Label11, "Label11", "Hauteur", HautIm, "HautIm", "Hauteur", Label12, "Label12", "10 mm", 10, 300, 10,
+         &TForm1::HautImScroll, &TForm1::HautImChange},
+    };
+    int y = 20;
+    for (const BarRow &row : rows) {
+        row.caption = makeLabel(Panel3, QString::fromLatin1(row.captionName), QString::fromUtf8(row.text));
+        place(row.caption, 8, y, 150, 14);
+        row.bar = named<QScrollBar>(QString::fromLatin1(row.barName), Panel3, Qt::Horizontal);
+        row.bar->setRange(row.minimum, row.maximum);
+        row.bar->setValue(row.position);
+        row.bar->setPageStep(10);
+        row.bar->setSingleStep(1);
+        place(row.bar, 8, y + 15, 146, 16, QString::fromUtf8(row.hint));
+        row.value = makeLabel(Panel3, QString::fromLatin1(row.valueName), QString::fromUtf8(row.initial));
+        place(row.value, 158, y + 15, 50, 16);
+        onUserScroll(row.bar, row.scroll);
+        connectGuarded(row.bar, &QScrollBar::valueChanged, this, row.change);
+        y += 30;
+    }
+    ComboFormats = named<QComboBox>(QStringLiteral("ComboFormats"), Panel3);
+    for (const PredefinedFormat &format : Formats)
+        ComboFormats->addItem(QString::fromUtf8(format.name));
+    ComboFormats->setMaxVisibleItems(10);
+    place(ComboFormats, 8, 172, 196, 22, QStringLiteral("Formats prédéfinis"));
+    connectGuarded(ComboFormats, &QComboBox::activated, this, &TForm1::ComboFormatsChange);
+    conserver = makeCheckBox(Panel3, QStringLiteral("conserver"), QStringLiteral("Conserver les proportions"));
+    conserver->setChecked(true);
+    place(conserver, 8, 198, 196, 20);
+    connectGuarded(conserver, &TMMBitmapCheckBox::clicking, this, &TForm1::conserverClick);
+
+    // The placement buttons; the half turn closes their row (MainOrientation.cpp).
+    struct Placement {
+        TMMBitmapButton *&button;
+        const char *name;
+        int picture, pressed, x;
+        const char *hint;
+        void (TForm1::*click)();
+    };
+    const Placement placements[] = {
+        {OrigBtn, "OrigBtn", 2, 20, 8, "Déplace l'image à l'origine de la zone imprimable", &TForm1::OrigBtnClick},
+        {FillBtn, "FillBtn", 3, 24, 41, "Adapte l'image à la taille de la feuille", &TForm1::FillBtnClick},
+        {centrerh, "centrerh", 4, 22, 74, "Centre horizontalement l'image sur la feuille physique", &TForm1::centrerhClick},
+        {centrerv, "centrerv", 5, 23, 107, "Centre verticalement l'image sur la feuille physique", &TForm1::centrervClick},
+        {centrerp, "centrerp", 6, 21, 140, "Centre l'image sur la feuille physique", &TForm1::centrerpClick},
+    };
+    for (const Placement &p : placements) {
+        p.button = makeButton(Panel3, QString::fromLatin1(p.name), p.picture, QString::fromUtf8(p.hint));
+        place(p.button, p.x, PlacementRowTop, 32, 36);
+        pressedPicture(p.button, p.picture, p.pressed);
+        connectGuarded(p.button, &QPushButton::clicked, this, p.click);
+    }
+
+    hideDuring({Label1, Label2, Zoom, ZoomLabel, Label5, Haut, Label6, Label7, Gauche, Label8, Label9, LargIm, Label10,
+                Label11, HautIm, Label12, ComboFormats, conserver, OrigBtn, FillBtn, centrerh, centrerv, centrerp},
+               {Mode::Duplication, Mode::Poster});
+}
 
 platform::SheetGeometry TForm1::sheet() const
 {

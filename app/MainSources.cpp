@@ -3,14 +3,43 @@
 #include "Main.h"
 
 #include "Bitmap.h"
+#include "ErrorBoundary.h"
 #include "Handles.h"
 #include "TMMBitmapButton.h"
 #include "TMMBitmapCheckBox.h"
 #include "TPicture.h"
 
+#include <QAction>
 #include <QApplication>
 #include <QClipboard>
 #include <QComboBox>
+#include <QMenu>
+#include <QMimeData>
+
+void TForm1::buildSources()
+{
+    using platform::connectGuarded;
+    Copier1 = makeMenuItem(Edition1, QStringLiteral("Copier1"), QStringLiteral("Co&pier"));
+    Copier1->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_Insert));
+    Coller1 = makeMenuItem(Edition1, QStringLiteral("Coller1"), QStringLiteral("C&oller"));
+    Coller1->setShortcut(QKeySequence(Qt::SHIFT | Qt::Key_Insert));
+    UndoImg = new TPicture(QStringLiteral("UndoImg"), Client);
+    UndoImg->hide();
+    UndoBtn = makeButton(Client, QStringLiteral("UndoBtn"), 14, QStringLiteral("Annule le dernier effet appliqué à l'image"),
+                         QStringLiteral("Annuler"));
+    place(UndoBtn, 530, 386, 94, 34);
+    UndoBtn->hide();
+    connectGuarded(Edition1, &QMenu::aboutToShow, this, &TForm1::Edition1Click);
+    connectGuarded(Copier1, &QAction::triggered, this, &TForm1::Copier1Click);
+    connectGuarded(Coller1, &QAction::triggered, this, &TForm1::Coller1Click);
+    connectGuarded(UndoBtn, &QPushButton::clicked, this, &TForm1::UndoBtnClick);
+}
+
+void TForm1::Edition1Click()
+{
+    const QMimeData *data = QApplication::clipboard()->mimeData();
+    Coller1->setEnabled(data && data->hasImage());
+}
 
 void TForm1::Copier1Click()
 {

@@ -2,22 +2,14 @@
 #include "Automation.h"
 #include "CommandLine.h"
 #include "DllSP96.h"
-#include "ilfilter.h"
 #include "ErrorBoundary.h"
+#include "Identity.h"
 #include "Main.h"
 #include "Printer.h"
 #include "Resources.h"
-#include "Saero.h"
-#include "Sediteur.h"
-#include "TPicture.h"
 #include "Sleeper.h"
 #include "Slogo.h"
-#include "Snewfor.h"
-#include "Sopend.h"
 #include "WaitCursor.h"
-#include "sabout.h"
-#include "sjpeg.h"
-#include "spredefine.h"
 
 #include <QApplication>
 #include <QCommandLineParser>
@@ -61,43 +53,6 @@ std::optional<Options> parseOptions(const QStringList &arguments)
     return options;
 }
 
-// Every window of the program, created once, in this order.
-struct Windows {
-    std::unique_ptr<TForm1> form1;
-    TEditeur *editeur = nullptr;
-    TNewFor *newFor = nullptr;
-    TAeroDlg *aeroDlg = nullptr;
-    TJPEG *jpeg = nullptr;
-    TOpenDial *openDial = nullptr;
-    TAboutBox *aboutBox = nullptr;
-    TPredefine *predefine = nullptr;
-
-    Windows()
-    {
-        form1 = std::make_unique<TForm1>();
-        editeur = new TEditeur(form1.get());
-        newFor = new TNewFor(form1.get());
-        form1->NewFor = newFor;
-        TForm1 *form = form1.get();
-        newFor->setOwner({[form] { return form->Image->picture().size(); },
-                          [form] { return form->PosterKeepProportions; },
-                          [form](bool keep) { form->PosterKeepProportions = keep; }});
-        aeroDlg = new TAeroDlg(form1.get());
-        editeur->AeroDlg = aeroDlg;
-        form1->setEditor(editeur);
-        jpeg = new TJPEG(form1.get());
-        form1->JPEG = jpeg;
-        openDial = new TOpenDial(form1.get());
-        openDial->setOwner({[form] { return form->PreviewInOpenDialog; },
-                            [form](bool preview) { form->PreviewInOpenDialog = preview; }});
-        form1->OpenDial = openDial;
-        aboutBox = new TAboutBox(form1.get());
-        predefine = new TPredefine(form1.get());
-        predefine->SetScanner(form1->csTwainScan, form1->csTwainDialog);
-        form1->Predefine = predefine;
-    }
-};
-
 } // namespace
 
 int main(int argc, char **argv)
@@ -108,13 +63,11 @@ int main(int argc, char **argv)
             && !qEnvironmentVariableIsSet("QT_QPA_PLATFORM"))
             qputenv("QT_QPA_PLATFORM", "offscreen");
         platform::Application application(argc, argv);
-        QApplication::setApplicationName(QStringLiteral("Quillon 2002"));
-        QApplication::setOrganizationName(QStringLiteral("Vardo"));
+        identity::applyToApplication();
         return runCommand(QApplication::arguments());
     }
     platform::Application application(argc, argv);
-    QApplication::setApplicationName(QStringLiteral("Quillon 2002"));
-    QApplication::setOrganizationName(QStringLiteral("Vardo"));
+    identity::applyToApplication();
     const std::optional<Options> options = parseOptions(QApplication::arguments());
     if (!options)
         return 2;
@@ -126,7 +79,6 @@ int main(int argc, char **argv)
         channel = std::make_unique<AutomationChannel>(STDIN_FILENO, stdout);
     resources::initialise();
     imaging::WriteTwainProfileEntry();
-    imaging::RegisterEffectForm();
     QApplication::setWindowIcon(QIcon(resources::icon));
 
     std::optional<platform::WaitCursor> hourglass(std::in_place);
@@ -135,9 +87,10 @@ int main(int argc, char **argv)
     splash->repaint();
     splash->Sleeper->Sleep();
 
-    std::optional<Windows> windows;
+    // The main window makes the other windows, each once, and keeps them.
+    std::unique_ptr<TForm1> window;
     try {
-        windows.emplace();
+        window = std::make_unique<TForm1>();
     } catch (...) {
         // A missing plug-in library: said in the error report, and the program cannot go on.
         hourglass.reset();
@@ -146,9 +99,9 @@ int main(int argc, char **argv)
     }
     splash.reset();
     hourglass.reset();
-    windows->form1->show();
+    window->show();
     const int status = QApplication::exec();
-    windows.reset();
+    window.reset();
     imaging::ReleaseImagingLibraries();
     return status;
 }

@@ -3,7 +3,6 @@
 // SANE's test device behind our source manager.  The printer is a PDF
 // printer of known geometry (A4, 600 dpi, 4 mm margins; printable area
 // 282 x 404 preview pixels at (6, 6)).
-#include "Main.h"
 #include "Folders.h"
 #include "Handles.h"
 #include "MessageBox.h"
@@ -12,7 +11,7 @@
 #include "TMMBitmapButton.h"
 #include "TMMBitmapCheckBox.h"
 #include "TPicture.h"
-#include "TestPrinter.h"
+#include "WindowFixture.h"
 #include "csTwainScan.h"
 
 #include <QApplication>
@@ -37,24 +36,8 @@ QImage marked(int width, int height)
     return picture;
 }
 
-struct Copier : testing::Test {
-    platform::MessageRecorder messages;
-    platform::ScopedMessageService service{&messages};
-    std::unique_ptr<TForm1> form;
-
-    Copier()
-    {
-        useTestPrinter();
-        form = std::make_unique<TForm1>();
-        form->FormShow();
-    }
+struct Copier : WindowTest {
     ~Copier() override { platform::Printer::instance().setOrientation(platform::Orientation::Portrait); }
-
-    void arrive(const QImage &picture)
-    {
-        form->Image->setPicture(picture);
-        form->PlaceArrivedPicture();
-    }
 };
 
 } // namespace
@@ -62,27 +45,27 @@ struct Copier : testing::Test {
 TEST_F(Copier, LandscapeOnAndOffGivesThePictureBack)
 {
     arrive(marked(100, 60));
-    const QImage before = form->Image->picture();
-    form->PaysBtn->click();
-    EXPECT_TRUE(form->PaysBtn->isChecked());
+    const QImage before = image()->picture();
+    ui<TMMBitmapCheckBox>("PaysBtn")->click();
+    EXPECT_TRUE(ui<TMMBitmapCheckBox>("PaysBtn")->isChecked());
     EXPECT_EQ(platform::Printer::instance().orientation(), platform::Orientation::Landscape);
-    EXPECT_EQ(form->Image->picture().size(), QSize(60, 100));
+    EXPECT_EQ(image()->picture().size(), QSize(60, 100));
     // Turned clockwise: the top-left corner is now the top-right one.
-    EXPECT_EQ(form->Image->picture().pixelColor(59, 0), QColor(Qt::red));
-    EXPECT_EQ(form->Image->size(), QSize(60, 100));
-    form->PaysBtn->click();
+    EXPECT_EQ(image()->picture().pixelColor(59, 0), QColor(Qt::red));
+    EXPECT_EQ(image()->size(), QSize(60, 100));
+    ui<TMMBitmapCheckBox>("PaysBtn")->click();
     EXPECT_EQ(platform::Printer::instance().orientation(), platform::Orientation::Portrait);
-    EXPECT_EQ(form->Image->picture().convertToFormat(before.format()), before);
-    EXPECT_EQ(form->Image->size(), QSize(100, 60));
+    EXPECT_EQ(image()->picture().convertToFormat(before.format()), before);
+    EXPECT_EQ(image()->size(), QSize(100, 60));
 }
 
 TEST_F(Copier, QuarterTurnKeepsThePictureInThePrintableArea)
 {
     arrive(marked(100, 60));
-    form->Image->move(150, 300); // near the bottom right of the sheet
-    form->PaysBtn->click();
+    image()->move(150, 300); // near the bottom right of the sheet
+    ui<TMMBitmapCheckBox>("PaysBtn")->click();
     // Turned with the sheet, then clamped inside the printable area less 2 pixels.
-    const QRect bounds = form->Image->geometry();
+    const QRect bounds = image()->geometry();
     EXPECT_EQ(bounds.size(), QSize(60, 100));
     EXPECT_GE(bounds.left(), form->X0() + 2);
     EXPECT_GE(bounds.top(), form->Y0() + 2);
@@ -90,22 +73,22 @@ TEST_F(Copier, QuarterTurnKeepsThePictureInThePrintableArea)
     EXPECT_LE(bounds.bottom() + 1, form->Y1() - 2);
 
     // Filling the sheet without proportions, then turning: too wide, placed anew.
-    form->PaysBtn->click();
-    form->conserver->setChecked(false);
-    form->FillBtn->click();
-    ASSERT_EQ(form->Image->size(), QSize(278, 400));
-    form->PaysBtn->click();
-    EXPECT_EQ(form->Image->geometry(), QRect(form->X0() + 2, form->Y0() + 2, 60, 100)); // its natural size, turned
+    ui<TMMBitmapCheckBox>("PaysBtn")->click();
+    ui<TMMBitmapCheckBox>("conserver")->setChecked(false);
+    ui<TMMBitmapButton>("FillBtn")->click();
+    ASSERT_EQ(image()->size(), QSize(278, 400));
+    ui<TMMBitmapCheckBox>("PaysBtn")->click();
+    EXPECT_EQ(image()->geometry(), QRect(form->X0() + 2, form->Y0() + 2, 60, 100)); // its natural size, turned
 }
 
 TEST_F(Copier, HalfTurnKeepsThePlaceAndSize)
 {
     arrive(marked(100, 60));
-    form->Image->setGeometry(20, 30, 150, 90);
-    form->RetourneBtn->click();
-    EXPECT_EQ(form->Image->geometry(), QRect(20, 30, 150, 90));
-    EXPECT_EQ(form->Image->picture().pixelColor(99, 59), QColor(Qt::red));
-    EXPECT_EQ(form->Image->picture().pixelColor(0, 0), QColor(Qt::blue));
+    image()->setGeometry(20, 30, 150, 90);
+    ui<TMMBitmapButton>("RetourneBtn")->click();
+    EXPECT_EQ(image()->geometry(), QRect(20, 30, 150, 90));
+    EXPECT_EQ(image()->picture().pixelColor(99, 59), QColor(Qt::red));
+    EXPECT_EQ(image()->picture().pixelColor(0, 0), QColor(Qt::blue));
 }
 
 TEST_F(Copier, ALandscapePrinterTurnsEveryArrivingPicture)
@@ -113,52 +96,52 @@ TEST_F(Copier, ALandscapePrinterTurnsEveryArrivingPicture)
     platform::Printer::instance().setOrientation(platform::Orientation::Landscape);
     form->DrawSheet();
     arrive(marked(100, 60));
-    EXPECT_EQ(form->NaturalWidth, 100);
-    EXPECT_EQ(form->Image->picture().size(), QSize(60, 100));
-    EXPECT_EQ(form->Image->size(), QSize(60, 100));
+    EXPECT_EQ(form->property("NaturalWidth").toInt(), 100);
+    EXPECT_EQ(image()->picture().size(), QSize(60, 100));
+    EXPECT_EQ(image()->size(), QSize(60, 100));
 }
 
 TEST_F(Copier, PasteWhileDuplicatingShowsTheTilesOfThePastedPicture)
 {
-    form->Image->resize(100, 140);
-    form->Dupliquer->click();
-    ASSERT_TRUE(form->Dupliquer->isChecked());
+    image()->resize(100, 140);
+    ui<TMMBitmapCheckBox>("Dupliquer")->click();
+    ASSERT_TRUE(ui<TMMBitmapCheckBox>("Dupliquer")->isChecked());
     QImage green(50, 40, QImage::Format_ARGB32);
     green.fill(Qt::green);
     QApplication::clipboard()->setImage(green);
     form->Edition1Click();
-    EXPECT_TRUE(form->Coller1->isEnabled());
-    form->Coller1->trigger();
-    EXPECT_TRUE(form->Dupliquer->isChecked());
-    EXPECT_EQ(form->NaturalWidth, 50);
-    EXPECT_EQ(form->Image->size(), QSize(50, 40));
-    EXPECT_EQ(form->Page->picture().pixelColor(form->X0() + 2 + 60, form->Y0() + 2 + 10), QColor(Qt::green));
+    EXPECT_TRUE(item("Coller1")->isEnabled());
+    item("Coller1")->trigger();
+    EXPECT_TRUE(ui<TMMBitmapCheckBox>("Dupliquer")->isChecked());
+    EXPECT_EQ(form->property("NaturalWidth").toInt(), 50);
+    EXPECT_EQ(image()->size(), QSize(50, 40));
+    EXPECT_EQ(page()->picture().pixelColor(form->X0() + 2 + 60, form->Y0() + 2 + 10), QColor(Qt::green));
     EXPECT_EQ(form->windowTitle(), QStringLiteral("Quillon 2002"));
     // Copying in duplication mode gives the sheet with its tiles.
-    form->Copier1->trigger();
-    EXPECT_EQ(QApplication::clipboard()->image().size(), form->Page->size());
+    item("Copier1")->trigger();
+    EXPECT_EQ(QApplication::clipboard()->image().size(), page()->size());
 
     QApplication::clipboard()->clear();
     form->Edition1Click();
-    EXPECT_FALSE(form->Coller1->isEnabled());
+    EXPECT_FALSE(item("Coller1")->isEnabled());
 }
 
 TEST_F(Copier, OneLevelOfUndo)
 {
     arrive(marked(100, 60));
-    const QImage first = form->Image->picture();
-    EXPECT_TRUE(form->UndoBtn->isHidden());
+    const QImage first = image()->picture();
+    EXPECT_TRUE(ui<TMMBitmapButton>("UndoBtn")->isHidden());
     form->TakeUndoSnapshot();
-    form->RetourneBtn->click();
+    ui<TMMBitmapButton>("RetourneBtn")->click();
     form->TakeUndoSnapshot();
-    const QImage turned = form->Image->picture();
-    form->RetourneBtn->click();
-    form->UndoBtn->click();
-    EXPECT_EQ(form->Image->picture(), turned); // the last snapshot only
-    EXPECT_TRUE(form->UndoBtn->isHidden());
+    const QImage turned = image()->picture();
+    ui<TMMBitmapButton>("RetourneBtn")->click();
+    ui<TMMBitmapButton>("UndoBtn")->click();
+    EXPECT_EQ(image()->picture(), turned); // the last snapshot only
+    EXPECT_TRUE(ui<TMMBitmapButton>("UndoBtn")->isHidden());
     form->UndoBtnClick(); // an undo right after an undo does nothing
-    EXPECT_EQ(form->Image->picture(), turned);
-    EXPECT_NE(form->Image->picture(), first);
+    EXPECT_EQ(image()->picture(), turned);
+    EXPECT_NE(image()->picture(), first);
 }
 
 TEST_F(Copier, PrinterSetupSwitchingOrientationTurnsThePicture)
@@ -169,51 +152,55 @@ TEST_F(Copier, PrinterSetupSwitchingOrientationTurnsThePicture)
             static_cast<QPageSetupDialog &>(dialog).printer()->setPageOrientation(QPageLayout::Landscape);
             return int(QDialog::Accepted);
         });
-        form->ConfigBtn->click();
+        ui<TMMBitmapButton>("ConfigBtn")->click();
     }
-    EXPECT_TRUE(form->PaysBtn->isChecked());
-    EXPECT_FALSE(form->OrientationLock);
-    EXPECT_EQ(form->Image->picture().size(), QSize(60, 100));
+    EXPECT_TRUE(ui<TMMBitmapCheckBox>("PaysBtn")->isChecked());
+    EXPECT_FALSE(form->property("OrientationLock").toBool());
+    EXPECT_EQ(image()->picture().size(), QSize(60, 100));
     {
         platform::ScopedModalRunner a5([](QDialog &dialog) {
             static_cast<QPageSetupDialog &>(dialog).printer()->setPageSize(QPageSize(QPageSize::A5));
             return int(QDialog::Accepted);
         });
-        form->ConfigBtn->click();
+        ui<TMMBitmapButton>("ConfigBtn")->click();
     }
     // The bars' maxima follow the new paper, unturned.
-    EXPECT_EQ(form->Gauche->maximum(), 210);
-    EXPECT_EQ(form->Haut->maximum(), 148);
-    EXPECT_TRUE(form->PaysBtn->isChecked());
+    EXPECT_EQ(ui<QScrollBar>("Gauche")->maximum(), 210);
+    EXPECT_EQ(ui<QScrollBar>("Haut")->maximum(), 148);
+    EXPECT_TRUE(ui<TMMBitmapCheckBox>("PaysBtn")->isChecked());
 }
 
 TEST_F(Copier, ScanPlacesThePageKeepsACopyAndPrints)
 {
     SaneTestBackend backend;
-    form->csTwainScan->SetPixelType(pxRGB);
-    form->csTwainScan->SetFeederEnabled(false);
+    ui<TcsTwainScan>("csTwainScan")->SetPixelType(pxRGB);
+    ui<TcsTwainScan>("csTwainScan")->SetFeederEnabled(false);
     QFile::remove(platform::programFile(QStringLiteral("TEMP.BMP")));
-    form->GoBtn->click();
+    {
+        platform::ScopedModalRunner keepTheSettings([](QDialog &) { return int(QDialog::Accepted); }); // the presets
+        ui<TMMBitmapButton>("GoBtn")->click();
+    }
     EXPECT_TRUE(messages.texts().isEmpty()) << messages.texts().join(QLatin1Char('\n')).toStdString();
     // The test device's A4 page at 100 dpi, fitted into the printable area.
-    EXPECT_NEAR(form->NaturalWidth, 823, 2);
-    EXPECT_NEAR(form->NaturalHeight, 1165, 2);
-    EXPECT_EQ(form->Image->pos(), QPoint(form->X0() + 2, form->Y0() + 2));
-    EXPECT_EQ(form->Image->width(), form->PW() - 4);
+    EXPECT_NEAR(form->property("NaturalWidth").toInt(), 823, 2);
+    EXPECT_NEAR(form->property("NaturalHeight").toInt(), 1165, 2);
+    EXPECT_EQ(image()->pos(), QPoint(form->X0() + 2, form->Y0() + 2));
+    EXPECT_EQ(image()->width(), form->PW() - 4);
     QFile copy(platform::programFile(QStringLiteral("TEMP.BMP")));
     ASSERT_TRUE(copy.open(QIODevice::ReadOnly));
     EXPECT_TRUE(copy.read(2) == "BM");
-    EXPECT_EQ(QImage(copy.fileName()).size(), QSize(form->NaturalWidth, form->NaturalHeight));
+    EXPECT_EQ(QImage(copy.fileName()).size(), QSize(form->property("NaturalWidth").toInt(), form->property("NaturalHeight").toInt()));
 }
 
 TEST_F(Copier, AFailedScanKeepsThePreviousPicture)
 {
     arrive(marked(100, 60));
-    const QImage before = form->Image->picture();
-    const QRect bounds = form->Image->geometry();
+    const QImage before = image()->picture();
+    const QRect bounds = image()->geometry();
     SaneTestBackend jammed("read-status-code \"SANE_STATUS_JAMMED\"\n");
-    form->csTwainScan->SetFeederEnabled(false);
+    ui<TcsTwainScan>("csTwainScan")->SetFeederEnabled(false);
+    platform::ScopedModalRunner keepTheSettings([](QDialog &) { return int(QDialog::Accepted); }); // the presets
     form->ScanImageClick();
-    EXPECT_EQ(form->Image->picture(), before);
-    EXPECT_EQ(form->Image->geometry(), bounds);
+    EXPECT_EQ(image()->picture(), before);
+    EXPECT_EQ(image()->geometry(), bounds);
 }

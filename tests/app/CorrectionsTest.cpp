@@ -1,13 +1,12 @@
 // The corrections column of the main window on known pictures, with the real
 // imaging library behind Tampon and the pixel library's filter dialogs
 // answered through the modal hook.
-#include "Main.h"
 #include "MessageBox.h"
 #include "Modal.h"
 #include "TMMBitmapButton.h"
 #include "TMMBitmapCheckBox.h"
 #include "TPicture.h"
-#include "TestPrinter.h"
+#include "WindowFixture.h"
 
 #include <QComboBox>
 #include <QDialog>
@@ -30,27 +29,16 @@ QImage fixture()
     return picture;
 }
 
-struct Corrections : testing::Test {
-    platform::MessageRecorder messages;
-    platform::ScopedMessageService service{&messages};
-    std::unique_ptr<TForm1> form;
+struct Corrections : WindowTest {
+    Corrections() { arrive(fixture()); }
 
-    Corrections()
-    {
-        useTestPrinter();
-        form = std::make_unique<TForm1>();
-        form->FormShow();
-        form->Image->setPicture(fixture());
-        form->PlaceArrivedPicture();
-    }
-
-    QColor at(int x, int y) const { return form->Image->picture().pixelColor(x, y); }
+    QColor at(int x, int y) const { return image()->picture().pixelColor(x, y); }
 
     // Chooses an entry of the basic filters' list; the dialog is answered by `answer`.
     void chooseFilter(int entry, const std::function<int(QDialog &)> &answer)
     {
         platform::ScopedModalRunner runner(answer);
-        form->ComboBox1->setCurrentIndex(entry);
+        ui<QComboBox>("ComboBox1")->setCurrentIndex(entry);
         form->ComboBox1Click(entry);
     }
 };
@@ -59,22 +47,22 @@ struct Corrections : testing::Test {
 
 TEST_F(Corrections, GreyLevelsInversionAndContrastWithUndo)
 {
-    form->SpeedButton3->click();
+    ui<TMMBitmapButton>("SpeedButton3")->click();
     EXPECT_EQ(at(0, 0), QColor(55, 255, 255));
     EXPECT_EQ(at(39, 5), QColor(125, 125, 125));
-    EXPECT_FALSE(form->UndoBtn->isHidden());
-    form->SpeedButton3->click(); // twice gives the picture back
-    EXPECT_EQ(form->Image->picture().convertToFormat(QImage::Format_RGB888), fixture());
+    EXPECT_FALSE(ui<TMMBitmapButton>("UndoBtn")->isHidden());
+    ui<TMMBitmapButton>("SpeedButton3")->click(); // twice gives the picture back
+    EXPECT_EQ(image()->picture().convertToFormat(QImage::Format_RGB888), fixture());
 
-    form->SpeedButton1->click();
+    ui<TMMBitmapButton>("SpeedButton1")->click();
     const QColor grey = at(0, 0);
     EXPECT_EQ(grey.red(), grey.green());
     EXPECT_EQ(grey.green(), grey.blue());
-    form->UndoBtn->click();
+    ui<TMMBitmapButton>("UndoBtn")->click();
     EXPECT_EQ(at(0, 0), QColor(200, 0, 0));
 
     // The band 100..130 is stretched over the whole range.
-    form->SpeedButton2->click();
+    ui<TMMBitmapButton>("SpeedButton2")->click();
     EXPECT_LT(at(15, 5).red(), 100);
     EXPECT_GT(at(35, 5).red(), 130);
     EXPECT_LT(qGray(at(5, 5).rgb()), qGray(at(35, 5).rgb()));
@@ -89,15 +77,15 @@ TEST_F(Corrections, BasicFilterThroughItsDialog)
     });
     EXPECT_EQ(at(0, 0), QColor(0, 0, 0));
     EXPECT_EQ(at(15, 5), QColor(0, 110, 110));
-    EXPECT_EQ(form->ComboBox1->currentIndex(), 0); // back on its title
-    form->UndoBtn->click();
+    EXPECT_EQ(ui<QComboBox>("ComboBox1")->currentIndex(), 0); // back on its title
+    ui<TMMBitmapButton>("UndoBtn")->click();
     EXPECT_EQ(at(15, 5), QColor(110, 110, 110));
 
     // A cancelled dialog leaves the picture, with the snapshot taken all the same.
-    form->UndoBtn->hide();
+    ui<TMMBitmapButton>("UndoBtn")->hide();
     chooseFilter(7, [](QDialog &) { return int(QDialog::Rejected); });
-    EXPECT_EQ(form->Image->picture().convertToFormat(QImage::Format_RGB888), fixture());
-    EXPECT_FALSE(form->UndoBtn->isHidden());
+    EXPECT_EQ(image()->picture().convertToFormat(QImage::Format_RGB888), fixture());
+    EXPECT_FALSE(ui<TMMBitmapButton>("UndoBtn")->isHidden());
 
     // Smoothing blurs the edge between two bands and leaves their insides.
     chooseFilter(9, [](QDialog &) { return int(QDialog::Accepted); });
@@ -108,34 +96,42 @@ TEST_F(Corrections, BasicFilterThroughItsDialog)
 
 TEST_F(Corrections, TheTilesFollowEveryChange)
 {
-    form->Dupliquer->click();
-    ASSERT_TRUE(form->Dupliquer->isChecked());
+    ui<TMMBitmapCheckBox>("Dupliquer")->click();
+    ASSERT_TRUE(ui<TMMBitmapCheckBox>("Dupliquer")->isChecked());
     const QPoint tile(form->X0() + 2 + 15, form->Y0() + 2 + 5);
-    EXPECT_EQ(form->Page->picture().pixelColor(tile), QColor(110, 110, 110));
-    form->SpeedButton3->click();
-    EXPECT_TRUE(form->Dupliquer->isChecked());
-    EXPECT_EQ(form->Page->picture().pixelColor(tile), QColor(145, 145, 145));
-    form->UndoBtn->click();
-    EXPECT_EQ(form->Page->picture().pixelColor(tile), QColor(110, 110, 110));
+    EXPECT_EQ(page()->picture().pixelColor(tile), QColor(110, 110, 110));
+    ui<TMMBitmapButton>("SpeedButton3")->click();
+    EXPECT_TRUE(ui<TMMBitmapCheckBox>("Dupliquer")->isChecked());
+    EXPECT_EQ(page()->picture().pixelColor(tile), QColor(145, 145, 145));
+    ui<TMMBitmapButton>("UndoBtn")->click();
+    EXPECT_EQ(page()->picture().pixelColor(tile), QColor(110, 110, 110));
 }
 
 TEST_F(Corrections, ThePosterSketchFollowsEveryChange)
 {
-    form->Poster->click();
-    const QString sheets = form->Label3->text();
-    const QImage before = form->Page->picture();
+    ui<TMMBitmapCheckBox>("Poster")->click();
+    const QString sheets = ui<QLabel>("Label3")->text();
+    const QImage before = page()->picture();
     chooseFilter(6, [](QDialog &dialog) { // LCG: brighter
         dialog.findChild<QSlider *>(QStringLiteral("TrackBar1"))->setValue(50);
         return int(QDialog::Accepted);
     });
-    EXPECT_NE(form->Page->picture(), before);
-    EXPECT_EQ(form->Label3->text(), sheets);
+    EXPECT_NE(page()->picture(), before);
+    EXPECT_EQ(ui<QLabel>("Label3")->text(), sheets);
 }
 
-TEST_F(Corrections, TheEffectsCommandKeepsThePictureWhenTheDialogIsMissing)
+TEST_F(Corrections, TheEffectsDialogCancelledKeepsThePicture)
 {
-    form->FXBtn->click();
-    EXPECT_EQ(form->Image->picture().convertToFormat(QImage::Format_RGB888), fixture());
-    ASSERT_EQ(messages.texts().size(), 1);
-    EXPECT_FALSE(form->UndoBtn->isHidden());
+    int shown = 0;
+    {
+        platform::ScopedModalRunner cancel([&](QDialog &) {
+            ++shown;
+            return int(QDialog::Rejected);
+        });
+        ui<TMMBitmapButton>("FXBtn")->click();
+    }
+    EXPECT_EQ(shown, 1);
+    EXPECT_EQ(image()->picture().convertToFormat(QImage::Format_RGB888), fixture());
+    EXPECT_TRUE(messages.texts().isEmpty()) << messages.texts().join(QLatin1Char('\n')).toStdString();
+    EXPECT_FALSE(ui<TMMBitmapButton>("UndoBtn")->isHidden());
 }

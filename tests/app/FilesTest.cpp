@@ -1,13 +1,12 @@
 // Image files and their page files through the main window: opening with the
 // layout a page file kept, saving in each format and opening again, and the
 // JPEG options deciding whether anything is written.
-#include "Main.h"
 #include "MessageBox.h"
 #include "Modal.h"
 #include "Sopend.h"
 #include "TMMBitmapCheckBox.h"
 #include "TPicture.h"
-#include "TestPrinter.h"
+#include "WindowFixture.h"
 #include "sjpeg.h"
 
 #include <QComboBox>
@@ -27,22 +26,10 @@ QImage gradient()
     return picture;
 }
 
-struct Files : testing::Test {
+struct Files : WindowTest {
     QTemporaryDir folder;
-    platform::MessageRecorder messages;
-    platform::ScopedMessageService service{&messages};
-    std::unique_ptr<TForm1> form;
 
-    Files()
-    {
-        useTestPrinter();
-        form = std::make_unique<TForm1>();
-        form->OpenDial = new TOpenDial(form.get());
-        form->JPEG = new TJPEG(form.get());
-        form->FormShow();
-        form->Image->setPicture(gradient());
-        form->PlaceArrivedPicture();
-    }
+    Files() { arrive(gradient()); }
 
     QString path(const QString &name) const { return folder.filePath(name); }
 
@@ -63,25 +50,21 @@ struct Files : testing::Test {
 
 TEST_F(Files, ThePageFileRestoresTheLayout)
 {
-    form->conserver->setChecked(false);
-    form->ComboFormats->setCurrentIndex(9);
-    form->PaysBtn->setChecked(true);
-    form->Image->setGeometry(30, 50, 120, 70);
+    ui<TMMBitmapCheckBox>("conserver")->setChecked(false);
+    ui<QComboBox>("ComboFormats")->setCurrentIndex(9);
+    ui<TMMBitmapCheckBox>("PaysBtn")->setChecked(true);
+    image()->setGeometry(30, 50, 120, 70);
     form->SaveImageAs(path(QStringLiteral("page.png")));
     ASSERT_TRUE(QFile::exists(path(QStringLiteral("page.qpx"))));
 
-    auto again = std::make_unique<TForm1>();
-    form.swap(again);
-    again.reset();
-    form->OpenDial = new TOpenDial(form.get());
-    form->FormShow();
+    WindowTest::open();
     open(path(QStringLiteral("page.png")));
-    EXPECT_EQ(form->Image->geometry(), QRect(30, 50, 120, 70));
-    EXPECT_EQ(form->ComboFormats->currentIndex(), 9);
-    EXPECT_TRUE(form->PaysBtn->isChecked());
-    EXPECT_FALSE(form->conserver->isChecked());
+    EXPECT_EQ(image()->geometry(), QRect(30, 50, 120, 70));
+    EXPECT_EQ(ui<QComboBox>("ComboFormats")->currentIndex(), 9);
+    EXPECT_TRUE(ui<TMMBitmapCheckBox>("PaysBtn")->isChecked());
+    EXPECT_FALSE(ui<TMMBitmapCheckBox>("conserver")->isChecked());
     EXPECT_EQ(platform::Printer::instance().orientation(), platform::Orientation::Portrait); // not turned
-    EXPECT_EQ(form->Image->picture().convertToFormat(QImage::Format_RGB888), gradient());
+    EXPECT_EQ(image()->picture().convertToFormat(QImage::Format_RGB888), gradient());
     EXPECT_EQ(form->windowTitle(), QStringLiteral("Quillon 2002 : fichier page.png"));
 }
 
@@ -93,10 +76,10 @@ TEST_F(Files, AMalformedOrStrayPageFileFallsBackAndIsBroughtOntoTheSheet)
     page.write("[Réglages]\nFormat=42\n[Image]\nConserver=oui\nLeft=900\nTop=-30\nWidth=2\n");
     page.close();
     open(path(QStringLiteral("stray.bmp")));
-    EXPECT_EQ(form->ComboFormats->currentIndex(), 0);
-    EXPECT_TRUE(form->conserver->isChecked());
+    EXPECT_EQ(ui<QComboBox>("ComboFormats")->currentIndex(), 0);
+    EXPECT_TRUE(ui<TMMBitmapCheckBox>("conserver")->isChecked());
     // Width below the handles' smallest, height missing (the picture's), left off the sheet.
-    EXPECT_EQ(form->Image->geometry(), QRect(293 - 8, 0, 8, 40));
+    EXPECT_EQ(image()->geometry(), QRect(293 - 8, 0, 8, 40));
 }
 
 TEST_F(Files, EachFormatSavedOpensAgain)
@@ -108,12 +91,12 @@ TEST_F(Files, EachFormatSavedOpensAgain)
     for (const Case &c : {Case{"a.bmp", true}, Case{"a.pcx", true}, Case{"a.tif", true}, Case{"a.png", true},
                           Case{"a.gif", false}, Case{"a.eps", true}, Case{"A.TGA", true}}) {
         const QString file = path(QString::fromLatin1(c.name));
-        form->Image->setPicture(gradient());
+        image()->setPicture(gradient());
         form->SaveImageAs(file);
         ASSERT_TRUE(QFile::exists(file)) << c.name;
-        form->Image->setPicture(QImage(10, 10, QImage::Format_RGB888));
+        image()->setPicture(QImage(10, 10, QImage::Format_RGB888));
         open(file);
-        const QImage reopened = form->Image->picture().convertToFormat(QImage::Format_RGB888);
+        const QImage reopened = image()->picture().convertToFormat(QImage::Format_RGB888);
         EXPECT_EQ(reopened.size(), gradient().size()) << c.name;
         if (c.lossless)
             EXPECT_EQ(reopened, gradient()) << c.name;
@@ -153,8 +136,8 @@ TEST_F(Files, AFileThatCannotBeReadKeepsThePicture)
     ASSERT_TRUE(broken.open(QIODevice::WriteOnly));
     broken.write(QByteArrayLiteral("\x89PNG\r\n\x1a\n garbage that is no picture at all"));
     broken.close();
-    const QRect bounds = form->Image->geometry();
-    form->Ouvrir1->setEnabled(true);
+    const QRect bounds = image()->geometry();
+    item("Ouvrir1")->setEnabled(true);
     {
         platform::ScopedModalRunner choose([&](QDialog &dialog) {
             auto &openDialog = static_cast<TOpenDial &>(dialog);
@@ -162,10 +145,10 @@ TEST_F(Files, AFileThatCannotBeReadKeepsThePicture)
             openDialog.Accepted = true;
             return int(QDialog::Accepted);
         });
-        form->Ouvrir1->trigger();
+        item("Ouvrir1")->trigger();
     }
     EXPECT_EQ(messages.texts().size(), 1);
-    EXPECT_EQ(form->Image->picture().convertToFormat(QImage::Format_RGB888), gradient());
-    EXPECT_EQ(form->Image->geometry(), bounds);
+    EXPECT_EQ(image()->picture().convertToFormat(QImage::Format_RGB888), gradient());
+    EXPECT_EQ(image()->geometry(), bounds);
     EXPECT_EQ(form->windowTitle(), QStringLiteral("Quillon 2002"));
 }

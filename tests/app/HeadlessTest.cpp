@@ -1,7 +1,7 @@
 // The copier without its window composes what the window composes: the same
 // picture with the same settings prints the same pages.
 #include "HeadlessCopy.h"
-#include "Main.h"
+#include "WindowFixture.h"
 #include "Modal.h"
 #include "Snewfor.h"
 #include "TMMBitmapCheckBox.h"
@@ -60,10 +60,10 @@ TEST_F(WindowAndCommand, DuplicatedTilesPrintTheSame)
     usePdf(QStringLiteral("window.pdf"));
     TForm1 form;
     form.FormShow();
-    form.Image->setPicture(picture());
+    controlOf<TPicture>(form, "Image")->setPicture(picture());
     form.PlaceArrivedPicture();
-    ASSERT_FALSE(form.Dupliquer->isHidden());
-    form.Dupliquer->click();
+    ASSERT_FALSE(controlOf<TMMBitmapCheckBox>(form, "Dupliquer")->isHidden());
+    controlOf<TMMBitmapCheckBox>(form, "Dupliquer")->click();
     form.PrintBtnClick();
 
     usePdf(QStringLiteral("command.pdf"));
@@ -81,14 +81,13 @@ TEST_F(WindowAndCommand, APosterPrintsTheSame)
 {
     usePdf(QStringLiteral("window.pdf"));
     TForm1 form;
-    form.NewFor = new TNewFor(&form);
     form.FormShow();
-    form.Image->setPicture(picture());
+    controlOf<TPicture>(form, "Image")->setPicture(picture());
     form.PlaceArrivedPicture();
-    form.Poster->click();
+    controlOf<TMMBitmapCheckBox>(form, "Poster")->click();
     // 420 x 594 mm, as typed in the poster format dialog.
-    form.PosterWidth = form.NewFor->ScreenPixels(4200);
-    form.PosterHeight = form.NewFor->ScreenPixels(5940);
+    form.setProperty("PosterWidth", form.findChild<TNewFor *>()->ScreenPixels(4200));
+    form.setProperty("PosterHeight", form.findChild<TNewFor *>()->ScreenPixels(5940));
     {
         platform::ScopedModalRunner allPages([](QDialog &) { return int(QDialog::Accepted); });
         form.PrintBtnClick();

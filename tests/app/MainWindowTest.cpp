@@ -3,12 +3,11 @@
 // a printable area of 4773 x 6828 at (94, 94).  The preview is 293 x 415.
 #include "Handles.h"
 #include "HelpViewer.h"
-#include "Main.h"
 #include "Slogo.h"
 #include "TPicture.h"
 #include "TMMBitmapButton.h"
 #include "TMMBitmapCheckBox.h"
-#include "TestPrinter.h"
+#include "WindowFixture.h"
 
 #include <QApplication>
 #include <QComboBox>
@@ -21,28 +20,19 @@
 
 namespace {
 
-struct MainWindow : testing::Test {
-    std::unique_ptr<TForm1> form;
-
-    MainWindow()
-    {
-        useTestPrinter();
-        form = std::make_unique<TForm1>();
-        form->FormShow();
-    }
-
+struct MainWindow : WindowTest {
     void setPicture(int width, int height)
     {
         QImage picture(width, height, QImage::Format_RGB888);
         picture.fill(Qt::gray);
-        form->Image->setPicture(picture);
-        form->NaturalWidth = width;
-        form->NaturalHeight = height;
+        image()->setPicture(picture);
+        setState("NaturalWidth", width);
+        setState("NaturalHeight", height);
     }
 
     void chooseFormat(int index)
     {
-        form->ComboFormats->setCurrentIndex(index);
+        ui<QComboBox>("ComboFormats")->setCurrentIndex(index);
         form->ComboFormatsChange(index);
     }
 };
@@ -58,17 +48,17 @@ TEST_F(MainWindow, SheetFromThePrinter)
     EXPECT_EQ(QRect(QPoint(form->X0(), form->Y0()), QPoint(form->X1(), form->Y1())), QRect(QPoint(6, 6), QPoint(287, 409)));
     EXPECT_EQ(form->PW(), 282);
     EXPECT_EQ(form->PH(), 404);
-    const QImage &sheet = form->Page->picture();
+    const QImage &sheet = page()->picture();
     EXPECT_EQ(sheet.size(), QSize(293, 415));
     EXPECT_EQ(sheet.pixelColor(0, 200), QColor(Qt::black));
     EXPECT_EQ(sheet.pixelColor(6, 200), QColor(Qt::red));
     EXPECT_EQ(sheet.pixelColor(286, 200), QColor(Qt::red));
     EXPECT_EQ(sheet.pixelColor(100, 408), QColor(Qt::red));
     EXPECT_EQ(sheet.pixelColor(100, 200), QColor(Qt::white));
-    EXPECT_EQ(form->Haut->maximum(), 297);
-    EXPECT_EQ(form->HautIm->maximum(), 297);
-    EXPECT_EQ(form->Gauche->maximum(), 210);
-    EXPECT_EQ(form->LargIm->maximum(), 210);
+    EXPECT_EQ(ui<QScrollBar>("Haut")->maximum(), 297);
+    EXPECT_EQ(ui<QScrollBar>("HautIm")->maximum(), 297);
+    EXPECT_EQ(ui<QScrollBar>("Gauche")->maximum(), 210);
+    EXPECT_EQ(ui<QScrollBar>("LargIm")->maximum(), 210);
 }
 
 TEST_F(MainWindow, LandscapeExchangesTheRatios)
@@ -79,7 +69,7 @@ TEST_F(MainWindow, LandscapeExchangesTheRatios)
     EXPECT_DOUBLE_EQ(form->sheet().offsetYRatio(), 94.0 / 7016.0);
     setPicture(100, 50);
     form->PlaceNewImage();
-    EXPECT_EQ(form->Image->size(), QSize(50, 100)); // natural size exchanged
+    EXPECT_EQ(image()->size(), QSize(50, 100)); // natural size exchanged
     platform::Printer::instance().setOrientation(platform::Orientation::Portrait);
 }
 
@@ -96,7 +86,7 @@ TEST_F(MainWindow, MillimetreConversions)
         EXPECT_EQ(form->PixelsToMmX(px), mm) << px;
         EXPECT_EQ(form->PixelsToMmY(px), mm) << px;
     }
-    form->PaysBtn->setChecked(true); // landscape box: the horizontal axis is the paper's height
+    ui<TMMBitmapCheckBox>("PaysBtn")->setChecked(true); // landscape box: the horizontal axis is the paper's height
     EXPECT_EQ(form->MmToPixelsX(210), 207);
     EXPECT_EQ(form->MmToPixelsY(148), 292);
 }
@@ -104,14 +94,14 @@ TEST_F(MainWindow, MillimetreConversions)
 TEST_F(MainWindow, SamplePictureIsPlacedInThePrintableArea)
 {
     // 293 x 415 does not fit in 278 x 400: scaled to the largest size that does.
-    EXPECT_EQ(form->Image->geometry(), QRect(8, 8, 278, 394));
-    EXPECT_EQ(form->Zoom->value(), 95);
-    EXPECT_EQ(form->ZoomLabel->text(), QStringLiteral("95%"));
-    EXPECT_EQ(form->LargIm->value(), 199);
-    EXPECT_EQ(form->Label10->text(), QStringLiteral("199 mm"));
-    EXPECT_EQ(form->HautIm->value(), 282);
-    EXPECT_EQ(form->Gauche->value(), 6);
-    EXPECT_EQ(form->Label6->text(), QStringLiteral("6 mm"));
+    EXPECT_EQ(image()->geometry(), QRect(8, 8, 278, 394));
+    EXPECT_EQ(ui<QScrollBar>("Zoom")->value(), 95);
+    EXPECT_EQ(ui<QLabel>("ZoomLabel")->text(), QStringLiteral("95%"));
+    EXPECT_EQ(ui<QScrollBar>("LargIm")->value(), 199);
+    EXPECT_EQ(ui<QLabel>("Label10")->text(), QStringLiteral("199 mm"));
+    EXPECT_EQ(ui<QScrollBar>("HautIm")->value(), 282);
+    EXPECT_EQ(ui<QScrollBar>("Gauche")->value(), 6);
+    EXPECT_EQ(ui<QLabel>("Label6")->text(), QStringLiteral("6 mm"));
 }
 
 TEST_F(MainWindow, PlaceNewImage)
@@ -131,8 +121,8 @@ TEST_F(MainWindow, PlaceNewImage)
     for (const Case &c : cases) {
         setPicture(c.natural.width(), c.natural.height());
         form->PlaceNewImage();
-        EXPECT_EQ(form->Image->geometry(), QRect(QPoint(8, 8), c.placed)) << c.natural.width() << "x" << c.natural.height();
-        EXPECT_EQ(form->Zoom->value(), c.zoom) << c.natural.width() << "x" << c.natural.height();
+        EXPECT_EQ(image()->geometry(), QRect(QPoint(8, 8), c.placed)) << c.natural.width() << "x" << c.natural.height();
+        EXPECT_EQ(ui<QScrollBar>("Zoom")->value(), c.zoom) << c.natural.width() << "x" << c.natural.height();
     }
 }
 
@@ -144,10 +134,10 @@ TEST_F(MainWindow, DuplicationIsOfferedWhenTwoCopiesFit)
         {{140, 201}, false}, // neither
     };
     for (auto [size, offered] : cases) {
-        form->Image->resize(size);
+        image()->resize(size);
         form->UpdateDuplicateOffer();
-        EXPECT_EQ(!form->Dupliquer->isHidden(), offered) << size.width() << "x" << size.height();
-        EXPECT_EQ(form->Poster->x(), offered ? 117 : 13);
+        EXPECT_EQ(!ui<TMMBitmapCheckBox>("Dupliquer")->isHidden(), offered) << size.width() << "x" << size.height();
+        EXPECT_EQ(ui<TMMBitmapCheckBox>("Poster")->x(), offered ? 117 : 13);
     }
 }
 
@@ -155,55 +145,55 @@ TEST_F(MainWindow, ZoomKeepsThePictureOrTheDisplayedAspect)
 {
     setPicture(200, 100);
     form->PlaceNewImage();
-    form->Image->resize(150, 100); // displayed aspect differs from the picture's
-    form->Zoom->setValue(150);
-    form->conserver->setChecked(true);
+    image()->resize(150, 100); // displayed aspect differs from the picture's
+    ui<QScrollBar>("Zoom")->setValue(150);
+    ui<TMMBitmapCheckBox>("conserver")->setChecked(true);
     form->ApplyZoom();
-    EXPECT_EQ(form->Image->size(), QSize(300, 150));
-    form->Image->resize(150, 100);
-    form->conserver->setChecked(false);
+    EXPECT_EQ(image()->size(), QSize(300, 150));
+    image()->resize(150, 100);
+    ui<TMMBitmapCheckBox>("conserver")->setChecked(false);
     form->ApplyZoom();
-    EXPECT_EQ(form->Image->size(), QSize(225, 150));
-    EXPECT_EQ(form->ZoomLabel->text(), QStringLiteral("150%"));
+    EXPECT_EQ(image()->size(), QSize(225, 150));
+    EXPECT_EQ(ui<QLabel>("ZoomLabel")->text(), QStringLiteral("150%"));
 }
 
 TEST_F(MainWindow, PredefinedFormats)
 {
     chooseFormat(2); // A5
-    EXPECT_FALSE(form->conserver->isChecked());
-    EXPECT_EQ(form->LargIm->value(), 148);
-    EXPECT_EQ(form->HautIm->value(), 210);
-    EXPECT_EQ(form->Image->size(), QSize(206, 293));
-    EXPECT_EQ(form->Image->pos(), QPoint(8, 8));
+    EXPECT_FALSE(ui<TMMBitmapCheckBox>("conserver")->isChecked());
+    EXPECT_EQ(ui<QScrollBar>("LargIm")->value(), 148);
+    EXPECT_EQ(ui<QScrollBar>("HautIm")->value(), 210);
+    EXPECT_EQ(image()->size(), QSize(206, 293));
+    EXPECT_EQ(image()->pos(), QPoint(8, 8));
 
-    form->PaysBtn->setChecked(true);
+    ui<TMMBitmapCheckBox>("PaysBtn")->setChecked(true);
     chooseFormat(7); // Photo 150x100 on the turned sheet
-    EXPECT_EQ(form->LargIm->value(), 100);
-    EXPECT_EQ(form->HautIm->value(), 150);
-    form->PaysBtn->setChecked(false);
+    EXPECT_EQ(ui<QScrollBar>("LargIm")->value(), 100);
+    EXPECT_EQ(ui<QScrollBar>("HautIm")->value(), 150);
+    ui<TMMBitmapCheckBox>("PaysBtn")->setChecked(false);
 
     chooseFormat(4); // A3 on A4 paper: clamped to the bars' maxima, moved to the corner
-    EXPECT_EQ(form->LargIm->value(), 210);
-    EXPECT_EQ(form->HautIm->value(), 297);
-    EXPECT_EQ(form->Image->geometry(), QRect(0, 0, 293, 415));
-    EXPECT_EQ(form->Gauche->value(), 0);
+    EXPECT_EQ(ui<QScrollBar>("LargIm")->value(), 210);
+    EXPECT_EQ(ui<QScrollBar>("HautIm")->value(), 297);
+    EXPECT_EQ(image()->geometry(), QRect(0, 0, 293, 415));
+    EXPECT_EQ(ui<QScrollBar>("Gauche")->value(), 0);
 }
 
 TEST_F(MainWindow, ScrollHandlers)
 {
     setPicture(200, 100);
     form->PlaceNewImage();
-    form->LargIm->setValue(100);
+    ui<QScrollBar>("LargIm")->setValue(100);
     form->LargImScroll(); // keeps proportions: 140 wide, 70 high
-    EXPECT_EQ(form->Image->size(), QSize(140, 70));
-    EXPECT_EQ(form->HautIm->value(), 50);
-    EXPECT_EQ(form->Zoom->value(), 70);
-    form->Haut->setValue(50);
+    EXPECT_EQ(image()->size(), QSize(140, 70));
+    EXPECT_EQ(ui<QScrollBar>("HautIm")->value(), 50);
+    EXPECT_EQ(ui<QScrollBar>("Zoom")->value(), 70);
+    ui<QScrollBar>("Haut")->setValue(50);
     form->HautScroll();
-    form->Gauche->setValue(10);
+    ui<QScrollBar>("Gauche")->setValue(10);
     form->GaucheScroll();
-    EXPECT_EQ(form->Image->pos(), QPoint(14, 70));
-    EXPECT_EQ(form->ComboFormats->currentIndex(), 0);
+    EXPECT_EQ(image()->pos(), QPoint(14, 70));
+    EXPECT_EQ(ui<QComboBox>("ComboFormats")->currentIndex(), 0);
 }
 
 TEST_F(MainWindow, PlacementButtons)
@@ -211,19 +201,19 @@ TEST_F(MainWindow, PlacementButtons)
     setPicture(100, 50);
     form->PlaceNewImage();
     form->centrerpClick();
-    EXPECT_EQ(form->Image->pos(), QPoint(96, 182));
-    EXPECT_EQ(form->SH->attachedCount(), 1);
+    EXPECT_EQ(image()->pos(), QPoint(96, 182));
+    EXPECT_EQ(handles()->attachedCount(), 1);
     form->OrigBtnClick();
-    EXPECT_EQ(form->Image->pos(), QPoint(8, 8));
-    EXPECT_EQ(form->SH->attachedCount(), 0);
+    EXPECT_EQ(image()->pos(), QPoint(8, 8));
+    EXPECT_EQ(handles()->attachedCount(), 0);
     form->FillBtnClick(); // keeps proportions: width first, since the picture is wider
-    EXPECT_EQ(form->Image->geometry(), QRect(8, 8, 278, 139));
-    form->conserver->setChecked(false);
+    EXPECT_EQ(image()->geometry(), QRect(8, 8, 278, 139));
+    ui<TMMBitmapCheckBox>("conserver")->setChecked(false);
     form->FillBtnClick();
-    EXPECT_EQ(form->Image->geometry(), QRect(8, 8, 278, 400));
-    form->conserver->click(); // checking it re-proportions at once
-    EXPECT_TRUE(form->conserver->isChecked());
-    EXPECT_EQ(form->Image->size(), QSize(278, 139));
+    EXPECT_EQ(image()->geometry(), QRect(8, 8, 278, 400));
+    ui<TMMBitmapCheckBox>("conserver")->click(); // checking it re-proportions at once
+    EXPECT_TRUE(ui<TMMBitmapCheckBox>("conserver")->isChecked());
+    EXPECT_EQ(image()->size(), QSize(278, 139));
 }
 
 TEST_F(MainWindow, HandleDragRederivesTheLayout)
@@ -231,14 +221,14 @@ TEST_F(MainWindow, HandleDragRederivesTheLayout)
     setPicture(100, 50);
     form->PlaceNewImage();
     form->ImageClick();
-    ASSERT_EQ(form->SH->attachedCount(), 1);
-    form->Image->resize(120, 90); // as a handle drag would leave it
+    ASSERT_EQ(handles()->attachedCount(), 1);
+    image()->resize(120, 90); // as a handle drag would leave it
     form->SHMouseUp();
-    EXPECT_EQ(form->Image->size(), QSize(120, 60)); // proportions restored
-    EXPECT_EQ(form->Zoom->value(), 120);
-    EXPECT_EQ(form->SH->attachedCount(), 1);
+    EXPECT_EQ(image()->size(), QSize(120, 60)); // proportions restored
+    EXPECT_EQ(ui<QScrollBar>("Zoom")->value(), 120);
+    EXPECT_EQ(handles()->attachedCount(), 1);
     form->PageClick();
-    EXPECT_EQ(form->SH->attachedCount(), 0);
+    EXPECT_EQ(handles()->attachedCount(), 0);
 }
 
 TEST(MainWindowWithoutPrinter, DisablesPrintingButStillDrawsTheSheet)
@@ -248,10 +238,10 @@ TEST(MainWindowWithoutPrinter, DisablesPrintingButStillDrawsTheSheet)
     platform::Printer::instance().use(none);
     TForm1 form;
     form.FormShow();
-    EXPECT_FALSE(form.PrintBtn->isEnabled());
-    EXPECT_FALSE(form.ConfigBtn->isEnabled());
+    EXPECT_FALSE(controlOf<TMMBitmapButton>(form, "PrintBtn")->isEnabled());
+    EXPECT_FALSE(controlOf<TMMBitmapButton>(form, "ConfigBtn")->isEnabled());
     EXPECT_GT(form.PW(), 0);
-    EXPECT_EQ(form.Image->pos(), QPoint(form.X0() + 2, form.Y0() + 2));
+    EXPECT_EQ(controlOf<TPicture>(form, "Image")->pos(), QPoint(form.X0() + 2, form.Y0() + 2));
 }
 
 TEST(Help, PagesForHelpFilesAndContexts)
@@ -272,25 +262,25 @@ TEST(Help, PagesForHelpFilesAndContexts)
 
 TEST_F(MainWindow, F1InAnOpenMenuGivesTheTopicOfItsItem)
 {
-    form->Fichier1->popup(QPoint(0, 0));
-    form->Fichier1->setActiveAction(form->Ouvrir1);
+    ui<QMenu>("Fichier1")->popup(QPoint(0, 0));
+    ui<QMenu>("Fichier1")->setActiveAction(item("Ouvrir1"));
     QKeyEvent f1(QEvent::KeyPress, Qt::Key_F1, Qt::NoModifier);
-    QApplication::sendEvent(form->Fichier1, &f1);
+    QApplication::sendEvent(ui<QMenu>("Fichier1"), &f1);
     auto *viewer = form->findChild<HelpViewer *>();
     ASSERT_NE(viewer, nullptr);
     EXPECT_EQ(viewer->findChild<QTextBrowser *>()->source().fragment(), QStringLiteral("context-4"));
-    form->Fichier1->setActiveAction(form->Enregistrersous1);
-    QApplication::sendEvent(form->Fichier1, &f1);
+    ui<QMenu>("Fichier1")->setActiveAction(item("Enregistrersous1"));
+    QApplication::sendEvent(ui<QMenu>("Fichier1"), &f1);
     EXPECT_EQ(viewer->findChild<QTextBrowser *>()->source().fragment(), QStringLiteral("context-2"));
-    form->Fichier1->hide();
+    ui<QMenu>("Fichier1")->hide();
 }
 
 TEST_F(MainWindow, TheCatalogueLeavesTheProgramsHelpFileInPlace)
 {
-    const QString own = form->HelpFile;
+    const QString own = form->property("HelpFile").toString();
     EXPECT_TRUE(own.endsWith(QStringLiteral("QUILLON.HLP")));
     form->Dummeauteur1Click();
-    EXPECT_EQ(form->HelpFile, own);
+    EXPECT_EQ(form->property("HelpFile").toString(), own);
     EXPECT_TRUE(form->findChild<QTextBrowser *>()->toPlainText().contains(QStringLiteral("Du même auteur")));
 }
 

@@ -1,13 +1,12 @@
 // Print composition through a PDF printer of known geometry (A4, 600 dpi,
 // 4 mm margins; preview 293 x 415, printable area 282 x 404 at (6, 6)).
-#include "Main.h"
 #include "Modal.h"
 #include "Snewfor.h"
 #include "TMMBitmapButton.h"
 #include "TMMBitmapCheckBox.h"
 #include "TPicture.h"
 #include "TSpinEdit.h"
-#include "TestPrinter.h"
+#include "WindowFixture.h"
 
 #include <QFile>
 #include <QLabel>
@@ -49,24 +48,28 @@ bool isWhite(QColor c)
     return c.red() > 230 && c.green() > 230 && c.blue() > 230;
 }
 
-struct Printing : testing::Test {
+// The PDF printer writes to a file of the test's own.
+void usePdf(const QString &pdf)
+{
+    platform::PrinterChoice choice;
+    choice.kind = platform::PrinterChoice::Kind::Pdf;
+    choice.pdf = {pdf, 600, QPageSize::A4, 4.0};
+    platform::Printer::instance().use(choice);
+}
+
+struct Printing : WindowTest {
     QTemporaryDir folder;
     QString pdf = folder.filePath(QStringLiteral("out.pdf"));
-    std::unique_ptr<TForm1> form;
 
-    Printing()
+    Printing() : WindowTest([] {})
     {
-        platform::PrinterChoice choice;
-        choice.kind = platform::PrinterChoice::Kind::Pdf;
-        choice.pdf = {pdf, 600, QPageSize::A4, 4.0};
-        platform::Printer::instance().use(choice);
-        form = std::make_unique<TForm1>();
-        form->FormShow();
+        usePdf(pdf);
+        open();
         QImage red(100, 50, QImage::Format_RGB888);
         red.fill(Qt::red);
-        form->Image->setPicture(red);
-        form->NaturalWidth = 100;
-        form->NaturalHeight = 50;
+        image()->setPicture(red);
+        setState("NaturalWidth", 100);
+        setState("NaturalHeight", 50);
         form->PlaceNewImage();
     }
 };
@@ -75,7 +78,7 @@ struct Printing : testing::Test {
 
 TEST_F(Printing, SheetPrintsThePictureWhereItLiesOnThePreview)
 {
-    form->SpinEdit->setValue(2);
+    ui<TSpinEdit>("SpinEdit")->setValue(2);
     form->PrintBtnClick();
     EXPECT_EQ(pageCount(pdf), 2);
     const QImage page = render(pdf);
@@ -99,13 +102,11 @@ TEST_F(Printing, LandscapeSheetPrintsUprightAndStaysLandscape)
 
 TEST_F(Printing, TilesFillThePrintableArea)
 {
-    form->Image->resize(100, 140); // 2 columns x 2 rows in 282 x 404
-    QImage sheet(293, 415, QImage::Format_RGB32);
-    sheet.fill(Qt::white);
-    QPainter canvas(&sheet);
-    form->Imprimerlestraitsdecoupe1->setChecked(false);
-    form->DrawTiles(canvas, 8, 8, 1, 1);
-    canvas.end();
+    image()->resize(100, 140); // 2 columns x 2 rows in 282 x 404
+    // The sheet in duplication mode: the tiles drawn from the printable corner plus 2, at scale 1.
+    item("Imprimerlestraitsdecoupe1")->setChecked(false);
+    ui<TMMBitmapCheckBox>("Dupliquer")->click();
+    const QImage sheet = page()->picture();
     for (QPoint inside : {QPoint(50, 50), QPoint(150, 50), QPoint(50, 200), QPoint(150, 280)})
         EXPECT_EQ(sheet.pixelColor(inside), QColor(Qt::red)) << inside.x() << "," << inside.y();
     EXPECT_EQ(sheet.pixelColor(250, 50), QColor(Qt::white)); // no third column
@@ -114,42 +115,40 @@ TEST_F(Printing, TilesFillThePrintableArea)
 
 TEST_F(Printing, DuplicationModeLayout)
 {
-    ASSERT_FALSE(form->Dupliquer->isHidden());
-    form->Dupliquer->click();
-    EXPECT_TRUE(form->Dupliquer->isChecked());
-    EXPECT_TRUE(form->Image->isHidden());
-    EXPECT_TRUE(form->Zoom->isHidden());
-    EXPECT_TRUE(form->Poster->isHidden());
-    EXPECT_FALSE(form->Ouvrir1->isEnabled());
-    EXPECT_EQ(form->GoBtn->imageIndex(), 18);
-    EXPECT_EQ(form->GoBtn->toolTip(), QStringLiteral("Imprime les images dupliquées"));
-    EXPECT_EQ(form->Page->picture().pixelColor(20, 20), QColor(Qt::red)); // tiles on the sheet
+    ASSERT_FALSE(ui<TMMBitmapCheckBox>("Dupliquer")->isHidden());
+    ui<TMMBitmapCheckBox>("Dupliquer")->click();
+    EXPECT_TRUE(ui<TMMBitmapCheckBox>("Dupliquer")->isChecked());
+    EXPECT_TRUE(image()->isHidden());
+    EXPECT_TRUE(ui<QScrollBar>("Zoom")->isHidden());
+    EXPECT_TRUE(ui<TMMBitmapCheckBox>("Poster")->isHidden());
+    EXPECT_FALSE(item("Ouvrir1")->isEnabled());
+    EXPECT_EQ(ui<TMMBitmapButton>("GoBtn")->imageIndex(), 18);
+    EXPECT_EQ(ui<TMMBitmapButton>("GoBtn")->toolTip(), QStringLiteral("Imprime les images dupliquées"));
+    EXPECT_EQ(page()->picture().pixelColor(20, 20), QColor(Qt::red)); // tiles on the sheet
     form->PrintBtnClick();
     EXPECT_EQ(pageCount(pdf), 1);
-    form->Dupliquer->click();
-    EXPECT_FALSE(form->Image->isHidden());
-    EXPECT_FALSE(form->Zoom->isHidden());
-    EXPECT_TRUE(form->Ouvrir1->isEnabled());
-    EXPECT_EQ(form->GoBtn->imageIndex(), 17);
+    ui<TMMBitmapCheckBox>("Dupliquer")->click();
+    EXPECT_FALSE(image()->isHidden());
+    EXPECT_FALSE(ui<QScrollBar>("Zoom")->isHidden());
+    EXPECT_TRUE(item("Ouvrir1")->isEnabled());
+    EXPECT_EQ(ui<TMMBitmapButton>("GoBtn")->imageIndex(), 17);
 }
 
 TEST_F(Printing, PosterModeLayoutAndPageRange)
 {
-    auto *dialog = new TNewFor(form.get());
-    form->NewFor = dialog;
-    form->Poster->click();
-    EXPECT_EQ(form->Page->size(), QSize(293, 293));
-    EXPECT_FALSE(form->FormatBtn->isHidden());
-    EXPECT_FALSE(form->CheckBox1->isHidden());
-    EXPECT_TRUE(form->Dupliquer->isHidden());
-    EXPECT_EQ(form->Poster->x(), 13);
+    ui<TMMBitmapCheckBox>("Poster")->click();
+    EXPECT_EQ(page()->size(), QSize(293, 293));
+    EXPECT_FALSE(ui<TMMBitmapButton>("FormatBtn")->isHidden());
+    EXPECT_FALSE(ui<TMMBitmapCheckBox>("CheckBox1")->isHidden());
+    EXPECT_TRUE(ui<TMMBitmapCheckBox>("Dupliquer")->isHidden());
+    EXPECT_EQ(ui<TMMBitmapCheckBox>("Poster")->x(), 13);
 
     // A poster of 2 x 2 sheets; print pages 2 to 2 only.
     const long double kx = 600.0L / form->logicalDpiX();
-    form->PosterWidth = static_cast<int>(4773 * 1.5L / kx);
-    form->PosterHeight = static_cast<int>(6828 * 1.5L / kx);
+    setState("PosterWidth", static_cast<int>(4773 * 1.5L / kx));
+    setState("PosterHeight", static_cast<int>(6828 * 1.5L / kx));
     form->DrawPosterSheet();
-    EXPECT_EQ(form->Label3->text(), QStringLiteral("Feuilles : 4"));
+    EXPECT_EQ(ui<QLabel>("Label3")->text(), QStringLiteral("Feuilles : 4"));
     int shown = 0;
     {
         platform::ScopedModalRunner runner([&](QDialog &modal) {
@@ -170,36 +169,36 @@ TEST_F(Printing, PosterModeLayoutAndPageRange)
         form->PrintBtnClick();
         EXPECT_FALSE(QFile::exists(pdf)); // cancelling prints nothing
     }
-    form->Poster->click();
-    EXPECT_EQ(form->Page->size(), QSize(293, 415));
-    EXPECT_TRUE(form->FormatBtn->isHidden());
-    EXPECT_FALSE(form->Image->isHidden());
+    ui<TMMBitmapCheckBox>("Poster")->click();
+    EXPECT_EQ(page()->size(), QSize(293, 415));
+    EXPECT_TRUE(ui<TMMBitmapButton>("FormatBtn")->isHidden());
+    EXPECT_FALSE(image()->isHidden());
 }
 
 // The sketch with the picture lets clicks through between sheets.  A click
 // that redraws it meanwhile wins: the picture left is the newer drawing.
 TEST_F(Printing, TheSketchRedrawnWhileItIsDrawnShowsTheNewerState)
 {
-    form->Poster->click();
-    form->PosterWidth = 3 * form->logicalDpiX(); // wider than a sheet: drawn sheet by sheet
-    form->PosterHeight = 20 * form->logicalDpiX();
-    QMetaObject::invokeMethod(form.get(), [this] { form->CheckBox1->click(); }, Qt::QueuedConnection);
+    ui<TMMBitmapCheckBox>("Poster")->click();
+    setState("PosterWidth", 3 * form->logicalDpiX()); // wider than a sheet: drawn sheet by sheet
+    setState("PosterHeight", 20 * form->logicalDpiX());
+    QMetaObject::invokeMethod(form.get(), [this] { ui<TMMBitmapCheckBox>("CheckBox1")->click(); }, Qt::QueuedConnection);
     form->DrawPosterSheet();
-    EXPECT_TRUE(form->CheckBox1->isChecked());
-    const QImage drawn = form->Page->picture();
-    const QString count = form->Label3->text();
+    EXPECT_TRUE(ui<TMMBitmapCheckBox>("CheckBox1")->isChecked());
+    const QImage drawn = page()->picture();
+    const QString count = ui<QLabel>("Label3")->text();
     form->DrawPosterSheet(); // the same state drawn afresh
-    EXPECT_EQ(drawn, form->Page->picture());
-    EXPECT_EQ(count, form->Label3->text());
-    form->Poster->click();
+    EXPECT_EQ(drawn, page()->picture());
+    EXPECT_EQ(count, ui<QLabel>("Label3")->text());
+    ui<TMMBitmapCheckBox>("Poster")->click();
     EXPECT_EQ(platform::Printer::instance().orientation(), platform::Orientation::Portrait);
 }
 
 TEST_F(Printing, APosterOfNoHeightOverSeveralSheetsIsSketched)
 {
-    form->Poster->click();
-    form->PosterWidth = 10 * form->logicalDpiX(); // 254 mm: two printable widths
-    form->PosterHeight = 0;
+    ui<TMMBitmapCheckBox>("Poster")->click();
+    setState("PosterWidth", 10 * form->logicalDpiX()); // 254 mm: two printable widths
+    setState("PosterHeight", 0);
     form->DrawPosterSheet();
-    EXPECT_EQ(form->Label3->text(), QStringLiteral("Feuilles : 2"));
+    EXPECT_EQ(ui<QLabel>("Label3")->text(), QStringLiteral("Feuilles : 2"));
 }

@@ -1,8 +1,7 @@
 // Settings of the main window in the registry: defaults, round trip, malformed values.
-#include "Main.h"
+#include "WindowFixture.h"
 #include "Modal.h"
 #include "Registry.h"
-#include "TestPrinter.h"
 #include "TTipsDialog.h"
 
 #include <QAction>
@@ -29,14 +28,14 @@ TEST(Settings, FirstStartDefaults)
     TForm1 form;
     const QSize screen = QGuiApplication::primaryScreen()->size();
     EXPECT_EQ(form.pos(), QPoint((screen.width() - 640) / 2, (screen.height() - 480) / 2));
-    EXPECT_FALSE(form.UserInterfaceMnu->isChecked());
-    EXPECT_TRUE(form.TwainDialMnu->isEnabled());
-    EXPECT_TRUE(form.TipAtStart);
-    EXPECT_TRUE(form.PreviewInOpenDialog);
-    EXPECT_TRUE(form.Imprimerlestraitsdecoupe1->isChecked());
-    EXPECT_EQ(form.ImageFolder, QStringLiteral("c:\\"));
+    EXPECT_FALSE(controlOf<QAction>(form, "UserInterfaceMnu")->isChecked());
+    EXPECT_TRUE(controlOf<QAction>(form, "TwainDialMnu")->isEnabled());
+    EXPECT_TRUE(form.property("TipAtStart").toBool());
+    EXPECT_TRUE(form.property("PreviewInOpenDialog").toBool());
+    EXPECT_TRUE(controlOf<QAction>(form, "Imprimerlestraitsdecoupe1")->isChecked());
+    EXPECT_EQ(form.property("ImageFolder").toString(), QStringLiteral("c:\\"));
     EXPECT_EQ(form.windowTitle(), QStringLiteral("Quillon 2002"));
-    EXPECT_EQ(form.RegistryKey, Key);
+    EXPECT_EQ(form.property("RegistryKey").toString(), Key);
     // The border is fixed: the user cannot resize the window.
     EXPECT_EQ(form.minimumSize(), form.maximumSize());
 }
@@ -73,10 +72,10 @@ TEST(Settings, RoundTrip)
         EXPECT_EQ(form.size(), QSize(700, 520));
         EXPECT_EQ(form.pos(), QPoint(12, 34));
         form.move(40, 50);
-        form.UserInterfaceMnu->trigger();
-        form.Imprimerlestraitsdecoupe1->setChecked(false);
-        form.PreviewInOpenDialog = false;
-        form.ImageFolder = QStringLiteral("/home/images/");
+        controlOf<QAction>(form, "UserInterfaceMnu")->trigger();
+        controlOf<QAction>(form, "Imprimerlestraitsdecoupe1")->setChecked(false);
+        form.setProperty("PreviewInOpenDialog", false);
+        form.setProperty("ImageFolder", QStringLiteral("/home/images/"));
         form.FormClose();
     }
     platform::RegistryKey stored = key();
@@ -88,11 +87,11 @@ TEST(Settings, RoundTrip)
     TForm1 again;
     EXPECT_EQ(again.size(), QSize(700, 520));
     EXPECT_EQ(again.pos(), QPoint(40, 50));
-    EXPECT_TRUE(again.UserInterfaceMnu->isChecked());
-    EXPECT_FALSE(again.TwainDialMnu->isEnabled());
-    EXPECT_FALSE(again.Imprimerlestraitsdecoupe1->isChecked());
-    EXPECT_FALSE(again.PreviewInOpenDialog);
-    EXPECT_EQ(again.ImageFolder, QStringLiteral("/home/images/"));
+    EXPECT_TRUE(controlOf<QAction>(again, "UserInterfaceMnu")->isChecked());
+    EXPECT_FALSE(controlOf<QAction>(again, "TwainDialMnu")->isEnabled());
+    EXPECT_FALSE(controlOf<QAction>(again, "Imprimerlestraitsdecoupe1")->isChecked());
+    EXPECT_FALSE(again.property("PreviewInOpenDialog").toBool());
+    EXPECT_EQ(again.property("ImageFolder").toString(), QStringLiteral("/home/images/"));
 }
 
 TEST(Settings, MaximisedComesBackMaximised)
@@ -113,9 +112,9 @@ TEST(Settings, MalformedValuesFallBackToDefaults)
         stored.writeString(QStringLiteral("Options"), QStringLiteral("UserInterface"), QStringLiteral("-"));
     }
     TForm1 form;
-    EXPECT_TRUE(form.Imprimerlestraitsdecoupe1->isChecked());
-    EXPECT_TRUE(form.TipAtStart); // any integer but 0 is true
-    EXPECT_FALSE(form.UserInterfaceMnu->isChecked());
+    EXPECT_TRUE(controlOf<QAction>(form, "Imprimerlestraitsdecoupe1")->isChecked());
+    EXPECT_TRUE(form.property("TipAtStart").toBool()); // any integer but 0 is true
+    EXPECT_FALSE(controlOf<QAction>(form, "UserInterfaceMnu")->isChecked());
 }
 
 namespace {
@@ -139,7 +138,7 @@ TEST(Settings, ClearingTheTipsBoxAtStartIsRemembered)
     {
         platform::ScopedModalRunner runner(clearTheTipsBox(&shown));
         TForm1 form;
-        EXPECT_EQ(form.TipsDialog->tips().size(), 39);
+        EXPECT_EQ(controlOf<TTipsDialog>(form, "TipsDialog")->tips().size(), 39);
         form.FormActivate();
         form.FormClose();
     }
@@ -153,5 +152,5 @@ TEST(Settings, ClearingTheTipsBoxAtStartIsRemembered)
     EXPECT_EQ(shown, 1);
     again.Trucsetastuces1Click();
     EXPECT_EQ(shown, 2);
-    EXPECT_FALSE(again.TipAtStart);
+    EXPECT_FALSE(again.property("TipAtStart").toBool());
 }
