@@ -20,7 +20,10 @@
 #include <QMouseEvent>
 #include <QSocketNotifier>
 #include <QWidget>
+#include <algorithm>
+#include <functional>
 #include <stdexcept>
+#include <vector>
 #include <unistd.h>
 
 namespace {
@@ -30,20 +33,58 @@ struct CommandError : std::runtime_error {
     using std::runtime_error::runtime_error;
 };
 
-QString stringField(const QJsonObject &command, const char *name)
+// The fields of a command, checked against its row of the table before it runs.
+class Arguments {
+public:
+    explicit Arguments(const QJsonObject &command) : command_(command) {}
+    QString text(const char *name) const { return command_.value(QLatin1String(name)).toString(); }
+    int number(const char *name) const { return command_.value(QLatin1String(name)).toInt(); }
+    QJsonValue value(const char *name) const { return command_.value(QLatin1String(name)); }
+    bool has(const char *name) const { return command_.contains(QLatin1String(name)); }
+
+private:
+    const QJsonObject &command_;
+};
+
+enum class Kind { Text, Number, List, Any };
+
+struct Field {
+    const char *name;
+    Kind kind;
+    bool required = true;
+};
+
+const char *kindName(Kind kind)
 {
-    const QJsonValue value = command.value(QLatin1String(name));
-    if (!value.isString())
-        throw CommandError(std::string("\"") + name + "\" must be a string");
-    return value.toString();
+    switch (kind) {
+    case Kind::Text: return "a string";
+    case Kind::Number: return "a number";
+    case Kind::List: return "a list";
+    case Kind::Any: break;
+    }
+    return "a value";
 }
 
-int intField(const QJsonObject &command, const char *name)
+bool hasKind(const QJsonValue &value, Kind kind)
 {
-    const QJsonValue value = command.value(QLatin1String(name));
-    if (!value.isDouble())
-        throw CommandError(std::string("\"") + name + "\" must be a number");
-    return value.toInt();
+    switch (kind) {
+    case Kind::Text: return value.isString();
+    case Kind::Number: return value.isDouble();
+    case Kind::List: return value.isArray();
+    case Kind::Any: break;
+    }
+    return !value.isUndefined();
+}
+
+void checkFields(const QJsonObject &command, const std::vector<Field> &fields)
+{
+    for (const Field &field : fields) {
+        const QJsonValue value = command.value(QLatin1String(field.name));
+        if (value.isUndefined() && !field.required)
+            continue;
+        if (!hasKind(value, field.kind))
+            throw CommandError(std::string("\"") + field.name + "\" must be " + kindName(field.kind));
+    }
 }
 
 QObject *findIn(QObject *root, const QString &name)
@@ -307,196 +348,239 @@ QJsonObject AutomationChannel::execute(const QByteArray &line)
     }
 }
 
+// One row per command: its name, what it does, its fields, and what it runs.
+struct AutomationChannel::Command {
+    const char *name;
+    const char *summary;
+    std::vector<Field> fields;
+    std::function<QJsonObject(AutomationChannel &, const Arguments &)> run;
+};
+
+const std::vector<AutomationChannel::Command> &AutomationChannel::commands()
+{
+    static const std::vector<Command> table = {
+        {"help", "lists the commands with their fields", {}, [](AutomationChannel &, const Arguments &) {
+             QJsonArray list;
+             for (const Command &command : commands()) {
+                 QJsonArray fields;
+                 for (const Field &field : command.fields)
+                     fields.append(QString::fromLatin1(field.name) + (field.required ? QString() : QStringLiteral("?")));
+                 list.append(QJsonObject{{"cmd", command.name}, {"summary", command.summary}, {"fields", fields}});
+             }
+             return QJsonObject{{"commands", list}};
+         }},
+        {"find", "what an object is: class, visibility, state and geometry", {{"object", Kind::Text}},
+         [](AutomationChannel &, const Arguments &args) {
+             QObject *object = findObject(args.text("object"));
+             QJsonObject reply{{"class", object->metaObject()->className()}};
+             if (auto *widget = qobject_cast<QWidget *>(object)) {
+                 reply.insert("visible", widget->isVisible());
+                 reply.insert("shown", !widget->isHidden());
+                 reply.insert("enabled", widget->isEnabled());
+                 reply.insert("geometry", rectJson(widget->geometry()));
+                 reply.insert("screen", rectJson(QRect(widget->mapToGlobal(QPoint(0, 0)), widget->size())));
+             } else if (auto *action = qobject_cast<QAction *>(object)) {
+                 reply.insert("visible", action->isVisible());
+                 reply.insert("enabled", action->isEnabled());
+                 reply.insert("checked", action->isChecked());
+                 reply.insert("text", action->text());
+             }
+             return reply;
+         }},
+        {"get", "reads a property", {{"object", Kind::Text}, {"property", Kind::Text}},
+         [](AutomationChannel &, const Arguments &args) {
+             const QString property = args.text("property");
+             const QVariant value = findObject(args.text("object"))->property(property.toLatin1().constData());
+             if (!value.isValid())
+                 throw CommandError(("no property " + property).toStdString());
+             return QJsonObject{{"value", toJson(value)}};
+         }},
+        {"set", "writes a property", {{"object", Kind::Text}, {"property", Kind::Text}, {"value", Kind::Any}},
+         [](AutomationChannel &, const Arguments &args) {
+             QObject *object = findObject(args.text("object"));
+             const QString property = args.text("property");
+             bool written = false;
+             platform::guarded([&] { written = object->setProperty(property.toLatin1().constData(), args.value("value").toVariant()); });
+             if (!written)
+                 throw CommandError(("cannot set property " + property).toStdString());
+             return QJsonObject{};
+         }},
+        {"click", "clicks a visible, enabled button or triggers an action", {{"object", Kind::Text}},
+         [](AutomationChannel &, const Arguments &args) {
+             QObject *object = findObject(args.text("object"));
+             if (auto *button = qobject_cast<QAbstractButton *>(object)) {
+                 if (!button->isEnabled() || !button->isVisible())
+                     throw CommandError("button is not enabled and visible");
+                 button->click();
+             } else if (auto *action = qobject_cast<QAction *>(object)) {
+                 action->trigger();
+             } else {
+                 throw CommandError("not a button");
+             }
+             return QJsonObject{};
+         }},
+        {"scroll", "moves a bar as a user drags it", {{"object", Kind::Text}, {"value", Kind::Number}},
+         [](AutomationChannel &, const Arguments &args) {
+             auto *slider = findAs<QAbstractSlider>(args.text("object"));
+             slider->setSliderDown(true);
+             slider->setSliderPosition(args.number("value"));
+             slider->setSliderDown(false);
+             return QJsonObject{{"value", slider->value()}};
+         }},
+        {"choose", "picks an entry of a list by its text or index",
+         {{"object", Kind::Text}, {"text", Kind::Text, false}, {"index", Kind::Number, false}},
+         [](AutomationChannel &, const Arguments &args) {
+             auto *combo = findAs<QComboBox>(args.text("object"));
+             if (!args.has("text") && !args.has("index"))
+                 throw CommandError("\"text\" or \"index\" names the entry");
+             const int index = args.has("text") ? combo->findText(args.text("text")) : args.number("index");
+             if (index < 0 || index >= combo->count())
+                 throw CommandError("no such entry");
+             combo->setCurrentIndex(index);
+             emit combo->activated(index);
+             emit combo->textActivated(combo->itemText(index));
+             return QJsonObject{{"index", index}};
+         }},
+        {"type", "types text into a control, then an optional key",
+         {{"object", Kind::Text}, {"text", Kind::Text, false}, {"key", Kind::Text, false}},
+         [](AutomationChannel &, const Arguments &args) {
+             auto *widget = findAs<QWidget>(args.text("object"));
+             widget->setFocus(Qt::OtherFocusReason);
+             if (auto *edit = qobject_cast<QLineEdit *>(widget))
+                 edit->selectAll();
+             else if (auto *spin = qobject_cast<QAbstractSpinBox *>(widget))
+                 spin->selectAll();
+             for (QChar c : args.text("text"))
+                 sendKey(widget, Qt::Key_unknown, QString(c));
+             if (args.has("key"))
+                 sendKey(widget, keyByName(args.text("key")));
+             return QJsonObject{};
+         }},
+        {"key", "presses a key in a control", {{"object", Kind::Text}, {"key", Kind::Text}},
+         [](AutomationChannel &, const Arguments &args) {
+             sendKey(findAs<QWidget>(args.text("object")), keyByName(args.text("key")));
+             return QJsonObject{};
+         }},
+        {"menu", "triggers a menu item by its captions", {{"path", Kind::List}},
+         [](AutomationChannel &, const Arguments &args) {
+             QStringList captions;
+             for (const QJsonValue &caption : args.value("path").toArray())
+                 captions << caption.toString();
+             QAction *action = menuAction(captions);
+             if (!action->isEnabled())
+                 throw CommandError("menu item is disabled");
+             action->trigger();
+             return QJsonObject{};
+         }},
+        {"mouse", "press, move, release, click or drag with the left button",
+         {{"object", Kind::Text}, {"action", Kind::Text}, {"x", Kind::Number}, {"y", Kind::Number},
+          {"to_x", Kind::Number, false}, {"to_y", Kind::Number, false}},
+         [](AutomationChannel &, const Arguments &args) {
+             auto *control = findAs<QWidget>(args.text("object"));
+             const QString action = args.text("action");
+             const QPoint at(args.number("x"), args.number("y"));
+             if (action == QLatin1String("press")) {
+                 mouse().send(control, QEvent::MouseButtonPress, at, Qt::LeftButton);
+             } else if (action == QLatin1String("move")) {
+                 mouse().send(control, QEvent::MouseMove, at, Qt::NoButton);
+             } else if (action == QLatin1String("release")) {
+                 mouse().send(control, QEvent::MouseButtonRelease, at, Qt::LeftButton);
+             } else if (action == QLatin1String("click") || action == QLatin1String("drag")) {
+                 const QPoint to = action == QLatin1String("drag") ? QPoint(args.number("to_x"), args.number("to_y")) : at;
+                 mouse().send(control, QEvent::MouseMove, at, Qt::NoButton);
+                 mouse().send(control, QEvent::MouseButtonPress, at, Qt::LeftButton);
+                 if (to != at)
+                     mouse().send(control, QEvent::MouseMove, to, Qt::NoButton);
+                 mouse().send(control, QEvent::MouseButtonRelease, to, Qt::LeftButton);
+             } else {
+                 throw CommandError("mouse action is press, move, release, click or drag");
+             }
+             return QJsonObject{};
+         }},
+        {"invoke", "calls a handler by its name", {{"object", Kind::Text}, {"method", Kind::Text}, {"args", Kind::List, false}},
+         [](AutomationChannel &, const Arguments &args) {
+             invoke(findObject(args.text("object")), args.text("method"), args.value("args").toArray());
+             return QJsonObject{};
+         }},
+        {"windows", "the visible windows, the modal one first", {}, [](AutomationChannel &, const Arguments &) {
+             QJsonArray windows;
+             if (QWidget *modal = QApplication::activeModalWidget())
+                 windows.append(describeWindow(modal));
+             for (QWidget *widget : QApplication::topLevelWidgets())
+                 if (widget->isVisible() && widget != QApplication::activeModalWidget())
+                     windows.append(describeWindow(widget));
+             return QJsonObject{{"windows", windows}};
+         }},
+        {"answer", "clicks a button of the modal window by its caption", {{"button", Kind::Text}},
+         [](AutomationChannel &, const Arguments &args) {
+             QWidget *modal = QApplication::activeModalWidget();
+             if (!modal)
+                 throw CommandError("no modal window");
+             const QString caption = args.text("button");
+             for (QAbstractButton *button : modal->findChildren<QAbstractButton *>()) {
+                 if (button->isVisible() && withoutMnemonic(button->text()) == withoutMnemonic(caption)) {
+                     const QString title = modal->windowTitle();
+                     button->click();
+                     return QJsonObject{{"window", title}};
+                 }
+             }
+             throw CommandError(("no button " + caption).toStdString());
+         }},
+        {"messages", "the texts of the message boxes shown since the last call", {},
+         [](AutomationChannel &channel, const Arguments &) {
+             QJsonArray texts;
+             for (const QString &text : channel.messages_.texts())
+                 texts.append(text);
+             channel.messages_.clear();
+             return QJsonObject{{"messages", texts}};
+         }},
+        {"message_answer", "the answer the next message box gets: OK, Annuler, Oui or Non", {{"button", Kind::Text}},
+         [](AutomationChannel &channel, const Arguments &args) {
+             static const std::pair<const char *, platform::MessageAnswer> answers[] = {
+                 {"OK", platform::MessageAnswer::Ok}, {"Annuler", platform::MessageAnswer::Cancel},
+                 {"Oui", platform::MessageAnswer::Yes}, {"Non", platform::MessageAnswer::No},
+             };
+             for (const auto &[caption, value] : answers)
+                 if (args.text("button") == QLatin1String(caption)) {
+                     channel.messages_.queueAnswer(value);
+                     return QJsonObject{};
+                 }
+             throw CommandError("answer is OK, Annuler, Oui or Non");
+         }},
+        {"screenshot", "writes a control's picture as PNG", {{"object", Kind::Text}, {"file", Kind::Text}},
+         [](AutomationChannel &, const Arguments &args) {
+             const QString file = args.text("file");
+             if (!findAs<QWidget>(args.text("object"))->grab().save(file, "PNG"))
+                 throw CommandError(("cannot write " + file).toStdString());
+             return QJsonObject{};
+         }},
+        {"idle", "waits until the program has nothing left to do", {}, [](AutomationChannel &, const Arguments &) {
+             waitIdle();
+             return QJsonObject{};
+         }},
+        {"quit", "closes the main window as its menu does", {}, [](AutomationChannel &, const Arguments &) {
+             for (QWidget *widget : QApplication::topLevelWidgets())
+                 if (auto *main = qobject_cast<QMainWindow *>(widget)) {
+                     QMetaObject::invokeMethod(main, "Quitter1Click", Qt::QueuedConnection);
+                     return QJsonObject{};
+                 }
+             QMetaObject::invokeMethod(qApp, &QCoreApplication::quit, Qt::QueuedConnection);
+             return QJsonObject{};
+         }},
+    };
+    return table;
+}
+
 QJsonObject AutomationChannel::run(const QJsonObject &command)
 {
-    const QString name = stringField(command, "cmd");
-    if (name == QLatin1String("find")) {
-        QObject *object = findObject(stringField(command, "object"));
-        QJsonObject reply{{"class", object->metaObject()->className()}};
-        if (auto *widget = qobject_cast<QWidget *>(object)) {
-            reply.insert("visible", widget->isVisible());
-            reply.insert("shown", !widget->isHidden());
-            reply.insert("enabled", widget->isEnabled());
-            reply.insert("geometry", rectJson(widget->geometry()));
-            reply.insert("screen", rectJson(QRect(widget->mapToGlobal(QPoint(0, 0)), widget->size())));
-        } else if (auto *action = qobject_cast<QAction *>(object)) {
-            reply.insert("visible", action->isVisible());
-            reply.insert("enabled", action->isEnabled());
-            reply.insert("checked", action->isChecked());
-            reply.insert("text", action->text());
-        }
-        return reply;
-    }
-    if (name == QLatin1String("get")) {
-        QObject *object = findObject(stringField(command, "object"));
-        const QString property = stringField(command, "property");
-        const QVariant value = object->property(property.toLatin1().constData());
-        if (!value.isValid())
-            throw CommandError(("no property " + property).toStdString());
-        return {{"value", toJson(value)}};
-    }
-    if (name == QLatin1String("set")) {
-        QObject *object = findObject(stringField(command, "object"));
-        const QString property = stringField(command, "property");
-        const QVariant value = command.value("value").toVariant();
-        bool written = false;
-        platform::guarded([&] { written = object->setProperty(property.toLatin1().constData(), value); });
-        if (!written)
-            throw CommandError(("cannot set property " + property).toStdString());
-        return {};
-    }
-    if (name == QLatin1String("click")) {
-        QObject *object = findObject(stringField(command, "object"));
-        if (auto *button = qobject_cast<QAbstractButton *>(object)) {
-            if (!button->isEnabled() || !button->isVisible())
-                throw CommandError("button is not enabled and visible");
-            button->click();
-        } else if (auto *action = qobject_cast<QAction *>(object)) {
-            action->trigger();
-        } else {
-            throw CommandError("not a button");
-        }
-        return {};
-    }
-    if (name == QLatin1String("scroll")) {
-        auto *slider = findAs<QAbstractSlider>(stringField(command, "object"));
-        slider->setSliderDown(true);
-        slider->setSliderPosition(intField(command, "value"));
-        slider->setSliderDown(false);
-        return {{"value", slider->value()}};
-    }
-    if (name == QLatin1String("choose")) {
-        auto *combo = findAs<QComboBox>(stringField(command, "object"));
-        const int index = command.contains("text") ? combo->findText(stringField(command, "text"))
-                                                   : intField(command, "index");
-        if (index < 0 || index >= combo->count())
-            throw CommandError("no such entry");
-        combo->setCurrentIndex(index);
-        emit combo->activated(index);
-        emit combo->textActivated(combo->itemText(index));
-        return {{"index", index}};
-    }
-    if (name == QLatin1String("type")) {
-        auto *widget = findAs<QWidget>(stringField(command, "object"));
-        widget->setFocus(Qt::OtherFocusReason);
-        if (auto *edit = qobject_cast<QLineEdit *>(widget))
-            edit->selectAll();
-        else if (auto *spin = qobject_cast<QAbstractSpinBox *>(widget))
-            spin->selectAll();
-        const QString text = command.value("text").toString();
-        for (QChar c : text)
-            sendKey(widget, Qt::Key_unknown, QString(c));
-        if (command.contains("key"))
-            sendKey(widget, keyByName(stringField(command, "key")));
-        return {};
-    }
-    if (name == QLatin1String("key")) {
-        auto *widget = findAs<QWidget>(stringField(command, "object"));
-        sendKey(widget, keyByName(stringField(command, "key")));
-        return {};
-    }
-    if (name == QLatin1String("menu")) {
-        const QJsonValue path = command.value("path");
-        if (!path.isArray())
-            throw CommandError("\"path\" must be a list of captions");
-        QStringList captions;
-        for (const QJsonValue &caption : path.toArray())
-            captions << caption.toString();
-        QAction *action = menuAction(captions);
-        if (!action->isEnabled())
-            throw CommandError("menu item is disabled");
-        action->trigger();
-        return {};
-    }
-    if (name == QLatin1String("mouse")) {
-        auto *control = findAs<QWidget>(stringField(command, "object"));
-        const QString action = stringField(command, "action");
-        const QPoint at(intField(command, "x"), intField(command, "y"));
-        if (action == QLatin1String("press")) {
-            mouse().send(control, QEvent::MouseButtonPress, at, Qt::LeftButton);
-        } else if (action == QLatin1String("move")) {
-            mouse().send(control, QEvent::MouseMove, at, Qt::NoButton);
-        } else if (action == QLatin1String("release")) {
-            mouse().send(control, QEvent::MouseButtonRelease, at, Qt::LeftButton);
-        } else if (action == QLatin1String("click") || action == QLatin1String("drag")) {
-            const QPoint to = action == QLatin1String("drag") ? QPoint(intField(command, "to_x"), intField(command, "to_y")) : at;
-            mouse().send(control, QEvent::MouseMove, at, Qt::NoButton);
-            mouse().send(control, QEvent::MouseButtonPress, at, Qt::LeftButton);
-            if (to != at)
-                mouse().send(control, QEvent::MouseMove, to, Qt::NoButton);
-            mouse().send(control, QEvent::MouseButtonRelease, to, Qt::LeftButton);
-        } else {
-            throw CommandError("mouse action is press, move, release, click or drag");
-        }
-        return {};
-    }
-    if (name == QLatin1String("invoke")) {
-        QObject *object = findObject(stringField(command, "object"));
-        invoke(object, stringField(command, "method"), command.value("args").toArray());
-        return {};
-    }
-    if (name == QLatin1String("windows")) {
-        QJsonArray windows;
-        if (QWidget *modal = QApplication::activeModalWidget())
-            windows.append(describeWindow(modal));
-        for (QWidget *widget : QApplication::topLevelWidgets())
-            if (widget->isVisible() && widget != QApplication::activeModalWidget())
-                windows.append(describeWindow(widget));
-        return {{"windows", windows}};
-    }
-    if (name == QLatin1String("answer")) {
-        QWidget *modal = QApplication::activeModalWidget();
-        if (!modal)
-            throw CommandError("no modal window");
-        const QString caption = stringField(command, "button");
-        for (QAbstractButton *button : modal->findChildren<QAbstractButton *>()) {
-            if (button->isVisible() && withoutMnemonic(button->text()) == withoutMnemonic(caption)) {
-                const QString title = modal->windowTitle();
-                button->click();
-                return {{"window", title}};
-            }
-        }
-        throw CommandError(("no button " + caption).toStdString());
-    }
-    if (name == QLatin1String("messages")) {
-        QJsonArray texts;
-        for (const QString &text : messages_.texts())
-            texts.append(text);
-        messages_.clear();
-        return {{"messages", texts}};
-    }
-    if (name == QLatin1String("message_answer")) {
-        static const std::pair<const char *, platform::MessageAnswer> answers[] = {
-            {"OK", platform::MessageAnswer::Ok}, {"Annuler", platform::MessageAnswer::Cancel},
-            {"Oui", platform::MessageAnswer::Yes}, {"Non", platform::MessageAnswer::No},
-        };
-        const QString wanted = stringField(command, "button");
-        for (const auto &[caption, value] : answers)
-            if (wanted == QLatin1String(caption)) {
-                messages_.queueAnswer(value);
-                return {};
-            }
-        throw CommandError("answer is OK, Annuler, Oui or Non");
-    }
-    if (name == QLatin1String("screenshot")) {
-        auto *widget = findAs<QWidget>(stringField(command, "object"));
-        const QString file = stringField(command, "file");
-        if (!widget->grab().save(file, "PNG"))
-            throw CommandError(("cannot write " + file).toStdString());
-        return {};
-    }
-    if (name == QLatin1String("idle")) {
-        waitIdle();
-        return {};
-    }
-    if (name == QLatin1String("quit")) {
-        for (QWidget *widget : QApplication::topLevelWidgets())
-            if (auto *main = qobject_cast<QMainWindow *>(widget)) {
-                QMetaObject::invokeMethod(main, "Quitter1Click", Qt::QueuedConnection);
-                return {};
-            }
-        QMetaObject::invokeMethod(qApp, &QCoreApplication::quit, Qt::QueuedConnection);
-        return {};
-    }
-    throw CommandError(("unknown command " + name).toStdString());
+    const QJsonValue name = command.value(QLatin1String("cmd"));
+    if (!name.isString())
+        throw CommandError("\"cmd\" must be a string");
+    const std::vector<Command> &table = commands();
+    const auto row = std::find_if(table.begin(), table.end(),
+                                  [&](const Command &entry) { return name.toString() == QLatin1String(entry.name); });
+    if (row == table.end())
+        throw CommandError(("unknown command " + name.toString()).toStdString());
+    checkFields(command, row->fields);
+    return row->run(*this, Arguments(command));
 }

@@ -13,6 +13,7 @@
 #include <QObject>
 #include <QPointer>
 #include <memory>
+#include <vector>
 
 class QSocketNotifier;
 class QWidget;
@@ -31,6 +32,8 @@ private:
     void readInput();
     void answer(const QJsonObject &reply);
     QJsonObject run(const QJsonObject &command);
+    struct Command;
+    static const std::vector<Command> &commands();
 
     int inputFd_;
     FILE *output_;
@@ -41,5 +44,4 @@ private:
     std::unique_ptr<platform::ScopedModalRunner> modalRunner_;
     // Set while an action runs: a modal dialog it opens answers for it.
     bool answerPending_ = false;
-    int depth_ = 0;
 };

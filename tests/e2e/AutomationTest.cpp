@@ -15,6 +15,7 @@
 #include <QSettings>
 #include <QTemporaryDir>
 #include <QThread>
+#include <algorithm>
 #include <gtest/gtest.h>
 
 namespace {
@@ -139,6 +140,8 @@ TEST(Automation, BadInputIsAnsweredAndTheProgramGoesOn)
         R"({"cmd": "scroll", "object": "Label10", "value": 3})",
         R"({"cmd": "invoke", "object": "TForm1", "method": "NoSuchHandler"})",
         R"({"cmd": "menu", "path": ["&Fichier", "Nothing"]})",
+        R"({"cmd": "choose", "object": "ComboFormats"})",
+        R"({"cmd": "click"})",
     };
     for (const QByteArray &line : bad) {
         const QJsonObject reply = program.send(line);
@@ -146,6 +149,14 @@ TEST(Automation, BadInputIsAnsweredAndTheProgramGoesOn)
         EXPECT_FALSE(reply.value("error").toString().isEmpty()) << line.constData();
     }
     EXPECT_TRUE(program.command({{"cmd", "answer"}, {"button", "Fermer"}}).value("ok").toBool());
+    // The help comes from the same table as the dispatch and the checks.
+    const QJsonArray commands = program.command({{"cmd", "help"}}).value("commands").toArray();
+    EXPECT_EQ(commands.size(), 19);
+    const auto mouse = std::find_if(commands.begin(), commands.end(),
+                                    [](const QJsonValue &c) { return c.toObject().value("cmd") == QLatin1String("mouse"); });
+    ASSERT_NE(mouse, commands.end());
+    EXPECT_EQ(mouse->toObject().value("fields").toArray(),
+              (QJsonArray{"object", "action", "x", "y", "to_x?", "to_y?"}));
     EXPECT_TRUE(program.command({{"cmd", "invoke"}, {"object", "TForm1"}, {"method", "FillBtnClick"}}).value("ok").toBool());
     // The sample is taller than wide: fitted to the printable height, proportions kept.
     EXPECT_EQ(program.property("Image", "geometry").toObject().value("height").toInt(), 400);
