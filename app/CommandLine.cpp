@@ -158,7 +158,8 @@ int run(const QStringList &arguments)
         if (!positional.isEmpty())
             throw platform::Exception(QStringLiteral("argument en trop : %1").arg(positional.first()));
         const headless::PrintRequest print = printRequest(parser, o);
-        headless::printPictures(headless::scanPages(scanRequest(parser, o), progress), print, progress, say);
+        say(QStringLiteral("copie %1").arg(composition::whereItWent(
+            headless::printPictures(headless::scanPages(scanRequest(parser, o), progress), print, progress, say))));
         return 0;
     }
     if (command == QLatin1String("print")) {
@@ -169,7 +170,7 @@ int run(const QStringList &arguments)
         std::vector<QImage> pictures;
         for (const QString &file : positional)
             pictures.push_back(headless::readPicture(file));
-        headless::printPictures(pictures, print, progress, say);
+        say(QStringLiteral("copie %1").arg(composition::whereItWent(headless::printPictures(pictures, print, progress, say))));
         return 0;
     }
     if (command == QLatin1String("scan")) {

@@ -3,6 +3,7 @@
 #include "Printer.h"
 #include "Rounding.h"
 
+#include <QDir>
 #include <QPainter>
 
 using platform::roundInt;
@@ -76,12 +77,13 @@ void drawTiles(QPainter &canvas, const QImage &picture, QSize tile, QSize printa
     }
 }
 
-void printSheets(platform::Printer &printer, const std::vector<Sheet> &sheets, int copies, const QString &title)
+platform::PrintedTo printSheets(platform::Printer &printer, const std::vector<Sheet> &sheets,
+                                const platform::PrintOptions &options, const QString &title)
 {
     UprightForTheJob upright(printer);
     const QPoint offset = printer.printingOffset();
     const platform::PaperMetrics paper = platform::PaperMetrics::of(printer);
-    platform::PrintJob job(printer, title, copies);
+    platform::PrintJob job(printer, title, options);
     for (int pass = 0; pass < job.passes(); ++pass) {
         for (const Sheet &sheet : sheets) {
             const platform::SheetGeometry shown(paper, QSize(sheet.sheet.width(), sheet.sheet.height()));
@@ -96,9 +98,14 @@ void printSheets(platform::Printer &printer, const std::vector<Sheet> &sheets, i
                             roundInt(sy * sheet.bounds.y()) - offset.y(), sx, sy);
         }
     }
+    return job.finish();
 }
 
-void drawPosterImage(QPainter &canvas, const Poster &poster, QPointF origin, long double kx, long double ky)
+namespace {
+
+// The size the picture takes on the poster, in printer pixels: the whole
+// poster, or within it with the picture's proportions when they are kept.
+QSize pictureOnPoster(const Poster &poster, long double kx, long double ky)
 {
     long double f = poster.size.width(), e = poster.size.height();
     const int picW = poster.picture.width(), picH = poster.picture.height();
@@ -109,25 +116,35 @@ void drawPosterImage(QPainter &canvas, const Poster &poster, QPointF origin, lon
         else
             f = roundInt(e * picW / picH);
     }
-    drawBitmap(canvas, poster.picture, roundInt(origin.x()), roundInt(origin.y()), roundInt(f * kx), roundInt(e * ky));
+    return QSize(roundInt(f * kx), roundInt(e * ky));
+}
+
+} // namespace
+
+void drawPosterImage(QPainter &canvas, const Poster &poster, QPointF origin, long double kx, long double ky)
+{
+    const QSize size = pictureOnPoster(poster, kx, ky);
+    drawBitmap(canvas, poster.picture, roundInt(origin.x()), roundInt(origin.y()), size.width(), size.height());
 }
 
 namespace {
 
-// The picture stretched to the poster's proportions, at the resolution of its larger side.
-QImage posterWork(const Poster &poster)
+// The picture as it lies on the poster (`drawn` printer pixels), at the
+// resolution of its larger side.
+QImage posterWork(const QImage &picture, QSize drawn)
 {
-    const int n = std::max(poster.picture.width(), poster.picture.height());
-    const int w = std::max(1, poster.size.width()), h = std::max(1, poster.size.height());
+    const int n = std::max(picture.width(), picture.height());
+    const int w = std::max(1, drawn.width()), h = std::max(1, drawn.height());
     const QSize workSize = h > w ? QSize(roundInt(static_cast<long double>(w) * n / h), n)
                                  : QSize(n, roundInt(static_cast<long double>(h) * n / w));
     QImage work(workSize.expandedTo(QSize(1, 1)), QImage::Format_RGB32);
     QPainter stretch(&work);
-    stretch.drawImage(work.rect(), poster.picture);
+    stretch.drawImage(work.rect(), picture);
     return work;
 }
 
-// The sheets of one poster, those numbered from..to (0..0 for all).
+// The sheets of one poster, those numbered from..to (0..0 for all).  Each
+// carries the part of the picture that lies on it, as the sketch shows it.
 void composePoster(platform::PrintJob &job, const platform::PaperMetrics &paper, const Poster &poster, int from, int to)
 {
     const platform::PosterLayout layout(paper, poster.size, poster.ppi);
@@ -136,9 +153,10 @@ void composePoster(platform::PrintJob &job, const platform::PaperMetrics &paper,
         drawPosterImage(job.canvas(), poster, QPointF(0, 0), layout.kx(), layout.ky());
         return;
     }
-    const QImage work = posterWork(poster);
-    const long double fx = static_cast<long double>(work.width()) / layout.width();
-    const long double fy = static_cast<long double>(work.height()) / layout.height();
+    const QRect drawn(QPoint(0, 0), pictureOnPoster(poster, layout.kx(), layout.ky()));
+    const QImage work = posterWork(poster.picture, drawn.size());
+    const long double fx = static_cast<long double>(work.width()) / std::max(1, drawn.width());
+    const long double fy = static_cast<long double>(work.height()) / std::max(1, drawn.height());
     const bool allSheets = from == 0 && to == 0;
     int number = 0;
     for (int column = 0; column < layout.columns(); ++column) {
@@ -148,10 +166,15 @@ void composePoster(platform::PrintJob &job, const platform::PaperMetrics &paper,
                 continue;
             const QRect part = layout.part(column, row);
             job.beginPage();
-            // The part of the poster this sheet carries, cut from the work bitmap.
-            const QImage tile = work.copy(roundInt(part.x() * fx), roundInt(part.y() * fy),
-                                          std::max(1, roundInt(part.width() * fx)), std::max(1, roundInt(part.height() * fy)));
-            drawBitmap(job.canvas(), tile, 0, 0, roundInt(tile.width() / fx), roundInt(tile.height() / fy));
+            // The part of the picture on this sheet, cut from the work bitmap.
+            const QRect onSheet = part.intersected(drawn);
+            if (!onSheet.isEmpty()) {
+                const QImage tile = work.copy(roundInt(onSheet.x() * fx), roundInt(onSheet.y() * fy),
+                                              std::max(1, roundInt(onSheet.width() * fx)),
+                                              std::max(1, roundInt(onSheet.height() * fy)));
+                drawBitmap(job.canvas(), tile, onSheet.x() - part.x(), onSheet.y() - part.y(), onSheet.width(),
+                           onSheet.height());
+            }
             if (poster.cutLines) {
                 useCutLinePen(job.canvas());
                 job.canvas().drawRect(0, 0, part.width() - 1, part.height() - 1);
@@ -162,14 +185,22 @@ void composePoster(platform::PrintJob &job, const platform::PaperMetrics &paper,
 
 } // namespace
 
-void printPosters(platform::Printer &printer, const std::vector<Poster> &posters, int copies, const QString &title,
-                  int from, int to)
+platform::PrintedTo printPosters(platform::Printer &printer, const std::vector<Poster> &posters,
+                                 const platform::PrintOptions &options, const QString &title, int from, int to)
 {
     const platform::PaperMetrics paper = platform::PaperMetrics::of(printer);
-    platform::PrintJob job(printer, title, copies);
+    platform::PrintJob job(printer, title, options);
     for (int pass = 0; pass < job.passes(); ++pass)
         for (const Poster &poster : posters)
             composePoster(job, paper, poster, from, to);
+    return job.finish();
+}
+
+QString whereItWent(const platform::PrintedTo &to)
+{
+    if (!to.file.isEmpty())
+        return QStringLiteral("enregistrée dans « %1 »").arg(QDir::toNativeSeparators(to.file));
+    return QStringLiteral("envoyée à l'imprimante « %1 » (travail %2)").arg(to.queue).arg(to.job);
 }
 
 } // namespace composition

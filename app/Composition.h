@@ -16,6 +16,8 @@ class QPainter;
 
 namespace platform {
 class Printer;
+struct PrintedTo;
+struct PrintOptions;
 }
 
 namespace composition {
@@ -45,14 +47,16 @@ struct Sheet {
     bool cutLines = false;
 };
 
-// Prints sheets in `copies` copies, in one job.  A landscape sheet prints
-// upright: the picture was turned on the preview instead.  Throws
-// platform::Exception when the job cannot start.
-void printSheets(platform::Printer &printer, const std::vector<Sheet> &sheets, int copies, const QString &title);
-inline void printSheet(platform::Printer &printer, const Sheet &sheet, int copies, const QString &title)
-{
-    printSheets(printer, {sheet}, copies, title);
-}
+// Prints sheets in one job, in as many copies as asked; tells where the job
+// went.  A landscape sheet prints upright: the picture was turned on the
+// preview instead.  Throws platform::Exception when the job cannot be made
+// or handed over.
+platform::PrintedTo printSheets(platform::Printer &printer, const std::vector<Sheet> &sheets,
+                                const platform::PrintOptions &options, const QString &title);
+
+// Where a job went, as the end of a sentence about the copy: "enregistrée
+// dans « FILE »" or "envoyée à l'imprimante « QUEUE » (travail N)".
+QString whereItWent(const platform::PrintedTo &to);
 
 // A poster of a size in screen pixels at `ppi`.
 struct Poster {
@@ -69,13 +73,9 @@ void drawPosterImage(QPainter &canvas, const Poster &poster, QPointF origin, lon
 
 // Prints posters in the printer's present orientation, in one job: each on
 // one sheet, or cut over as many as it needs, of which those numbered
-// from..to (counted column by column from 1; 0..0 for all).
-void printPosters(platform::Printer &printer, const std::vector<Poster> &posters, int copies, const QString &title,
-                  int from = 0, int to = 0);
-inline void printPoster(platform::Printer &printer, const Poster &poster, int copies, const QString &title, int from = 0,
-                        int to = 0)
-{
-    printPosters(printer, {poster}, copies, title, from, to);
-}
+// from..to (counted column by column from 1; 0..0 for all).  Each sheet
+// carries the part of the poster the sketch shows on it.
+platform::PrintedTo printPosters(platform::Printer &printer, const std::vector<Poster> &posters,
+                                 const platform::PrintOptions &options, const QString &title, int from = 0, int to = 0);
 
 } // namespace composition

@@ -172,13 +172,14 @@ composition::Sheet placeOnSheet(const QImage &picture, const PrintRequest &reque
             request.cutLines};
 }
 
-void printPictures(const std::vector<QImage> &pictures, const PrintRequest &request, const Report &progress,
-                   const Report &notice)
+platform::PrintedTo printPictures(const std::vector<QImage> &pictures, const PrintRequest &request,
+                                  const Report &progress, const Report &notice)
 {
     platform::Printer &printer = platform::Printer::instance();
     if (!printer.hasPrinter())
         throw platform::Exception(QStringLiteral("aucune imprimante"));
-    const QString title = QCoreApplication::applicationName();
+    const QString title = identity::Title;
+    const platform::PrintOptions options{request.copies, true, false};
     if (progress)
         progress(QStringLiteral("impression de %1 image(s)…").arg(pictures.size()));
     // All the pictures go in one job: one file for a PDF printer.
@@ -188,8 +189,7 @@ void printPictures(const std::vector<QImage> &pictures, const PrintRequest &requ
         std::vector<composition::Poster> posters;
         for (const QImage &picture : pictures)
             posters.push_back({picture, size, PosterPpi, true, request.cutLines});
-        composition::printPosters(printer, posters, request.copies, title + QStringLiteral(" : Poster"));
-        return;
+        return composition::printPosters(printer, posters, options, title + QStringLiteral(" : Poster"));
     }
     std::vector<composition::Sheet> sheets;
     for (const QImage &picture : pictures) {
@@ -199,7 +199,7 @@ void printPictures(const std::vector<QImage> &pictures, const PrintRequest &requ
             notice(QStringLiteral("l'image %1 est plus grande que la zone imprimable : elle est réduite pour tenir")
                        .arg(sheets.size()));
     }
-    composition::printSheets(printer, sheets, request.copies, title);
+    return composition::printSheets(printer, sheets, options, title);
 }
 
 } // namespace headless

@@ -4,6 +4,7 @@
 // size, and printing them through the same composition.  Failures throw
 // platform::Exception with a one-line reason.
 #include "Composition.h"
+#include "Printer.h"
 #include "csTwainScan.h"
 
 #include <QImage>
@@ -51,9 +52,10 @@ struct PrintRequest {
 // whether a true-size picture had to be reduced to fit.
 composition::Sheet placeOnSheet(const QImage &picture, const PrintRequest &request, bool *reduced = nullptr);
 
-// Prints one sheet (or one poster) per picture; `notice` hears what the
-// user must know whoever watches (a picture reduced to fit).
-void printPictures(const std::vector<QImage> &pictures, const PrintRequest &request, const Report &progress,
-                   const Report &notice);
+// Prints one sheet (or one poster) per picture, in one job with collated
+// copies; `notice` hears what the user must know whoever watches (a picture
+// reduced to fit).  Tells where the job went.
+platform::PrintedTo printPictures(const std::vector<QImage> &pictures, const PrintRequest &request,
+                                  const Report &progress, const Report &notice);
 
 } // namespace headless

@@ -30,6 +30,7 @@
 #include <QMenuBar>
 #include <QScreen>
 #include <QShortcut>
+#include <QStatusBar>
 #include <QUrl>
 #include <QVBoxLayout>
 #include <algorithm>
@@ -123,6 +124,13 @@ void TForm1::buildFrame()
     Edition1 = menu(QStringLiteral("Edition1"), QStringLiteral("&Edition"));
     Options1 = menu(QStringLiteral("Options1"), QStringLiteral("&Options"));
     Aide = menu(QStringLiteral("Aide"), QStringLiteral("&?"));
+    statusBar()->setObjectName(QStringLiteral("StatusBar"));
+    statusBar()->setSizeGripEnabled(false);
+}
+
+void TForm1::say(const QString &status)
+{
+    statusBar()->showMessage(status);
 }
 
 void TForm1::finishMenus()
@@ -163,6 +171,7 @@ void TForm1::FormCreate()
     HelpFile = ExeFolder + HelpFileName;
     const platform::RegistryKey key(RegistryKey);
     settingsTable().readFrom(key);
+    restorePrinter();
     setWindowTitle(identity::Title);
     platform::setDecimalSeparator(QLatin1Char(','));
     Image1->setPicture(QImage(resources::sample).convertToFormat(QImage::Format_RGB888));
@@ -228,7 +237,13 @@ platform::SettingsTable TForm1::settingsTable()
         .text(options, QStringLiteral("CheminImagesPerso"), always(QStringLiteral("c:\\")), [this] { return ImageFolder; },
               [this](const QString &folder) { ImageFolder = folder; })
         .boolean(options, QStringLiteral("Cadre"), always(true), [this] { return Imprimerlestraitsdecoupe1->isChecked(); },
-                 [this](bool cutLines) { Imprimerlestraitsdecoupe1->setChecked(cutLines); });
+                 [this](bool cutLines) { Imprimerlestraitsdecoupe1->setChecked(cutLines); })
+        .text(options, QStringLiteral("Imprimante"), always(QString()), [this] { return rememberedPrinter_.name; },
+              [this](const QString &name) { rememberedPrinter_.name = name; })
+        .text(options, QStringLiteral("Papier"), always(QString()), [this] { return rememberedPrinter_.paper; },
+              [this](const QString &paper) { rememberedPrinter_.paper = paper; })
+        .text(options, QStringLiteral("DossierPDF"), always(QString()), [this] { return rememberedPrinter_.pdfFolder; },
+              [this](const QString &folder) { rememberedPrinter_.pdfFolder = folder; });
     return table;
 }
 

@@ -50,6 +50,7 @@ class TOpenDial;
 class TPGImage;
 class TPicture;
 class TPredefine;
+class TPrinterSetup;
 class TSpinEdit;
 class TStretchHandle;
 class TTipsDialog;
@@ -253,6 +254,8 @@ private:
 
     // Main.cpp
     void FormCreate();
+    // A line in the status bar: what the last command did.
+    void say(const QString &status);
     platform::SettingsTable settingsTable();
     void showHelpContents();
     int helpContextOf(const QAction *item) const;
@@ -262,6 +265,8 @@ private:
 
     // MainOrientation.cpp
     void turnPicture(int degreesClockwise);
+    // A picture turned clockwise by the imaging library, as the picture on the sheet is.
+    static QImage turned(const QImage &picture, int degreesClockwise);
 
     // MainFiles.cpp
     struct PageLayout;
@@ -275,6 +280,11 @@ private:
 
     // MainPrinting.cpp
     composition::Poster poster() const;
+    // The sheets a print makes: the picture as it lies on the sheet, then
+    // each further page the feeder gave, turned and placed like it.
+    std::vector<composition::Sheet> sheetsToPrint() const;
+    // Tells in the status line where a job went.
+    void reportPrinted(const platform::PrintedTo &to);
     int PPI() const;
     void setCopyButton(const QString &hint, int picture);
 
@@ -305,6 +315,17 @@ private:
     platform::SheetGeometry sheet_; // the ratios of the last DrawSheet
     ModeLayout duplicationLayout_, posterLayout_;
     QImage scannedPicture_; // the last page the scanner delivered in this session
+    // The pages a feeder gave after the first, as they came: printed after
+    // the picture on the sheet until another picture arrives.
+    std::vector<QImage> morePages_;
+    int quarterTurns_ = 0; // clockwise quarter turns of the picture since it arrived
+    // The printer the user chose in the printer setup, kept for the next run.
+    struct RememberedPrinter {
+        QString name;
+        QString paper; // a paper's key, "A4"
+        QString pdfFolder;
+    } rememberedPrinter_;
+    void restorePrinter();
     bool shown_ = false;
     bool activated_ = false;
     bool closed_ = false;
@@ -338,6 +359,7 @@ private:
     TTipsDialog *TipsDialog;
     TAboutBox *AboutBox;
     TNewFor *NewFor;
+    TPrinterSetup *PrinterSetupDialog;
     TPredefine *Predefine;
     TOpenDial *OpenDial;
     TJPEG *JPEG;

@@ -27,13 +27,19 @@ void TForm1::buildOrientation()
     hideDuring({PaysBtn, RetourneBtn}, {Mode::Duplication, Mode::Poster});
 }
 
+QImage TForm1::turned(const QImage &picture, int degreesClockwise)
+{
+    imaging::Bitmap bitmap = imaging::Bitmap::fromImage(picture);
+    // The library turns counter-clockwise for positive angles.
+    imaging::RotateBitmap(bitmap, -degreesClockwise, qRgb(255, 255, 255));
+    return bitmap.image();
+}
+
 void TForm1::turnPicture(int degreesClockwise)
 {
     platform::WaitCursor hourglass;
-    imaging::Bitmap turned = imaging::Bitmap::fromImage(Image->picture());
-    // The library turns counter-clockwise for positive angles.
-    imaging::RotateBitmap(turned, -degreesClockwise, qRgb(255, 255, 255));
-    Image->setPicture(turned.image());
+    Image->setPicture(turned(Image->picture(), degreesClockwise));
+    quarterTurns_ = (quarterTurns_ + degreesClockwise / 90) % 4;
 }
 
 void TForm1::RetourneBtnClick()
@@ -86,6 +92,7 @@ void TForm1::PaysBtnClick(bool switchingOn)
 
 void TForm1::PlaceArrivedPicture()
 {
+    quarterTurns_ = 0;
     NaturalWidth = PicW();
     NaturalHeight = PicH();
     PlaceNewImage();

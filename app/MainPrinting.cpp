@@ -6,9 +6,11 @@
 #include "Composition.h"
 #include "ErrorBoundary.h"
 #include "Handles.h"
+#include "Identity.h"
 #include "Modal.h"
 #include "Named.h"
 #include "Rounding.h"
+#include "SPrinterSetup.h"
 #include "Snewfor.h"
 #include "TMMBitmapButton.h"
 #include "TMMBitmapCheckBox.h"
@@ -65,6 +67,7 @@ void TForm1::buildPrinting()
         QStringLiteral("&Imprimer les traits de coupe pour les fonctions \"Dupliquer\" et \"Poster\""));
     Imprimerlestraitsdecoupe1->setCheckable(true);
 
+    PrinterSetupDialog = new TPrinterSetup(this);
     NewFor = new TNewFor(this);
     NewFor->setOwner({[this] { return Image->picture().size(); }, [this] { return PosterKeepProportions; },
                       [this](bool keep) { PosterKeepProportions = keep; }});
@@ -126,13 +129,33 @@ void TForm1::PrintBtnClick()
         PrintSheet();
 }
 
+std::vector<composition::Sheet> TForm1::sheetsToPrint() const
+{
+    const bool cutLines = Imprimerlestraitsdecoupe1->isChecked();
+    std::vector<composition::Sheet> sheets{{Image->picture(), Image->geometry(), sheet(), Dupliquer->isChecked(), cutLines}};
+    if (Dupliquer->isChecked())
+        return sheets;
+    for (const QImage &page : morePages_) {
+        const QImage picture = quarterTurns_ == 0 ? page : turned(page, 90 * quarterTurns_);
+        // A page of the picture's size lies where it lies; another is placed as a new picture would be.
+        QRect bounds = Image->geometry();
+        if (picture.size() != Image->picture().size())
+            bounds = QRect(QPoint(X0() + 2, Y0() + 2), platform::fitPicture(picture.size(), QSize(PW() - 4, PH() - 4)));
+        sheets.push_back({picture, bounds, sheet(), false, cutLines});
+    }
+    return sheets;
+}
+
+void TForm1::reportPrinted(const platform::PrintedTo &to)
+{
+    say(QStringLiteral("Copie %1.").arg(composition::whereItWent(to)));
+}
+
 void TForm1::PrintSheet()
 {
     platform::WaitCursor hourglass;
-    composition::printSheet(platform::Printer::instance(),
-                            {Image->picture(), Image->geometry(), sheet(), Dupliquer->isChecked(),
-                             Imprimerlestraitsdecoupe1->isChecked()},
-                            SpinEdit->value(), QApplication::applicationName());
+    reportPrinted(composition::printSheets(platform::Printer::instance(), sheetsToPrint(), {SpinEdit->value(), true, false},
+                                           identity::Title));
 }
 
 void TForm1::PrintPoster()
@@ -141,6 +164,7 @@ void TForm1::PrintPoster()
     const platform::PosterLayout layout(platform::PaperMetrics::of(printer), QSize(PosterWidth, PosterHeight), PPI());
     QPrinter &device = printer.device();
     device.setCopyCount(SpinEdit->value());
+    device.setCollateCopies(true);
     QPrintDialog dialog(&device, this);
     if (layout.singleSheet()) {
         dialog.setMinMax(1, 1);
@@ -154,8 +178,9 @@ void TForm1::PrintPoster()
         return;
     const bool range = !layout.singleSheet() && dialog.printRange() == QAbstractPrintDialog::PageRange;
     platform::WaitCursor hourglass;
-    composition::printPoster(printer, poster(), device.copyCount(), QApplication::applicationName() + QStringLiteral(" : Poster"),
-                             range ? dialog.fromPage() : 0, range ? dialog.toPage() : 0);
+    reportPrinted(composition::printPosters(printer, {poster()}, {device.copyCount(), device.collateCopies(), false},
+                                            identity::Title + QStringLiteral(" : Poster"), range ? dialog.fromPage() : 0,
+                                            range ? dialog.toPage() : 0));
 }
 
 void TForm1::DrawDuplicatedSheet()
@@ -240,7 +265,8 @@ void TForm1::ConfigBtnClick()
 {
     platform::Printer &printer = platform::Printer::instance();
     const platform::Orientation before = printer.orientation();
-    printer.pageSetup(this);
+    if (PrinterSetupDialog->Execute() == QDialog::Accepted)
+        rememberedPrinter_ = {printer.currentName(), printer.paper().key(), printer.pdfFolder()};
     if (printer.orientation() != before) {
         OrientationLock = true;
         DrawSheet();
@@ -255,6 +281,21 @@ void TForm1::ConfigBtnClick()
     }
     UpdateBarMaxima();
     UpdatePositionBars();
+}
+
+void TForm1::restorePrinter()
+{
+    // A printer chosen for this run (on the command line) wins over the remembered one.
+    platform::Printer &printer = platform::Printer::instance();
+    if (printer.chosenForTheRun())
+        return;
+    if (!rememberedPrinter_.name.isEmpty() && !printer.select(rememberedPrinter_.name))
+        say(QStringLiteral("L'imprimante « %1 » choisie la dernière fois est introuvable : « %2 » la remplace.")
+                .arg(rememberedPrinter_.name, printer.currentName()));
+    printer.setPdfFolder(rememberedPrinter_.pdfFolder);
+    for (const QPageSize &paper : printer.papers())
+        if (paper.key() == rememberedPrinter_.paper)
+            printer.setPaper(paper);
 }
 
 void TForm1::Imprimerlestraitsdecoupe1Click()

@@ -6,7 +6,6 @@
 
 #include <QDir>
 #include <QFileInfo>
-#include <QPageSetupDialog>
 #include <QPrintDialog>
 #include <QPainter>
 #include <QPrinter>
@@ -17,16 +16,14 @@ namespace platform {
 
 namespace {
 
-const char *const builtInName = "Quillon PDF";
-// The built-in printer (and the page drawn when there is none) is A4 at 300 dpi.
-constexpr double builtInMarginsMm = 4.0;
+// The PDF printer (and the page drawn when there is none) is A4 at 300 dpi.
+constexpr int pdfPrinterDpi = 300;
+constexpr double pdfPrinterMarginsMm = 4.0;
 
-QString defaultPdfFile()
+QString documentsFolder()
 {
-    QString folder = QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation);
-    if (folder.isEmpty())
-        folder = QDir::homePath();
-    return QDir(folder).filePath(QStringLiteral("Quillon.pdf"));
+    const QString folder = QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation);
+    return folder.isEmpty() ? QDir::homePath() : folder;
 }
 
 std::optional<QPageSize::PageSizeId> paperByName(const QString &name)
@@ -43,13 +40,15 @@ std::optional<QPageSize::PageSizeId> paperByName(const QString &name)
 
 } // namespace
 
+const QString Printer::PdfPrinterName = QStringLiteral("Fichier PDF");
+
 Printer &Printer::instance()
 {
     static Printer printer;
     return printer;
 }
 
-Printer::Printer()
+Printer::Printer() : pdfFolder_(documentsFolder())
 {
     useSystem();
 }
@@ -70,6 +69,10 @@ std::optional<PrinterChoice> Printer::parseChoice(const QString &option, QString
     }
     if (option == QLatin1String("system"))
         return choice;
+    if (option == QLatin1String("pdf")) {
+        choice.systemName = PdfPrinterName;
+        return choice;
+    }
     if (!option.startsWith(QLatin1String("pdf:"))) {
         if (option.isEmpty())
             return fail(QStringLiteral("empty printer name (use none, system, a name or pdf:FILE,...)"));
@@ -111,18 +114,17 @@ bool Printer::use(const PrinterChoice &choice)
     switch (choice.kind) {
     case PrinterChoice::Kind::System:
         useSystem();
-        if (!choice.systemName.isEmpty()) {
-            if (!names_.contains(choice.systemName))
-                return false;
-            select(choice.systemName);
-        }
+        if (!choice.systemName.isEmpty())
+            return select(choice.systemName);
         break;
     case PrinterChoice::Kind::Pdf:
-        usePdf(choice.pdf, QString::fromLatin1(builtInName));
+        usePdf(choice.pdf);
+        names_ = QStringList{PdfPrinterName};
+        current_ = PdfPrinterName;
         break;
     case PrinterChoice::Kind::None:
-        // The sheet is still drawn: from an A4 page at 300 dpi with Qt's default margins.
-        usePdf({defaultPdfFile(), 300, QPageSize::A4, builtInMarginsMm}, {});
+        // The sheet is still drawn: from an A4 page with the PDF printer's margins.
+        usePdf({QString(), pdfPrinterDpi, QPageSize::A4, pdfPrinterMarginsMm});
         names_.clear();
         current_.clear();
         break;
@@ -133,13 +135,15 @@ bool Printer::use(const PrinterChoice &choice)
 void Printer::useSystem()
 {
     names_ = QPrinterInfo::availablePrinterNames();
-    if (names_.isEmpty()) {
-        usePdf({defaultPdfFile(), 300, QPageSize::A4, builtInMarginsMm}, QString::fromLatin1(builtInName));
-        return;
-    }
     QString name = QPrinterInfo::defaultPrinterName();
     if (name.isEmpty() || !names_.contains(name))
-        name = names_.first();
+        name = names_.value(0);
+    names_ << PdfPrinterName;
+    if (name.isEmpty()) {
+        usePdf({QString(), pdfPrinterDpi, QPageSize::A4, pdfPrinterMarginsMm});
+        current_ = PdfPrinterName;
+        return;
+    }
     device_ = std::make_unique<QPrinter>(QPrinterInfo::printerInfo(name), QPrinter::HighResolution);
     fixed_.reset();
     current_ = name;
@@ -156,32 +160,67 @@ Printer::Geometry Printer::geometryOf(QPageSize::PageSizeId paper, int dpi, doub
     return geometry;
 }
 
-void Printer::usePdf(const PdfPrinterSettings &settings, const QString &name)
+void Printer::usePdf(const PdfPrinterSettings &settings)
 {
     fixed_ = geometryOf(settings.paper, settings.dpi, settings.marginsMm);
     pdf_ = settings;
     device_ = std::make_unique<QPrinter>(QPrinter::HighResolution);
     device_->setOutputFormat(QPrinter::PdfFormat);
-    device_->setOutputFileName(settings.fileName);
+    device_->setOutputFileName(nextPdfFile());
     device_->setResolution(settings.dpi);
     device_->setPageSize(QPageSize(settings.paper));
     device_->setFullPage(true);
-    names_ = name.isEmpty() ? QStringList{} : QStringList{name};
-    current_ = name;
 }
 
-bool Printer::pageSetup(QWidget *parent)
+QString Printer::pdfFolder() const
 {
-    QPageSetupDialog dialog(device_.get(), parent);
-    if (execModal(dialog) != QDialog::Accepted)
-        return false;
-    if (fixed_) {
-        // A PDF printer keeps its resolution and margins on the paper chosen.
-        pdf_.paper = device_->pageLayout().pageSize().id();
-        fixed_ = geometryOf(pdf_.paper, pdf_.dpi, pdf_.marginsMm);
-        device_->setFullPage(true);
+    return pdf_.fileName.isEmpty() ? pdfFolder_ : QFileInfo(pdf_.fileName).absolutePath();
+}
+
+void Printer::setPdfFolder(const QString &folder)
+{
+    if (!folder.isEmpty())
+        pdfFolder_ = folder;
+}
+
+QString Printer::nextPdfFile() const
+{
+    if (!pdf_.fileName.isEmpty())
+        return pdf_.fileName;
+    const QDir folder(pdfFolder_);
+    QString name = folder.filePath(QStringLiteral("Quillon.pdf"));
+    for (int number = 2; QFileInfo::exists(name); ++number)
+        name = folder.filePath(QStringLiteral("Quillon-%1.pdf").arg(number));
+    return name;
+}
+
+QList<QPageSize> Printer::papersOf(const QString &printerName)
+{
+    if (printerName == PdfPrinterName || printerName.isEmpty()) {
+        QList<QPageSize> standard;
+        for (QPageSize::PageSizeId id : {QPageSize::A4, QPageSize::A5, QPageSize::A3, QPageSize::Letter, QPageSize::Legal})
+            standard << QPageSize(id);
+        return standard;
     }
-    return true;
+    return QPrinterInfo::printerInfo(printerName).supportedPageSizes();
+}
+
+QPageSize Printer::paper() const
+{
+    return fixed_ ? QPageSize(pdf_.paper) : device_->pageLayout().pageSize();
+}
+
+void Printer::setPaper(const QPageSize &paper)
+{
+    if (fixed_) {
+        if (paper.id() == QPageSize::Custom)
+            return;
+        pdf_.paper = paper.id();
+        fixed_ = geometryOf(pdf_.paper, pdf_.dpi, pdf_.marginsMm);
+    }
+    device_->setPageSize(paper);
+    if (fixed_)
+        device_->setFullPage(true);
 }
 
 int Printer::execPrintDialog(QPrintDialog &dialog)
@@ -190,7 +229,7 @@ int Printer::execPrintDialog(QPrintDialog &dialog)
     const int result = execModal(dialog);
     if (fixed_) {
         device_->setOutputFormat(QPrinter::PdfFormat);
-        device_->setOutputFileName(pdf_.fileName);
+        device_->setOutputFileName(nextPdfFile());
         device_->setResolution(pdf_.dpi);
         device_->setPageLayout(layout);
         device_->setFullPage(true);
@@ -198,17 +237,26 @@ int Printer::execPrintDialog(QPrintDialog &dialog)
     return result;
 }
 
-void Printer::select(const QString &name)
+bool Printer::select(const QString &name)
 {
-    if (name == current_ || !names_.contains(name))
-        return;
-    if (choice_.kind != PrinterChoice::Kind::System || name == QLatin1String(builtInName))
-        return;
+    if (!names_.contains(name))
+        return false;
+    if (name == current_)
+        return true;
     const Orientation kept = orientation();
-    device_ = std::make_unique<QPrinter>(QPrinterInfo::printerInfo(name), QPrinter::HighResolution);
-    fixed_.reset();
+    const QPageSize paperKept = paper();
+    if (name == PdfPrinterName) {
+        usePdf({QString(), pdfPrinterDpi, paperKept.id() == QPageSize::Custom ? QPageSize::A4 : paperKept.id(),
+                pdfPrinterMarginsMm});
+    } else {
+        device_ = std::make_unique<QPrinter>(QPrinterInfo::printerInfo(name), QPrinter::HighResolution);
+        fixed_.reset();
+        if (papers().contains(paperKept))
+            setPaper(paperKept);
+    }
     current_ = name;
     setOrientation(kept);
+    return true;
 }
 
 Orientation Printer::orientation() const
@@ -264,49 +312,3 @@ int Printer::logPixelsY() const
 
 } // namespace platform
 
-namespace platform {
-
-QPoint Printer::canvasOrigin() const
-{
-    // PDF printers of fixed geometry paint on the whole paper; others start at the page rectangle.
-    return fixed_ ? printingOffset() : QPoint(0, 0);
-}
-
-PrintJob::PrintJob(Printer &printer, const QString &title, int copies) : printer_(printer)
-{
-    QPrinter &device = printer.device();
-    copies = std::max(1, copies);
-    const bool pdf = device.outputFormat() == QPrinter::PdfFormat;
-    passes_ = pdf ? copies : 1;
-    device.setDocName(title);
-    device.setCopyCount(pdf ? 1 : copies);
-    if (pdf) // the built-in printer's folder (Documents) may not exist yet on a new account
-        QDir().mkpath(QFileInfo(device.outputFileName()).absolutePath());
-    painter_ = std::make_unique<QPainter>();
-    if (!printer.hasPrinter() || !painter_->begin(&device)) {
-        QString why = QStringLiteral("Impossible de lancer l'impression.");
-        if (pdf)
-            why += QStringLiteral(" Le fichier « %1 » ne peut pas être créé.").arg(QDir::toNativeSeparators(device.outputFileName()));
-        throw Exception(why);
-    }
-    painter_->translate(printer.canvasOrigin());
-}
-
-PrintJob::~PrintJob()
-{
-    if (painter_->isActive())
-        painter_->end();
-}
-
-void PrintJob::beginPage()
-{
-    if (firstPage_) {
-        firstPage_ = false;
-        return;
-    }
-    printer_.device().newPage();
-    painter_->resetTransform();
-    painter_->translate(printer_.canvasOrigin());
-}
-
-} // namespace platform

@@ -7,6 +7,7 @@
 #include "Handles.h"
 #include "MessageBox.h"
 #include "Modal.h"
+#include "SPrinterSetup.h"
 #include "SaneTestBackend.h"
 #include "TMMBitmapButton.h"
 #include "TMMBitmapCheckBox.h"
@@ -18,7 +19,7 @@
 #include <QClipboard>
 #include <QComboBox>
 #include <QFile>
-#include <QPageSetupDialog>
+#include <QRadioButton>
 #include <QPrinter>
 #include <QScrollBar>
 #include <gtest/gtest.h>
@@ -149,7 +150,7 @@ TEST_F(Copier, PrinterSetupSwitchingOrientationTurnsThePicture)
     arrive(marked(100, 60));
     {
         platform::ScopedModalRunner landscape([](QDialog &dialog) {
-            static_cast<QPageSetupDialog &>(dialog).printer()->setPageOrientation(QPageLayout::Landscape);
+            static_cast<TPrinterSetup &>(dialog).rbLandscape->setChecked(true);
             return int(QDialog::Accepted);
         });
         ui<TMMBitmapButton>("ConfigBtn")->click();
@@ -159,7 +160,8 @@ TEST_F(Copier, PrinterSetupSwitchingOrientationTurnsThePicture)
     EXPECT_EQ(image()->picture().size(), QSize(60, 100));
     {
         platform::ScopedModalRunner a5([](QDialog &dialog) {
-            static_cast<QPageSetupDialog &>(dialog).printer()->setPageSize(QPageSize(QPageSize::A5));
+            auto &setup = static_cast<TPrinterSetup &>(dialog);
+            setup.cmbPaper->setCurrentIndex(setup.cmbPaper->findData(QStringLiteral("A5")));
             return int(QDialog::Accepted);
         });
         ui<TMMBitmapButton>("ConfigBtn")->click();

@@ -202,3 +202,69 @@ TEST_F(Printing, APosterOfNoHeightOverSeveralSheetsIsSketched)
     form->DrawPosterSheet();
     EXPECT_EQ(ui<QLabel>("Label3")->text(), QStringLiteral("Feuilles : 2"));
 }
+
+TEST_F(Printing, FormatCancelledKeepsTheSheetCount)
+{
+    ui<TMMBitmapCheckBox>("Poster")->click();
+    const QString before = ui<QLabel>("Label3")->text();
+    {
+        platform::ScopedModalRunner cancel([](QDialog &dialog) {
+            QMetaObject::invokeMethod(&dialog, "FormShow");
+            return int(QDialog::Rejected);
+        });
+        ui<TMMBitmapButton>("FormatBtn")->click();
+    }
+    EXPECT_EQ(ui<QLabel>("Label3")->text(), before);
+    form->DrawPosterSheet();
+    EXPECT_EQ(ui<QLabel>("Label3")->text(), before);
+}
+
+// The printed sheets of a poster, laid edge to edge, give the picture as the
+// sketch places it: with its proportions from the poster's corner, the rest
+// of the poster blank.
+TEST_F(Printing, ThePosterPrintsWhatTheSketchShows)
+{
+    QImage quarters(200, 100, QImage::Format_RGB888); // 2:1, unlike the poster
+    const QColor colours[] = {Qt::red, Qt::green, Qt::blue, Qt::yellow};
+    for (int y = 0; y < 100; ++y)
+        for (int x = 0; x < 200; ++x)
+            quarters.setPixelColor(x, y, colours[(x / 100) + 2 * (y / 50)]);
+    arrive(quarters);
+    ui<TMMBitmapCheckBox>("Poster")->click(); // 1.5 printable pages each way: 2 x 2 sheets
+    ASSERT_EQ(ui<QLabel>("Label3")->text(), QStringLiteral("Feuilles : 4"));
+    {
+        platform::ScopedModalRunner allPages([](QDialog &) { return int(QDialog::Accepted); });
+        form->PrintBtnClick();
+    }
+    QProcess::execute(QStringLiteral("pdftoppm"), {QStringLiteral("-r"), QStringLiteral("60"), QStringLiteral("-png"), pdf, pdf});
+    const platform::PosterLayout layout(platform::PaperMetrics::of(platform::Printer::instance()),
+                                        QSize(state("PosterWidth"), state("PosterHeight")), form->logicalDpiX());
+    const QSize drawn(layout.width(), layout.width() / 2); // the picture's proportions from the top-left corner
+    // A point of the poster in printer pixels, as the sheets print it (a tenth at 60 dpi, from the printable corner).
+    auto printed = [&](QPoint poster) {
+        for (int column = 0; column < layout.columns(); ++column)
+            for (int row = 0; row < layout.rows(); ++row) {
+                const QRect part = layout.part(column, row);
+                if (!part.contains(poster))
+                    continue;
+                const QImage page(QStringLiteral("%1-%2.png").arg(pdf).arg(column * layout.rows() + row + 1));
+                const QPoint onPage = (poster - part.topLeft() + QPoint(94, 94)) / 10;
+                return page.pixelColor(onPage);
+            }
+        return QColor();
+    };
+    auto close = [](QColor a, QColor b) {
+        return std::abs(a.red() - b.red()) < 40 && std::abs(a.green() - b.green()) < 40 && std::abs(a.blue() - b.blue()) < 40;
+    };
+    for (int i = 1; i < 20; ++i)
+        for (int j = 1; j < 20; ++j) {
+            const QPoint poster(layout.width() * i / 20, layout.height() * j / 20);
+            if (std::abs(poster.x() - drawn.width() / 2) < 30 || std::abs(poster.y() - drawn.height() / 2) < 30
+                || std::abs(poster.y() - drawn.height()) < 30)
+                continue; // an edge between two colours, or the picture's end
+            const QColor expected = poster.y() < drawn.height()
+                ? colours[(2 * poster.x() / drawn.width()) + 2 * (2 * poster.y() / drawn.height())]
+                : QColor(Qt::white);
+            EXPECT_TRUE(close(printed(poster), expected)) << poster.x() << "," << poster.y();
+        }
+}

@@ -1,6 +1,9 @@
 #include "Printer.h"
 #include "TestPrinter.h"
 
+#include <QDir>
+#include <QPainter>
+#include <QTemporaryDir>
 #include <gtest/gtest.h>
 
 TEST(Printer, PdfPrinterGeometry)
@@ -47,4 +50,29 @@ TEST(Printer, ParsesChoices)
     EXPECT_FALSE(platform::Printer::instance().use(*named)); // no such printer here
     for (const char *bad : {"pdf:", "pdf:/x,dpi=abc", "pdf:/x,paper=B9", "", "pdf:/x,colour=red"})
         EXPECT_FALSE(platform::Printer::parseChoice(QString::fromLatin1(bad)).has_value()) << bad;
+}
+
+// The PDF printer numbers its files: a second copy never replaces the first,
+// and a job dropped before its end leaves no file.
+TEST(Printer, ThePdfPrinterNumbersItsFiles)
+{
+    QTemporaryDir folder;
+    platform::Printer &printer = platform::Printer::instance();
+    ASSERT_TRUE(printer.use(*platform::Printer::parseChoice(QStringLiteral("pdf"))));
+    EXPECT_EQ(printer.currentName(), platform::Printer::PdfPrinterName);
+    printer.setPdfFolder(folder.path());
+    auto print = [&] {
+        platform::PrintJob job(printer, QStringLiteral("test"), {1, true, false});
+        job.beginPage();
+        job.canvas().fillRect(0, 0, 100, 100, Qt::black);
+        return job.finish();
+    };
+    EXPECT_EQ(print().file, folder.filePath(QStringLiteral("Quillon.pdf")));
+    EXPECT_EQ(print().file, folder.filePath(QStringLiteral("Quillon-2.pdf")));
+    {
+        platform::PrintJob dropped(printer, QStringLiteral("test"), {1, true, false});
+        dropped.beginPage();
+    }
+    EXPECT_EQ(QDir(folder.path()).entryList(QDir::Files), (QStringList{QStringLiteral("Quillon-2.pdf"), QStringLiteral("Quillon.pdf")}));
+    useTestPrinter();
 }

@@ -1,0 +1,122 @@
+// A print job: its pages drawn into a PDF document, then handed over whole,
+// to a file or to a CUPS queue.
+#include "Printer.h"
+
+#include "Exception.h"
+
+#include <QDir>
+#include <QFileInfo>
+#include <QPainter>
+#include <QPdfWriter>
+#include <QPrinter>
+#include <QSaveFile>
+#include <QTemporaryFile>
+
+#include <cups/cups.h>
+
+namespace platform {
+
+namespace {
+
+QString why(const QString &what, const QString &reason)
+{
+    return reason.isEmpty() ? what : QStringLiteral("%1 (%2)").arg(what, reason);
+}
+
+// Hands a PDF document to a queue with the job's options; the job number CUPS gave it.
+int submit(const QString &queue, const QString &document, const QString &title, const PrintOptions &options,
+           const QPageSize &paper)
+{
+    cups_option_t *list = nullptr;
+    int count = 0;
+    count = cupsAddOption("copies", QByteArray::number(std::max(1, options.copies)).constData(), count, &list);
+    count = cupsAddOption("collate", options.collate ? "true" : "false", count, &list);
+    count = cupsAddOption("sides", options.twoSided ? "two-sided-long-edge" : "one-sided", count, &list);
+    if (paper.id() != QPageSize::Custom)
+        count = cupsAddOption("media", paper.key().toLatin1().constData(), count, &list);
+    const int job = cupsPrintFile2(CUPS_HTTP_DEFAULT, queue.toLocal8Bit().constData(),
+                                   QFile::encodeName(document).constData(), title.toUtf8().constData(), count, list);
+    cupsFreeOptions(count, list);
+    if (job == 0)
+        throw Exception(why(QStringLiteral("L'imprimante « %1 » n'a pas accepté le travail.").arg(queue),
+                            QString::fromUtf8(cupsLastErrorString())));
+    return job;
+}
+
+} // namespace
+
+PrintJob::PrintJob(Printer &printer, const QString &title, const PrintOptions &options)
+    : printer_(printer), title_(title), options_(options)
+{
+    if (!printer.hasPrinter())
+        throw Exception(QStringLiteral("Impossible de lancer l'impression : aucune imprimante."));
+    options_.copies = std::max(1, options.copies);
+    if (printer.isQueue()) {
+        queue_ = printer.currentName();
+        auto temporary = std::make_unique<QTemporaryFile>(QDir::temp().filePath(QStringLiteral("quillon-XXXXXX.pdf")));
+        if (!temporary->open())
+            throw Exception(why(QStringLiteral("Impossible de lancer l'impression : pas de fichier temporaire."),
+                                temporary->errorString()));
+        document_ = std::move(temporary);
+    } else {
+        // A PDF file has no copy count: its pages are drawn once per copy, in order.
+        passes_ = options_.copies;
+        target_ = printer.nextPdfFile();
+        // The printer's folder (Documents) may not exist yet on a new account.
+        QDir().mkpath(QFileInfo(target_).absolutePath());
+        auto file = std::make_unique<QSaveFile>(target_);
+        if (!file->open(QIODevice::WriteOnly))
+            throw Exception(why(QStringLiteral("Impossible de lancer l'impression. Le fichier « %1 » ne peut pas être créé.")
+                                    .arg(QDir::toNativeSeparators(target_)),
+                                file->errorString()));
+        document_ = std::move(file);
+    }
+    writer_ = std::make_unique<QPdfWriter>(document_.get());
+    writer_->setTitle(title);
+    writer_->setCreator(title);
+    writer_->setResolution(printer.logPixelsX());
+    const QPageLayout::Orientation orientation =
+        printer.orientation() == Orientation::Landscape ? QPageLayout::Landscape : QPageLayout::Portrait;
+    writer_->setPageLayout(QPageLayout(printer.paper(), orientation, QMarginsF()));
+    painter_ = std::make_unique<QPainter>();
+    if (!painter_->begin(writer_.get()))
+        throw Exception(QStringLiteral("Impossible de lancer l'impression."));
+    painter_->translate(printer.printingOffset());
+}
+
+PrintJob::~PrintJob()
+{
+    if (painter_ && painter_->isActive())
+        painter_->end();
+    // A job dropped before its end leaves nothing: the temporary goes, an earlier file stays.
+    if (auto *file = qobject_cast<QSaveFile *>(document_.get()))
+        file->cancelWriting();
+}
+
+void PrintJob::beginPage()
+{
+    if (firstPage_) {
+        firstPage_ = false;
+        return;
+    }
+    writer_->newPage();
+    painter_->resetTransform();
+    painter_->translate(printer_.printingOffset());
+}
+
+PrintedTo PrintJob::finish()
+{
+    painter_->end();
+    if (auto *file = qobject_cast<QSaveFile *>(document_.get())) {
+        if (!file->commit())
+            throw Exception(why(QStringLiteral("Le fichier « %1 » n'a pas pu être écrit.").arg(QDir::toNativeSeparators(target_)),
+                                file->errorString()));
+        return {target_, {}, 0};
+    }
+    auto *temporary = static_cast<QTemporaryFile *>(document_.get());
+    if (!temporary->flush())
+        throw Exception(why(QStringLiteral("Le travail d'impression n'a pas pu être préparé."), temporary->errorString()));
+    return {{}, queue_, submit(queue_, temporary->fileName(), title_, options_, printer_.paper())};
+}
+
+} // namespace platform
