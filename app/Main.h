@@ -314,7 +314,7 @@ private:
     TMMImageList images_;
     platform::SheetGeometry sheet_; // the ratios of the last DrawSheet
     ModeLayout duplicationLayout_, posterLayout_;
-    QImage scannedPicture_; // the last page the scanner delivered in this session
+    std::vector<QImage> scannedPages_; // the pages the scanner delivered in this session
     // The pages a feeder gave after the first, as they came: printed after
     // the picture on the sheet until another picture arrives.
     std::vector<QImage> morePages_;

@@ -118,6 +118,8 @@ void TForm1::Ouvrir1Click()
     Image->setPicture(Tampon->Picture().image());
     NaturalWidth = PicW();
     NaturalHeight = PicH();
+    morePages_.clear();
+    quarterTurns_ = 0;
     if (!readPageFile(pageFileOf(file))) {
         PlaceArrivedPicture();
         ComboFormats->setCurrentIndex(0);

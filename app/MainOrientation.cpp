@@ -92,6 +92,8 @@ void TForm1::PaysBtnClick(bool switchingOn)
 
 void TForm1::PlaceArrivedPicture()
 {
+    // A new picture ends the pages of the last feeder run.
+    morePages_.clear();
     quarterTurns_ = 0;
     NaturalWidth = PicW();
     NaturalHeight = PicH();

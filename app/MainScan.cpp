@@ -3,6 +3,8 @@
 #include "Main.h"
 
 #include "ErrorBoundary.h"
+#include "Exception.h"
+#include "ScanFailure.h"
 #include "Folders.h"
 #include "Handles.h"
 #include "Identity.h"
@@ -23,10 +25,24 @@
 
 namespace {
 
+// The scan copy of a page: "TEMP.BMP" for the first, "TEMP2.BMP" and on for
+// the pages a feeder gives after it.
+QString scanCopyName(int page)
+{
+    return platform::programFile(page == 1 ? QStringLiteral("TEMP.BMP") : QStringLiteral("TEMP%1.BMP").arg(page));
+}
+
+// The copies of a longer run before stay no more than the pages they were of.
+void removeScanCopiesFrom(int page)
+{
+    while (QFile::remove(scanCopyName(page)))
+        ++page;
+}
+
 // The scan copy: a BMP file header followed by the DIB exactly as the scanner
 // delivered it.  The copy is a convenience: failing to write it never fails
 // the scan.
-void writeScanCopy(HGLOBAL dib)
+void writeScanCopy(HGLOBAL dib, int page)
 {
     const size_t blockSize = GlobalSize(dib);
     const GlobalLockGuard lock(dib);
@@ -39,7 +55,7 @@ void writeScanCopy(HGLOBAL dib)
     file.bfSize = DWORD(dibSize + sizeof(BITMAPFILEHEADER));
     file.bfOffBits = DWORD(sizeof(BITMAPFILEHEADER) + dib_bits_offset(header));
     // A scratch copy, rewritten in place: not worth waiting for the disk.
-    QFile copy(platform::programFile(QStringLiteral("TEMP.BMP")));
+    QFile copy(scanCopyName(page));
     if (!copy.open(QIODevice::WriteOnly | QIODevice::Truncate))
         return;
     copy.write(reinterpret_cast<const char *>(&file), sizeof file);
@@ -107,44 +123,53 @@ void TForm1::ScanSelectClick()
 
 void TForm1::ScanImageClick()
 {
-    // The scanner component reports its own failures; anything that goes
-    // wrong after it leaves the previous picture and layout, unreported.
-    try {
-        if (!UserInterfaceMnu->isChecked() && platform::execModal(*Predefine) != QDialog::Accepted) {
-            ContinueToPrint = false;
-            return;
-        }
-        setWindowTitle(identity::Title);
-        scannedPicture_ = QImage();
-        csTwainScan->Acquire();
-        // The picture is replaced only once a page has come: a scan that
-        // fails or is cancelled keeps the picture the user had.
-        const QImage page = std::exchange(scannedPicture_, QImage());
-        if (page.width() == 0)
-            return;
-        Image->setPicture(page);
-        SH->Detach();
-        PlaceArrivedPicture();
-        UpdateZoomBar();
-        UpdatePositionBars();
-        UpdateDuplicateOffer();
-        ComboFormats->setCurrentIndex(0);
-        ResetPosterSize();
-    } catch (...) {
+    if (!UserInterfaceMnu->isChecked() && platform::execModal(*Predefine) != QDialog::Accepted) {
+        ContinueToPrint = false;
+        return;
     }
+    setWindowTitle(identity::Title);
+    // Nothing prints unless a page comes: a failed or cancelled scan keeps
+    // the picture the user had and says why.
+    ContinueToPrint = false;
+    scannedPages_.clear();
+    const bool enabled = csTwainScan->Acquire();
+    std::vector<QImage> pages = std::exchange(scannedPages_, {});
+    if (pages.empty()) {
+        if (const std::optional<TW_UINT16> failure = csTwainScan->TransferFailure())
+            throw platform::Exception(QStringLiteral("La numérisation a échoué : %1. Rien n'a été imprimé.")
+                                          .arg(scan::scanFailureReason(*failure)));
+        if (enabled)
+            say(QStringLiteral("Aucune page n'a été numérisée : rien n'a été imprimé."));
+        return;
+    }
+    Image->setPicture(pages.front());
+    SH->Detach();
+    PlaceArrivedPicture();
+    morePages_.assign(std::make_move_iterator(pages.begin() + 1), std::make_move_iterator(pages.end()));
+    UpdateZoomBar();
+    UpdatePositionBars();
+    UpdateDuplicateOffer();
+    ComboFormats->setCurrentIndex(0);
+    ResetPosterSize();
+    if (!morePages_.empty())
+        say(QStringLiteral("%1 pages numérisées : la première est affichée, toutes seront imprimées.").arg(pages.size()));
+    ContinueToPrint = true;
 }
 
 void TForm1::csTwainScanNewImage()
 {
-    scannedPicture_ = QImage();
 }
 
 void TForm1::csTwainScanDibReady(const QImage &bitmap)
 {
-    scannedPicture_ = bitmap;
+    if (!bitmap.isNull())
+        scannedPages_.push_back(bitmap);
 }
 
 void TForm1::csTwainScanMemoryReady(HGLOBAL dib)
 {
-    writeScanCopy(dib);
+    const int page = int(scannedPages_.size());
+    if (page == 1)
+        removeScanCopiesFrom(2);
+    writeScanCopy(dib, std::max(1, page));
 }

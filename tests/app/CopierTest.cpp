@@ -12,6 +12,8 @@
 #include "TMMBitmapButton.h"
 #include "TMMBitmapCheckBox.h"
 #include "TPicture.h"
+#include "PdfProbe.h"
+#include "TSpinEdit.h"
 #include "WindowFixture.h"
 #include "csTwainScan.h"
 
@@ -22,6 +24,7 @@
 #include <QRadioButton>
 #include <QPrinter>
 #include <QScrollBar>
+#include <QStatusBar>
 #include <gtest/gtest.h>
 
 namespace {
@@ -202,7 +205,33 @@ TEST_F(Copier, AFailedScanKeepsThePreviousPicture)
     SaneTestBackend jammed("read-status-code \"SANE_STATUS_JAMMED\"\n");
     ui<TcsTwainScan>("csTwainScan")->SetFeederEnabled(false);
     platform::ScopedModalRunner keepTheSettings([](QDialog &) { return int(QDialog::Accepted); }); // the presets
-    form->ScanImageClick();
+    ui<TMMBitmapButton>("GoBtn")->click();
+    ASSERT_EQ(messages.texts().size(), 1);
+    EXPECT_TRUE(messages.texts().front().contains(QStringLiteral("coincé"))) << messages.texts().front().toStdString();
     EXPECT_EQ(image()->picture(), before);
     EXPECT_EQ(image()->geometry(), bounds);
+}
+
+// One press with a loaded feeder: every page is kept, each has its scan copy,
+// and all print in one job, in as many copies as asked.
+TEST_F(Copier, TheFeederKeepsEveryPageAndPrintsThemAll)
+{
+    SaneTestBackend backend;
+    auto *scanner = form->findChild<TcsTwainScan *>(QStringLiteral("csTwainScan"));
+    scanner->SetPixelType(pxGray);
+    scanner->SetFeederEnabled(true);
+    const QString pdf = QDir::temp().filePath(QStringLiteral("quillon-test.pdf"));
+    QFile::remove(pdf);
+    ui<TSpinEdit>("SpinEdit")->setValue(2);
+    {
+        platform::ScopedModalRunner keepTheSettings([](QDialog &) { return int(QDialog::Accepted); }); // the presets
+        ui<TMMBitmapButton>("GoBtn")->click();
+    }
+    EXPECT_TRUE(messages.texts().isEmpty()) << messages.texts().join(QLatin1Char('\n')).toStdString();
+    EXPECT_EQ(pdfPageCount(pdf), 20); // the test device's ten pages, twice
+    for (int page = 1; page <= 10; ++page)
+        EXPECT_TRUE(QFile::exists(platform::programFile(page == 1 ? QStringLiteral("TEMP.BMP") : QStringLiteral("TEMP%1.BMP").arg(page))))
+            << page;
+    EXPECT_FALSE(QFile::exists(platform::programFile(QStringLiteral("TEMP11.BMP"))));
+    EXPECT_TRUE(ui<QStatusBar>("StatusBar")->currentMessage().contains(QStringLiteral("quillon-test.pdf")));
 }

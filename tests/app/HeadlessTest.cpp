@@ -1,6 +1,7 @@
 // The copier without its window composes what the window composes: the same
 // picture with the same settings prints the same pages.
 #include "HeadlessCopy.h"
+#include "PdfProbe.h"
 #include "WindowFixture.h"
 #include "Modal.h"
 #include "Snewfor.h"
@@ -35,22 +36,6 @@ struct WindowAndCommand : testing::Test {
         choice.pdf = {folder.filePath(name), 150, QPageSize::A4, 4.0};
         platform::Printer::instance().use(choice);
     }
-
-    // Every page of a PDF rendered at 50 dpi.
-    QList<QImage> pages(const QString &name)
-    {
-        const QString pdf = folder.filePath(name);
-        QProcess::execute(QStringLiteral("pdftoppm"), {QStringLiteral("-r"), QStringLiteral("50"), QStringLiteral("-png"),
-                                                       pdf, pdf});
-        QList<QImage> rendered;
-        for (int page = 1;; ++page) {
-            const QImage image(QStringLiteral("%1-%2.png").arg(pdf).arg(page));
-            if (image.isNull())
-                break;
-            rendered << image;
-        }
-        return rendered;
-    }
 };
 
 } // namespace
@@ -71,7 +56,7 @@ TEST_F(WindowAndCommand, DuplicatedTilesPrintTheSame)
     request.placement = headless::Placement::Fit;
     request.duplicate = true;
     headless::printPictures({picture()}, request, {}, [](const QString &) {});
-    const QList<QImage> window = pages(QStringLiteral("window.pdf")), command = pages(QStringLiteral("command.pdf"));
+    const QList<QImage> window = pdfPages(folder.filePath(QStringLiteral("window.pdf")), 50), command = pdfPages(folder.filePath(QStringLiteral("command.pdf")), 50);
     ASSERT_EQ(window.size(), 1);
     ASSERT_EQ(command.size(), 1);
     EXPECT_EQ(window[0], command[0]);
@@ -97,7 +82,7 @@ TEST_F(WindowAndCommand, APosterPrintsTheSame)
     headless::PrintRequest request;
     request.posterMm = QSize(420, 594);
     headless::printPictures({picture()}, request, {}, [](const QString &) {});
-    const QList<QImage> window = pages(QStringLiteral("window.pdf")), command = pages(QStringLiteral("command.pdf"));
+    const QList<QImage> window = pdfPages(folder.filePath(QStringLiteral("window.pdf")), 50), command = pdfPages(folder.filePath(QStringLiteral("command.pdf")), 50);
     ASSERT_EQ(window.size(), 9); // 3 columns of 3 sheets on A4
     ASSERT_EQ(command.size(), window.size());
     for (qsizetype page = 0; page < window.size(); ++page)

@@ -6,6 +6,7 @@
 #include "TMMBitmapCheckBox.h"
 #include "TPicture.h"
 #include "TSpinEdit.h"
+#include "PdfProbe.h"
 #include "WindowFixture.h"
 
 #include <QFile>
@@ -19,23 +20,6 @@
 #include <gtest/gtest.h>
 
 namespace {
-
-int pageCount(const QString &pdf)
-{
-    QFile file(pdf);
-    if (!file.open(QIODevice::ReadOnly))
-        return -1;
-    return static_cast<int>(QString::fromLatin1(file.readAll()).count(QRegularExpression(QStringLiteral("/Type\\s*/Page[^s]"))));
-}
-
-// First page rendered at 60 dpi (a tenth of the printer's resolution).
-QImage render(const QString &pdf)
-{
-    const QString base = pdf + QStringLiteral(".render");
-    QProcess::execute(QStringLiteral("pdftoppm"), {QStringLiteral("-r"), QStringLiteral("60"), QStringLiteral("-png"),
-                                                   QStringLiteral("-singlefile"), pdf, base});
-    return QImage(base + QStringLiteral(".png"));
-}
 
 // The PDF is rendered with some loss: colours are compared loosely.
 bool isRed(QColor c)
@@ -80,8 +64,8 @@ TEST_F(Printing, SheetPrintsThePictureWhereItLiesOnThePreview)
 {
     ui<TSpinEdit>("SpinEdit")->setValue(2);
     form->PrintBtnClick();
-    EXPECT_EQ(pageCount(pdf), 2);
-    const QImage page = render(pdf);
+    EXPECT_EQ(pdfPageCount(pdf), 2);
+    const QImage page = pdfPages(pdf, 60).value(0);
     ASSERT_EQ(page.size(), QSize(496, 702));
     // Preview (8, 8) 100 x 50 is (135, 135) 1693 x 845 printer pixels on the paper.
     EXPECT_TRUE(isRed(page.pixelColor(20, 20)));
@@ -96,7 +80,7 @@ TEST_F(Printing, LandscapeSheetPrintsUprightAndStaysLandscape)
     platform::Printer::instance().setOrientation(platform::Orientation::Landscape);
     form->PrintBtnClick();
     EXPECT_EQ(platform::Printer::instance().orientation(), platform::Orientation::Landscape);
-    EXPECT_EQ(render(pdf).size(), QSize(496, 702));
+    EXPECT_EQ(pdfPages(pdf, 60).value(0).size(), QSize(496, 702));
     platform::Printer::instance().setOrientation(platform::Orientation::Portrait);
 }
 
@@ -126,7 +110,7 @@ TEST_F(Printing, DuplicationModeLayout)
     EXPECT_EQ(ui<TMMBitmapButton>("GoBtn")->toolTip(), QStringLiteral("Imprime les images dupliquées"));
     EXPECT_EQ(page()->picture().pixelColor(20, 20), QColor(Qt::red)); // tiles on the sheet
     form->PrintBtnClick();
-    EXPECT_EQ(pageCount(pdf), 1);
+    EXPECT_EQ(pdfPageCount(pdf), 1);
     ui<TMMBitmapCheckBox>("Dupliquer")->click();
     EXPECT_FALSE(image()->isHidden());
     EXPECT_FALSE(ui<QScrollBar>("Zoom")->isHidden());
@@ -162,7 +146,7 @@ TEST_F(Printing, PosterModeLayoutAndPageRange)
         form->PrintBtnClick();
     }
     EXPECT_EQ(shown, 1);
-    EXPECT_EQ(pageCount(pdf), 1);
+    EXPECT_EQ(pdfPageCount(pdf), 1);
     {
         platform::ScopedModalRunner cancel([](QDialog &) { return int(QDialog::Rejected); });
         QFile::remove(pdf);
@@ -236,7 +220,8 @@ TEST_F(Printing, ThePosterPrintsWhatTheSketchShows)
         platform::ScopedModalRunner allPages([](QDialog &) { return int(QDialog::Accepted); });
         form->PrintBtnClick();
     }
-    QProcess::execute(QStringLiteral("pdftoppm"), {QStringLiteral("-r"), QStringLiteral("60"), QStringLiteral("-png"), pdf, pdf});
+    const QList<QImage> sheets = pdfPages(pdf, 60);
+    ASSERT_EQ(sheets.size(), 4);
     const platform::PosterLayout layout(platform::PaperMetrics::of(platform::Printer::instance()),
                                         QSize(state("PosterWidth"), state("PosterHeight")), form->logicalDpiX());
     const QSize drawn(layout.width(), layout.width() / 2); // the picture's proportions from the top-left corner
@@ -247,9 +232,8 @@ TEST_F(Printing, ThePosterPrintsWhatTheSketchShows)
                 const QRect part = layout.part(column, row);
                 if (!part.contains(poster))
                     continue;
-                const QImage page(QStringLiteral("%1-%2.png").arg(pdf).arg(column * layout.rows() + row + 1));
                 const QPoint onPage = (poster - part.topLeft() + QPoint(94, 94)) / 10;
-                return page.pixelColor(onPage);
+                return sheets[column * layout.rows() + row].pixelColor(onPage);
             }
         return QColor();
     };
@@ -267,4 +251,26 @@ TEST_F(Printing, ThePosterPrintsWhatTheSketchShows)
                 : QColor(Qt::white);
             EXPECT_TRUE(close(printed(poster), expected)) << poster.x() << "," << poster.y();
         }
+}
+
+TEST_F(Printing, CopiesOfSeveralSheetsComeCollated)
+{
+    const QColor colours[] = {Qt::red, Qt::green, Qt::blue};
+    std::vector<composition::Sheet> sheets;
+    for (const QColor &colour : colours) {
+        QImage picture(100, 50, QImage::Format_RGB888);
+        picture.fill(colour);
+        sheets.push_back({picture, QRect(8, 8, 100, 50), form->sheet(), false, false});
+    }
+    composition::printSheets(platform::Printer::instance(), sheets, {2, true, false}, QStringLiteral("collated"));
+    const QList<QImage> pages = pdfPages(pdf, 20);
+    ASSERT_EQ(pages.size(), 6);
+    for (int page = 0; page < 6; ++page) {
+        const QColor printed = pages[page].pixelColor(20, 15);
+        const QColor expected = colours[page % 3];
+        EXPECT_LT(std::abs(printed.red() - expected.red()) + std::abs(printed.green() - expected.green())
+                      + std::abs(printed.blue() - expected.blue()),
+                  60)
+            << "page " << page + 1;
+    }
 }

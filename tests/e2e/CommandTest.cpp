@@ -1,4 +1,5 @@
 // The copier as a command, against SANE's test device and the PDF printer.
+#include "PdfProbe.h"
 #include "ProgramEnvironment.h"
 
 #include <QDir>
@@ -9,6 +10,7 @@
 #include <QProcess>
 #include <QRegularExpression>
 #include <QTemporaryDir>
+
 #include <gtest/gtest.h>
 
 namespace {
@@ -61,25 +63,10 @@ private:
     QTemporaryDir home_;
 };
 
-QString output(const QString &program, const QStringList &arguments)
-{
-    QProcess process;
-    process.start(program, arguments);
-    process.waitForFinished(30000);
-    return QString::fromLocal8Bit(process.readAllStandardOutput());
-}
-
-int pageCount(const QString &pdf)
-{
-    const QRegularExpressionMatch pages =
-        QRegularExpression(QStringLiteral("Pages:\\s+(\\d+)")).match(output(QStringLiteral("pdfinfo"), {pdf}));
-    return pages.hasMatch() ? pages.captured(1).toInt() : -1;
-}
-
 // The dark part of the first page rendered at 254 dpi: ten pixels a millimetre.
 QRect darkArea(const QString &pdf)
 {
-    output(QStringLiteral("pdftoppm"), {QStringLiteral("-r"), QStringLiteral("254"), QStringLiteral("-gray"),
+    toolOutput(QStringLiteral("pdftoppm"), {QStringLiteral("-r"), QStringLiteral("254"), QStringLiteral("-gray"),
                                         QStringLiteral("-singlefile"), QStringLiteral("-png"), pdf, pdf});
     const QImage page(pdf + QStringLiteral(".png"));
     QRect area;
@@ -100,7 +87,7 @@ TEST(Command, TrueSizeCopyMeasuresWhatWasScanned)
                            QStringLiteral("--frame"), QStringLiteral("50x30"), QStringLiteral("--printer"),
                            quillon.pdfPrinter(QStringLiteral("copy.pdf"))}), 0)
         << quillon.errors.toStdString();
-    EXPECT_EQ(pageCount(pdf), 1);
+    EXPECT_EQ(pdfPageCount(pdf), 1);
     // The test device's picture is black: a 50 x 30 mm dark rectangle centred
     // on the printable area of A4 (which is centred on the page).
     const QRect dark = darkArea(pdf);
@@ -119,7 +106,7 @@ TEST(Command, CopiesAndTheReducedTrueSize)
                            QStringLiteral("--copies"), QStringLiteral("3"), QStringLiteral("--printer"),
                            quillon.pdfPrinter(QStringLiteral("copies.pdf"))}), 0)
         << quillon.errors.toStdString();
-    EXPECT_EQ(pageCount(pdf), 3);
+    EXPECT_EQ(pdfPageCount(pdf), 3);
     EXPECT_TRUE(quillon.errors.contains(QStringLiteral("réduite pour tenir")));
 }
 
@@ -169,14 +156,14 @@ TEST(Command, ScanWritesThePictureAndPrintReadsItBack)
     EXPECT_NEAR(scanned.width(), 197, 1); // 100 mm at 50 dpi
     EXPECT_NEAR(scanned.height(), 118, 1);
     // The PDF page is the picture at its size: 100 x 60 mm is 283 x 170 points.
-    const QString info = output(QStringLiteral("pdfinfo"), {pdf});
+    const QString info = toolOutput(QStringLiteral("pdfinfo"), {pdf});
     EXPECT_TRUE(info.contains(QRegularExpression(QStringLiteral("Page size:\\s+28[234](\\.\\d+)? x 1(69|70)")))) << info.toStdString();
 
     const QString printed = quillon.path(QStringLiteral("printed.pdf"));
     ASSERT_EQ(quillon.run({QStringLiteral("print"), png, png, QStringLiteral("--copies"), QStringLiteral("2"),
                            QStringLiteral("--printer"), quillon.pdfPrinter(QStringLiteral("printed.pdf"))}), 0)
         << quillon.errors.toStdString();
-    EXPECT_EQ(pageCount(printed), 4); // one sheet a file, in two copies, in one job
+    EXPECT_EQ(pdfPageCount(printed), 4); // one sheet a file, in two copies, in one job
     const QRect dark = darkArea(printed);
     EXPECT_NEAR(dark.width(), 1000, 10);
 
@@ -208,13 +195,13 @@ TEST(Command, CopiesThroughACupsQueueByItsName)
     QString printed;
     for (int attempt = 0; attempt < 300 && printed.isEmpty(); ++attempt) {
         QThread::msleep(100);
-        if (!output(QStringLiteral("lpstat"), {QStringLiteral("-o"), queue}).trimmed().isEmpty())
+        if (!toolOutput(QStringLiteral("lpstat"), {QStringLiteral("-o"), queue}).trimmed().isEmpty())
             continue;
         for (const QString &name : jobs.entryList({QStringLiteral("*.pdf")}, QDir::Files))
             if (!before.contains(name) && QFileInfo(jobs.filePath(name)).size() > 0)
                 printed = jobs.filePath(name);
     }
     ASSERT_FALSE(printed.isEmpty()) << "no job came out of the queue";
-    EXPECT_EQ(pageCount(printed), 2);
+    EXPECT_EQ(pdfPageCount(printed), 2);
     QFile::remove(printed);
 }
