@@ -2,9 +2,11 @@
 
 #include "Exception.h"
 #include "HeadlessCopy.h"
+#include "Identity.h"
 #include "Printer.h"
 
 #include <QCommandLineParser>
+#include <QFileInfo>
 #include <QRegularExpression>
 #include <QTextStream>
 
@@ -15,38 +17,78 @@
 
 namespace {
 
-const char *const Commands[] = {"copy", "print", "scan"};
+// The commands, what each does, and how each is called.
+struct Command {
+    const char *name;
+    const char *description;
+    const char *usage;
+};
+const Command Commands[] = {
+    {"copy", "Numérise une page (ou toutes celles du chargeur) et l'imprime.", "quillon copy [options]"},
+    {"print", "Imprime des images, une feuille chacune, en un seul travail.", "quillon print [options] FICHIER..."},
+    {"scan", "Numérise une page dans un fichier PNG, JPEG, TIFF ou PDF.", "quillon scan [options] SORTIE"},
+};
+
+const Command *commandNamed(const QString &name)
+{
+    for (const Command &command : Commands)
+        if (name == QLatin1String(command.name))
+            return &command;
+    return nullptr;
+}
+
+QString commandDescription(const QString &name)
+{
+    const Command *command = commandNamed(name);
+    return command ? QString::fromUtf8(command->description) : QString();
+}
+
+QString usageOf(const QString &name)
+{
+    const Command *command = commandNamed(name);
+    return command ? QString::fromUtf8(command->usage) : QString();
+}
+
+// Qt's help begins with a usage line of its own, without the command: ours replaces it.
+QString withUsage(const QString &help, const QString &usage)
+{
+    return QStringLiteral("Usage : %1\n\n").arg(usage) + help.section(QLatin1Char('\n'), 1);
+}
+
+// Qt's own help option speaks English: ours says the same in French.
+void addHelpOption(QCommandLineParser &parser)
+{
+    parser.addOption(QCommandLineOption({QStringLiteral("h"), QStringLiteral("help")}, QStringLiteral("Affiche cette aide.")));
+}
 
 void say(const QString &line)
 {
-    std::fprintf(stderr, "quillon: %s\n", line.toLocal8Bit().constData());
+    std::fprintf(stderr, "quillon : %s\n", line.toLocal8Bit().constData());
 }
 
 // Options shared by the commands; each command takes those it needs.
 struct Options {
     QCommandLineOption scanner{QStringLiteral("scanner"),
-                               QStringLiteral("Scanner (SANE device name); default: the last chosen, else the first one."),
-                               QStringLiteral("device")};
-    QCommandLineOption mode{QStringLiteral("mode"), QStringLiteral("bw, gray or color (default color)."),
+                               QStringLiteral("Scanner (nom de périphérique SANE) ; par défaut le dernier choisi, sinon le premier."),
+                               QStringLiteral("périphérique")};
+    QCommandLineOption mode{QStringLiteral("mode"), QStringLiteral("bw (noir et blanc), gray (niveaux de gris) ou color (couleur, par défaut)."),
                             QStringLiteral("mode"), QStringLiteral("color")};
-    QCommandLineOption resolution{QStringLiteral("resolution"), QStringLiteral("Scan resolution in dpi (default 300)."),
+    QCommandLineOption resolution{QStringLiteral("resolution"), QStringLiteral("Résolution de numérisation en points par pouce (300 par défaut)."),
                                   QStringLiteral("dpi"), QStringLiteral("300")};
-    QCommandLineOption allPages{QStringLiteral("all-pages"), QStringLiteral("Every page of the document feeder.")};
+    QCommandLineOption allPages{QStringLiteral("all-pages"), QStringLiteral("Toutes les pages du chargeur de documents.")};
     QCommandLineOption frame{QStringLiteral("frame"),
-                             QStringLiteral("What to scan: a4, a5, b5, letter, legal, auto (the scanner's own) or WxH "
-                                            "millimetres from the glass's corner (default a4)."),
+                             QStringLiteral("Ce qui est numérisé : a4 (par défaut), a5, b5, letter, legal, auto (le cadre du "
+                                            "scanner) ou LxH millimètres depuis le coin de la vitre."),
                              QStringLiteral("frame"), QStringLiteral("a4")};
-    QCommandLineOption printer{QStringLiteral("printer"),
-                               QStringLiteral("Printer: its name, system, or pdf:FILE[,dpi=N][,paper=A4][,margins=MM]."),
-                               QStringLiteral("printer")};
-    QCommandLineOption copies{QStringLiteral("copies"), QStringLiteral("Number of copies, 1 to 9999 (default 1)."),
+    QCommandLineOption printer = printerOption();
+    QCommandLineOption copies{QStringLiteral("copies"), QStringLiteral("Nombre d'exemplaires, de 1 à 9999 (1 par défaut)."),
                               QStringLiteral("n"), QStringLiteral("1")};
-    QCommandLineOption fit{QStringLiteral("fit"), QStringLiteral("Fill the printable area, as the window places a new picture.")};
+    QCommandLineOption fit{QStringLiteral("fit"), QStringLiteral("Remplit la zone imprimable, comme la fenêtre place une nouvelle image.")};
     QCommandLineOption trueSize{QStringLiteral("true-size"),
-                                QStringLiteral("Print at the original's size, reduced only when it does not fit (default).")};
-    QCommandLineOption duplicate{QStringLiteral("duplicate"), QStringLiteral("Repeat the picture over the sheet.")};
-    QCommandLineOption poster{QStringLiteral("poster"), QStringLiteral("Poster of WxH millimetres over several sheets."),
-                              QStringLiteral("WxH")};
+                                QStringLiteral("Imprime à la taille de l'original, réduite seulement si elle ne tient pas (par défaut).")};
+    QCommandLineOption duplicate{QStringLiteral("duplicate"), QStringLiteral("Répète l'image sur toute la feuille.")};
+    QCommandLineOption poster{QStringLiteral("poster"), QStringLiteral("Poster de LxH millimètres sur plusieurs feuilles."),
+                              QStringLiteral("LxH")};
 };
 
 int integerOption(const QCommandLineParser &parser, const QCommandLineOption &option, int low, int high)
@@ -127,8 +169,8 @@ int run(const QStringList &arguments)
     const QString command = arguments.value(1);
     Options o;
     QCommandLineParser parser;
-    parser.setApplicationDescription(QStringLiteral("Quillon %1: scan and print without the window.").arg(command));
-    parser.addHelpOption();
+    parser.setApplicationDescription(commandDescription(command));
+    addHelpOption(parser);
     const bool scans = command != QLatin1String("print");
     const bool prints = command != QLatin1String("scan");
     if (scans)
@@ -138,17 +180,17 @@ int run(const QStringList &arguments)
     if (prints)
         parser.addOptions({o.printer, o.copies, o.fit, o.trueSize, o.duplicate, o.poster});
     if (command == QLatin1String("print"))
-        parser.addPositionalArgument(QStringLiteral("files"), QStringLiteral("Pictures to print, one sheet each."),
-                                     QStringLiteral("FILE..."));
+        parser.addPositionalArgument(QStringLiteral("fichiers"), QStringLiteral("Les images à imprimer, une feuille chacune."),
+                                     QStringLiteral("FICHIER..."));
     if (command == QLatin1String("scan"))
-        parser.addPositionalArgument(QStringLiteral("out"), QStringLiteral("The picture to write: .png, .jpg, .tif or .pdf."),
-                                     QStringLiteral("OUT"));
+        parser.addPositionalArgument(QStringLiteral("sortie"),
+                                     QStringLiteral("L'image à écrire : .png, .jpg, .tif ou .pdf."), QStringLiteral("SORTIE"));
     QStringList withoutCommand = arguments;
     withoutCommand.removeAt(1);
     if (!parser.parse(withoutCommand))
         throw platform::Exception(parser.errorText());
     if (parser.isSet(QStringLiteral("help"))) {
-        QTextStream(stdout) << parser.helpText();
+        QTextStream(stdout) << withUsage(parser.helpText(), usageOf(command));
         return 0;
     }
 
@@ -184,14 +226,103 @@ int run(const QStringList &arguments)
 
 } // namespace
 
-bool isCommand(int argc, char **argv)
+QCommandLineOption printerOption()
 {
-    if (argc < 2)
-        return false;
-    for (const char *command : Commands)
-        if (std::strcmp(argv[1], command) == 0)
-            return true;
-    return false;
+    return QCommandLineOption(QStringLiteral("printer"),
+                              QStringLiteral("Imprimante : none (aucune), system (celle par défaut), pdf (le fichier PDF "
+                                             "numéroté dans Documents), le nom d'une file CUPS, ou "
+                                             "pdf:FICHIER[,dpi=N][,paper=A4][,margins=MM]."),
+                              QStringLiteral("imprimante"));
+}
+
+Launch launchOf(int argc, char **argv)
+{
+    if (argc >= 2 && commandNamed(QString::fromLocal8Bit(argv[1])))
+        return Launch::Command;
+    for (int i = 1; i < argc; ++i)
+        for (const char *information : {"-h", "--help", "-v", "--version"})
+            if (std::strcmp(argv[i], information) == 0)
+                return Launch::Information;
+    return Launch::Window;
+}
+
+namespace {
+
+struct WindowParser {
+    QCommandLineParser parser;
+    QCommandLineOption printer = printerOption();
+    QCommandLineOption automation{QStringLiteral("automation"),
+                                  QStringLiteral("Reçoit des commandes JSON sur l'entrée standard, une par ligne, et "
+                                                 "répond sur la sortie standard.")};
+
+    WindowParser()
+    {
+        parser.setApplicationDescription(QStringLiteral(
+            "Quillon 2002 : le photocopieur.  Sans commande, ouvre la fenêtre, avec l'image ou la page FICHIER.\n\n"
+            "Commandes (quillon COMMANDE --help les décrit) :\n"
+            "  copy   numérise une page (ou toutes celles du chargeur) et l'imprime\n"
+            "  print  imprime des images, une feuille chacune\n"
+            "  scan   numérise une page dans un fichier"));
+        addHelpOption(parser);
+        parser.addOption(QCommandLineOption({QStringLiteral("v"), QStringLiteral("version")},
+                                            QStringLiteral("Affiche la version du programme.")));
+        parser.addOptions({printer, automation});
+        parser.addPositionalArgument(QStringLiteral("fichier"), QStringLiteral("Une image ou une page à ouvrir."),
+                                     QStringLiteral("[FICHIER...]"));
+    }
+
+    // The arguments read; false after saying why on standard error.
+    bool parse(const QStringList &arguments)
+    {
+        if (!parser.parse(arguments)) {
+            say(parser.errorText());
+            return false;
+        }
+        for (const QString &file : parser.positionalArguments())
+            if (!QFileInfo::exists(file)) {
+                say(QStringLiteral("« %1 » n'est ni une commande (copy, print, scan) ni un fichier").arg(file));
+                return false;
+            }
+        return true;
+    }
+};
+
+} // namespace
+
+int showInformation(const QStringList &arguments)
+{
+    WindowParser window;
+    if (!window.parse(arguments))
+        return 1;
+    if (window.parser.isSet(QStringLiteral("version")))
+        QTextStream(stdout) << QStringLiteral("%1 version %2\n").arg(identity::Title, QStringLiteral(QUILLON_VERSION));
+    else
+        QTextStream(stdout) << withUsage(window.parser.helpText(),
+                                         QStringLiteral("quillon [options] [FICHIER...]\n        ")
+                                             + QString::fromUtf8(Commands[0].usage) + QStringLiteral("\n        ")
+                                             + QString::fromUtf8(Commands[1].usage) + QStringLiteral("\n        ")
+                                             + QString::fromUtf8(Commands[2].usage));
+    return 0;
+}
+
+std::optional<WindowOptions> windowOptions(const QStringList &arguments)
+{
+    WindowParser window;
+    if (!window.parse(arguments))
+        return std::nullopt;
+    WindowOptions options;
+    options.automation = window.parser.isSet(window.automation);
+    options.files = window.parser.positionalArguments();
+    if (window.parser.isSet(window.printer)) {
+        QString why;
+        const std::optional<platform::PrinterChoice> choice = platform::Printer::parseChoice(window.parser.value(window.printer), &why);
+        if (!choice) {
+            say(why);
+            return std::nullopt;
+        }
+        options.printer = *choice;
+    }
+    return options;
 }
 
 int runCommand(const QStringList &arguments)

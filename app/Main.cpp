@@ -133,6 +133,11 @@ void TForm1::say(const QString &status)
     statusBar()->showMessage(status);
 }
 
+QString TForm1::status() const
+{
+    return statusBar()->currentMessage();
+}
+
 void TForm1::finishMenus()
 {
     Fichier1->addSeparator();

@@ -77,9 +77,13 @@ class TForm1 : public QMainWindow {
     Q_PROPERTY(bool ContinueToPrint MEMBER ContinueToPrint)
     Q_PROPERTY(QString RegistryKey MEMBER RegistryKey)
     Q_PROPERTY(QString HelpFile MEMBER HelpFile)
+    // The status line: what the last command did.
+    Q_PROPERTY(QString Status READ status)
 public:
     explicit TForm1(QWidget *parent = nullptr);
     ~TForm1() override;
+
+    QString status() const;
 
     // The sheet as last drawn, on the preview's present size.
     platform::SheetGeometry sheet() const;
@@ -188,6 +192,8 @@ public slots:
     void Ouvrir1Click();
     void Enregistrersous1Click();
     void SaveImageAs(const QString &fileName);
+    // Opens a picture, or the picture of a page file, as "Ouvrir" would.
+    void OpenFile(const QString &file);
 
     // The corrections column (MainCorrections.cpp).
     void SpeedButton1Click();
@@ -271,6 +277,9 @@ private:
     // MainFiles.cpp
     struct PageLayout;
     platform::SettingsTable pageFileRows(PageLayout &layout) const;
+    void openPicture(const QString &file);
+    // Where the open and save dialogs start.
+    QString startingFolder() const;
     bool readPageFile(const QString &pageFile);
     void writePageFile(const QString &pageFile) const;
 

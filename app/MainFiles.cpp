@@ -29,6 +29,7 @@
 #include <QFileInfo>
 #include <QScrollBar>
 #include <QShortcut>
+#include <QStandardPaths>
 #include <algorithm>
 #include <optional>
 
@@ -101,16 +102,47 @@ platform::SettingsTable TForm1::pageFileRows(PageLayout &layout) const
     return rows;
 }
 
+QString TForm1::startingFolder() const
+{
+    // The folder last used, when it still exists; on a new account (or where
+    // it named a drive of another system) the user's pictures.
+    if (QFileInfo(ImageFolder).isDir())
+        return ImageFolder;
+    const QString pictures = QStandardPaths::writableLocation(QStandardPaths::PicturesLocation);
+    return QFileInfo(pictures).isDir() ? pictures : QDir::homePath();
+}
+
 void TForm1::Ouvrir1Click()
 {
-    OpenDial->tv->setSelection(ImageFolder);
+    OpenDial->tv->setSelection(startingFolder());
     platform::execModal(*OpenDial);
     if (!OpenDial->Accepted)
         return;
-    const QString file = OpenDial->ChosenFile;
+    ImageFolder = OpenDial->tv->Selection();
+    openPicture(OpenDial->ChosenFile);
+}
+
+void TForm1::OpenFile(const QString &file)
+{
+    QFileInfo chosen(file);
+    ImageFolder = chosen.absolutePath();
+    if (chosen.suffix().compare(QLatin1String("qpx"), Qt::CaseInsensitive) == 0) {
+        // A page file opens the picture it was saved beside.
+        const QStringList pictures = chosen.dir().entryList({chosen.completeBaseName() + QStringLiteral(".*")}, QDir::Files);
+        const auto picture = std::find_if(pictures.begin(), pictures.end(), [](const QString &name) {
+            return !name.endsWith(QLatin1String(".qpx"), Qt::CaseInsensitive);
+        });
+        if (picture == pictures.end())
+            throw platform::Exception(QStringLiteral("Aucune image n'accompagne la page « %1 ».").arg(QDir::toNativeSeparators(file)));
+        chosen = QFileInfo(chosen.dir().filePath(*picture));
+    }
+    openPicture(chosen.absoluteFilePath());
+}
+
+void TForm1::openPicture(const QString &file)
+{
     {
         platform::WaitCursor hourglass;
-        ImageFolder = OpenDial->tv->Selection();
         SH->Detach();
         // A file that cannot be read raises here and leaves the picture as it was.
         Tampon->setImageName(file);
@@ -163,7 +195,7 @@ void TForm1::writePageFile(const QString &pageFile) const
 
 void TForm1::Enregistrersous1Click()
 {
-    QFileDialog dialog(this, QStringLiteral("Enregistrer sous"), ImageFolder);
+    QFileDialog dialog(this, QStringLiteral("Enregistrer sous"), startingFolder());
     dialog.setObjectName(QStringLiteral("SaveDialog1"));
     dialog.setOption(QFileDialog::DontUseNativeDialog);
     dialog.setAcceptMode(QFileDialog::AcceptSave);

@@ -1,4 +1,4 @@
-// Program entry: splash, the windows in their fixed order, the message loop.
+// Program entry: the command line; then the splash, the windows and the message loop.
 #include "Automation.h"
 #include "CommandLine.h"
 #include "DllSP96.h"
@@ -7,73 +7,47 @@
 #include "Main.h"
 #include "Printer.h"
 #include "Resources.h"
+#include "Translations.h"
 #include "Sleeper.h"
 #include "Slogo.h"
 #include "WaitCursor.h"
 
 #include <QApplication>
-#include <QCommandLineParser>
 #include <QIcon>
 #include <cstdio>
 #include <memory>
 #include <optional>
 #include <unistd.h>
 
-namespace {
-
-struct Options {
-    platform::PrinterChoice printer;
-    bool automation = false;
-};
-
-std::optional<Options> parseOptions(const QStringList &arguments)
-{
-    QCommandLineParser parser;
-    parser.setApplicationDescription(QStringLiteral("Quillon: scan, place and print pictures."));
-    parser.addHelpOption();
-    QCommandLineOption printer(QStringLiteral("printer"),
-        QStringLiteral("Printer for this run: none, system, its name, or pdf:FILE[,dpi=N][,paper=A4][,margins=MM]."),
-        QStringLiteral("printer"));
-    parser.addOption(printer);
-    QCommandLineOption automation(QStringLiteral("automation"),
-        QStringLiteral("Take JSON commands on standard input, one per line, and answer on standard output."));
-    parser.addOption(automation);
-    parser.process(arguments);
-    Options options;
-    options.automation = parser.isSet(automation);
-    if (parser.isSet(printer)) {
-        QString error;
-        auto choice = platform::Printer::parseChoice(parser.value(printer), &error);
-        if (!choice) {
-            std::fprintf(stderr, "quillon: %s\n", qPrintable(error));
-            return std::nullopt;
-        }
-        options.printer = *choice;
-    }
-    return options;
-}
-
-} // namespace
-
 int main(int argc, char **argv)
 {
-    if (isCommand(argc, argv)) {
-        // A command needs no screen: without one, Qt draws offscreen.
-        if (!qEnvironmentVariableIsSet("DISPLAY") && !qEnvironmentVariableIsSet("WAYLAND_DISPLAY")
-            && !qEnvironmentVariableIsSet("QT_QPA_PLATFORM"))
-            qputenv("QT_QPA_PLATFORM", "offscreen");
-        platform::Application application(argc, argv);
-        identity::applyToApplication();
-        return runCommand(QApplication::arguments());
-    }
+    const Launch launch = launchOf(argc, argv);
+    // Only the window needs a screen: without one, the rest draws offscreen.
+    const bool screen = qEnvironmentVariableIsSet("DISPLAY") || qEnvironmentVariableIsSet("WAYLAND_DISPLAY")
+        || qEnvironmentVariableIsSet("QT_QPA_PLATFORM");
+    if (!screen)
+        qputenv("QT_QPA_PLATFORM", "offscreen");
     platform::Application application(argc, argv);
     identity::applyToApplication();
-    const std::optional<Options> options = parseOptions(QApplication::arguments());
+    platform::installQtTranslations();
+    const QStringList arguments = QApplication::arguments();
+    if (launch == Launch::Command)
+        return runCommand(arguments);
+    if (launch == Launch::Information)
+        return showInformation(arguments);
+    const std::optional<WindowOptions> options = windowOptions(arguments);
     if (!options)
-        return 2;
+        return 1;
+    if (!screen) {
+        std::fprintf(stderr, "quillon : pas d'écran pour la fenêtre (DISPLAY n'est pas défini) ; "
+                             "les commandes copy, print et scan marchent sans écran (quillon --help)\n");
+        return 1;
+    }
     if (!platform::Printer::instance().use(options->printer))
-        std::fprintf(stderr, "quillon: no printer named \"%s\"; the default one is used\n",
-                     qPrintable(options->printer.systemName));
+        std::fprintf(stderr, "quillon : aucune imprimante « %s » : celle par défaut est utilisée\n",
+                     options->printer.systemName.toLocal8Bit().constData());
+    // Docks and task switchers pair the window with its desktop entry and icon.
+    QGuiApplication::setDesktopFileName(QStringLiteral("org.example.Quillon"));
     std::unique_ptr<AutomationChannel> channel;
     if (options->automation)
         channel = std::make_unique<AutomationChannel>(STDIN_FILENO, stdout);
@@ -100,6 +74,10 @@ int main(int argc, char **argv)
     splash.reset();
     hourglass.reset();
     window->show();
+    if (!options->files.isEmpty())
+        QMetaObject::invokeMethod(window.get(), [&window, file = options->files.first()] {
+            platform::guarded([&] { window->OpenFile(file); });
+        }, Qt::QueuedConnection);
     const int status = QApplication::exec();
     window.reset();
     imaging::ReleaseImagingLibraries();

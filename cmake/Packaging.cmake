@@ -10,10 +10,10 @@ set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
 set(CPACK_DEBIAN_PACKAGE_SECTION graphics)
 # Libraries the programs link are found by dpkg-shlibdeps; those they load at
 # run time are declared by hand: SANE for the scanners (its test device
-# included) and Qt's platform plugins (a command without a screen draws
-# offscreen).
+# included), Qt's platform plugins (a command without a screen draws
+# offscreen) and Qt's translations (its dialogs speak French).
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS_PRIVATE_DIRS ${CMAKE_BINARY_DIR}/lib)
-set(CPACK_DEBIAN_PACKAGE_DEPENDS "libsane1, qt6-qpa-plugins")
+set(CPACK_DEBIAN_PACKAGE_DEPENDS "libsane1, qt6-qpa-plugins, qt6-translations-l10n")
 set(CPACK_DEBIAN_PACKAGE_RECOMMENDS "cups, printer-driver-cups-pdf")
 include(CPack)

@@ -75,7 +75,7 @@ std::optional<PrinterChoice> Printer::parseChoice(const QString &option, QString
     }
     if (!option.startsWith(QLatin1String("pdf:"))) {
         if (option.isEmpty())
-            return fail(QStringLiteral("empty printer name (use none, system, a name or pdf:FILE,...)"));
+            return fail(QStringLiteral("nom d'imprimante vide (none, system, pdf, un nom ou pdf:FICHIER,...)"));
         choice.systemName = option;
         return choice;
     }
@@ -83,7 +83,7 @@ std::optional<PrinterChoice> Printer::parseChoice(const QString &option, QString
     const QStringList parts = option.mid(4).split(QLatin1Char(','));
     choice.pdf.fileName = parts.first();
     if (choice.pdf.fileName.isEmpty())
-        return fail(QStringLiteral("pdf printer needs a file name"));
+        return fail(QStringLiteral("l'imprimante pdf: demande un nom de fichier"));
     for (qsizetype i = 1; i < parts.size(); ++i) {
         const QString key = parts[i].section(QLatin1Char('='), 0, 0);
         const QString value = parts[i].section(QLatin1Char('='), 1);
@@ -103,7 +103,7 @@ std::optional<PrinterChoice> Printer::parseChoice(const QString &option, QString
             ok = false;
         }
         if (!ok)
-            return fail(QStringLiteral("bad printer setting \"%1\"").arg(parts[i]));
+            return fail(QStringLiteral("réglage d'imprimante incorrect « %1 »").arg(parts[i]));
     }
     return choice;
 }

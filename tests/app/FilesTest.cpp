@@ -10,7 +10,10 @@
 #include "sjpeg.h"
 
 #include <QComboBox>
+#include <QDir>
 #include <QFile>
+#include <QFileDialog>
+#include <QLineEdit>
 #include <QScrollBar>
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
@@ -151,4 +154,23 @@ TEST_F(Files, AFileThatCannotBeReadKeepsThePicture)
     EXPECT_EQ(image()->picture().convertToFormat(QImage::Format_RGB888), gradient());
     EXPECT_EQ(image()->geometry(), bounds);
     EXPECT_EQ(form->windowTitle(), QStringLiteral("Quillon 2002"));
+}
+
+// On a new account the stored folder names a drive of another system: the
+// save dialog starts in the user's own folders, with an empty name.
+TEST_F(Files, SaveAsOnANewAccountStartsAtHome)
+{
+    setState("ImageFolder", QStringLiteral("c:\\"));
+    QString folder, name = QStringLiteral("unset");
+    {
+        platform::ScopedModalRunner look([&](QDialog &dialog) {
+            auto &save = static_cast<QFileDialog &>(dialog);
+            folder = save.directory().absolutePath();
+            name = save.findChild<QLineEdit *>(QStringLiteral("fileNameEdit"))->text();
+            return int(QDialog::Rejected);
+        });
+        item("Enregistrersous1")->trigger();
+    }
+    EXPECT_TRUE(folder.startsWith(QDir::homePath())) << folder.toStdString();
+    EXPECT_TRUE(name.isEmpty()) << name.toStdString();
 }

@@ -1,8 +1,10 @@
 // The real program driven through its automation channel, with a PDF
 // printer of known geometry (A4, 600 dpi, 4 mm margins).
 #include "ProgramEnvironment.h"
+#include "Waiting.h"
 
 #include <QDir>
+#include <QElapsedTimer>
 #include <QColor>
 #include <QFile>
 #include <QImage>
@@ -16,13 +18,14 @@
 #include <QTemporaryDir>
 #include <QThread>
 #include <algorithm>
+#include <functional>
 #include <gtest/gtest.h>
 
 namespace {
 
 class Program {
 public:
-    explicit Program(const QString &home, QString printer = {})
+    explicit Program(const QString &home, QString printer = {}, const QStringList &files = {})
     {
         if (printer.isEmpty())
             printer = QStringLiteral("pdf:%1/out.pdf,dpi=600,paper=A4,margins=4").arg(home);
@@ -31,7 +34,7 @@ public:
         process_.setProcessEnvironment(env);
         process_.setProcessChannelMode(QProcess::ForwardedErrorChannel);
         process_.start(QStringLiteral(QUILLON_PROGRAM),
-                       {QStringLiteral("--automation"), QStringLiteral("--printer"), printer});
+                       QStringList{QStringLiteral("--automation"), QStringLiteral("--printer"), printer} + files);
         process_.waitForStarted();
     }
 
@@ -63,17 +66,14 @@ public:
         return command({{"cmd", "get"}, {"object", object}, {"property", name}}).value("value");
     }
 
-    // Waits (up to 20 s) until a modal window with this title is up.
+    // Waits until a modal window with this title is up.
     bool waitForModal(const QString &title)
     {
-        for (int attempt = 0; attempt < 200; ++attempt) {
+        return waitUntil([&] {
             const QJsonArray windows = command({{"cmd", "windows"}}).value("windows").toArray();
-            if (!windows.isEmpty() && windows[0].toObject().value("modal").toBool()
-                && windows[0].toObject().value("title").toString() == title)
-                return true;
-            QThread::msleep(100);
-        }
-        return false;
+            return !windows.isEmpty() && windows[0].toObject().value("modal").toBool()
+                && windows[0].toObject().value("title").toString() == title;
+        });
     }
 
     bool finished() { return process_.waitForFinished(20000) && process_.exitCode() == 0; }
@@ -217,28 +217,22 @@ TEST(Automation, PrintsCopiesThroughCups)
 {
     if (qEnvironmentVariableIsEmpty("QUILLON_CUPS_PRINTER"))
         GTEST_SKIP() << "no CUPS PDF queue";
-    const QDir output(QDir::homePath() + QStringLiteral("/PDF"));
-    const QStringList before = output.entryList({QStringLiteral("*.pdf")}, QDir::Files);
-
+    const QString queue = qEnvironmentVariable("QUILLON_CUPS_PRINTER");
     QTemporaryDir home;
-    Program program(home.path(), QStringLiteral("system"));
+    Program program(home.path(), queue);
     ASSERT_TRUE(program.waitForModal(QStringLiteral("Trucs et astuces")));
     program.command({{"cmd", "answer"}, {"button", "Fermer"}});
     EXPECT_TRUE(program.property("PrintBtn", "enabled").toBool());
     program.command({{"cmd", "type"}, {"object", "SpinEdit"}, {"text", "2"}, {"key", "Return"}});
     EXPECT_TRUE(program.command({{"cmd", "click"}, {"object", "PrintBtn"}}).value("ok").toBool());
+    // The status line names the queue and the job CUPS gave it.
+    const QRegularExpressionMatch job = QRegularExpression(QStringLiteral("« %1 » \\(travail (\\d+)\\)").arg(queue))
+                                            .match(program.property("TForm1", "Status").toString());
+    ASSERT_TRUE(job.hasMatch()) << program.property("TForm1", "Status").toString().toStdString();
     EXPECT_TRUE(program.command({{"cmd", "quit"}}).value("ok").toBool());
     ASSERT_TRUE(program.finished());
 
-    QString printed;
-    for (int attempt = 0; attempt < 300 && printed.isEmpty(); ++attempt) {
-        QThread::msleep(100);
-        if (!run(QStringLiteral("lpstat"), {QStringLiteral("-o"), QStringLiteral("PDF")}).trimmed().isEmpty())
-            continue;
-        for (const QString &name : output.entryList({QStringLiteral("*.pdf")}, QDir::Files))
-            if (!before.contains(name) && QFileInfo(output.filePath(name)).size() > 0)
-                printed = output.filePath(name);
-    }
+    const QString printed = cupsPdfOfJob(queue, job.captured(1).toInt());
     ASSERT_FALSE(printed.isEmpty()) << "no job came out of the PDF queue";
     EXPECT_TRUE(run(QStringLiteral("pdfinfo"), {printed}).contains(QRegularExpression(QStringLiteral("Pages:\\s+2\\b"))));
     QFile::remove(printed);
@@ -309,12 +303,9 @@ TEST(Automation, TheCopyButtonScansThroughThePresetsAndPrints)
     EXPECT_TRUE(program.command({{"cmd", "click"}, {"object", "Poster"}}).value("ok").toBool());
     const QJsonObject poster = program.command({{"cmd", "click"}, {"object", "GoBtn"}});
     EXPECT_FALSE(poster.value("modal").toString().isEmpty());
-    EXPECT_TRUE(program.command({{"cmd", "answer"}, {"button", "Print"}}).value("ok").toBool());
-    // The sheets print once the dialog's own loop has ended.
-    for (int attempt = 0; attempt < 100 && !QFile::exists(pdf); ++attempt) {
-        program.command({{"cmd", "idle"}});
-        QThread::msleep(50);
-    }
+    EXPECT_TRUE(program.command({{"cmd", "answer"}, {"button", "Imprimer"}}).value("ok").toBool());
+    // The sheets print once the dialog's own loop has ended; the status line then says where they went.
+    EXPECT_TRUE(waitUntil([&] { return program.property("TForm1", "Status").toString().contains(pdf); }));
     EXPECT_GE(run(QStringLiteral("pdfinfo"), {pdf}).section(QStringLiteral("Pages:"), 1).simplified().section(QLatin1Char(' '), 0, 0).toInt(), 2);
 
     EXPECT_TRUE(program.command({{"cmd", "quit"}}).value("ok").toBool());
@@ -353,11 +344,7 @@ TEST(Automation, OpensAPictureThroughTheOpenDialog)
     EXPECT_EQ(program.property("TOpenDial/Image", "pictureWidth").toInt(), 120); // the preview
     EXPECT_EQ(program.property("TOpenDial", "ChosenFile").toString(), picture);
     EXPECT_TRUE(program.command({{"cmd", "click"}, {"object", "TOpenDial/OKBtn"}}).value("ok").toBool());
-    for (int attempt = 0; attempt < 100 && program.property("Image", "pictureWidth").toInt() != 120; ++attempt) {
-        program.command({{"cmd", "idle"}});
-        QThread::msleep(20);
-    }
-    EXPECT_EQ(program.property("Image", "pictureWidth").toInt(), 120);
+    EXPECT_TRUE(waitUntil([&] { return program.property("Image", "pictureWidth").toInt() == 120; }));
     EXPECT_EQ(program.property("TForm1", "windowTitle").toString(), QStringLiteral("Quillon 2002 : fichier photo.png"));
     EXPECT_TRUE(program.command({{"cmd", "messages"}}).value("messages").toArray().isEmpty());
     EXPECT_TRUE(program.command({{"cmd", "quit"}}).value("ok").toBool());
@@ -423,8 +410,7 @@ TEST(Automation, TheEffectsDialogAppliesAnEffectToThePicture)
     program.command({{"cmd", "invoke"}, {"object", "EffectForm"}, {"method", "showPage"}, {"args", QJsonArray{"Inversion"}}});
     EXPECT_TRUE(program.command({{"cmd", "click"}, {"object", "EffectForm/ResetRubberbandBtn"}}).value("ok").toBool());
     EXPECT_TRUE(program.command({{"cmd", "click"}, {"object", "EffectForm/ApplyBtn"}}).value("ok").toBool());
-    for (int attempt = 0; attempt < 200 && !program.property("EffectForm/exBtn", "enabled").toBool(); ++attempt)
-        QThread::msleep(20);
+    EXPECT_TRUE(waitUntil([&] { return program.property("EffectForm/exBtn", "enabled").toBool(); }));
     EXPECT_TRUE(program.command({{"cmd", "click"}, {"object", "EffectForm/exBtn"}}).value("ok").toBool());
     program.command({{"cmd", "idle"}});
     const QImage inverted = save(QStringLiteral("after.png"));
@@ -435,4 +421,30 @@ TEST(Automation, TheEffectsDialogAppliesAnEffectToThePicture)
     EXPECT_TRUE(program.command({{"cmd", "messages"}}).value("messages").toArray().isEmpty());
     EXPECT_TRUE(program.command({{"cmd", "quit"}}).value("ok").toBool());
     EXPECT_TRUE(program.finished());
+}
+
+// "quillon FILE" opens the picture, and a page file the picture saved beside it, in the window.
+TEST(Automation, OpensThePictureNamedOnTheCommandLine)
+{
+    QTemporaryDir home;
+    const QString picture = home.filePath(QStringLiteral("given.png"));
+    QImage image(123, 45, QImage::Format_RGB888);
+    image.fill(Qt::darkCyan);
+    ASSERT_TRUE(image.save(picture));
+    QFile page(home.filePath(QStringLiteral("given.qpx")));
+    ASSERT_TRUE(page.open(QIODevice::WriteOnly));
+    page.write("[Image]\nLeft=20\nTop=30\nWidth=61\nHeight=22\n");
+    page.close();
+    for (const QString &file : {picture, page.fileName()}) {
+        Program program(home.path(), {}, {file});
+        ASSERT_TRUE(program.waitForModal(QStringLiteral("Trucs et astuces")));
+        program.command({{"cmd", "answer"}, {"button", "Fermer"}});
+        program.command({{"cmd", "idle"}});
+        EXPECT_EQ(program.property("Image", "pictureWidth").toInt(), 123) << file.toStdString();
+        EXPECT_EQ(program.property("Image", "geometry").toObject().value("x").toInt(), 20) << file.toStdString();
+        EXPECT_EQ(program.property("TForm1", "windowTitle").toString(), QStringLiteral("Quillon 2002 : fichier given.png"));
+        EXPECT_TRUE(program.command({{"cmd", "messages"}}).value("messages").toArray().isEmpty());
+        EXPECT_TRUE(program.command({{"cmd", "quit"}}).value("ok").toBool());
+        EXPECT_TRUE(program.finished());
+    }
 }

@@ -1,6 +1,7 @@
 // The copier as a command, against SANE's test device and the PDF printer.
 #include "PdfProbe.h"
 #include "ProgramEnvironment.h"
+#include "Waiting.h"
 
 #include <QDir>
 #include <QFileInfo>
@@ -42,6 +43,7 @@ public:
         process.start(QStringLiteral(QUILLON_PROGRAM), arguments);
         process.waitForFinished(60000);
         errors = QString::fromLocal8Bit(process.readAllStandardError());
+        out = QString::fromLocal8Bit(process.readAllStandardOutput());
         return process.exitStatus() == QProcess::NormalExit ? process.exitCode() : -1;
     }
 
@@ -51,6 +53,7 @@ public:
     }
 
     QString errors;
+    QString out; // standard output
 
 private:
     void write(const QString &name, const QByteArray &text)
@@ -185,23 +188,49 @@ TEST(Command, CopiesThroughACupsQueueByItsName)
     const QString queue = qEnvironmentVariable("QUILLON_CUPS_PRINTER");
     if (queue.isEmpty())
         GTEST_SKIP() << "no CUPS PDF queue";
-    const QDir jobs(QDir::homePath() + QStringLiteral("/PDF"));
-    const QStringList before = jobs.entryList({QStringLiteral("*.pdf")}, QDir::Files);
     Command quillon;
     ASSERT_EQ(quillon.run({QStringLiteral("copy"), QStringLiteral("--resolution"), QStringLiteral("50"),
                            QStringLiteral("--fit"), QStringLiteral("--copies"), QStringLiteral("2"),
                            QStringLiteral("--printer"), queue}), 0)
         << quillon.errors.toStdString();
-    QString printed;
-    for (int attempt = 0; attempt < 300 && printed.isEmpty(); ++attempt) {
-        QThread::msleep(100);
-        if (!toolOutput(QStringLiteral("lpstat"), {QStringLiteral("-o"), queue}).trimmed().isEmpty())
-            continue;
-        for (const QString &name : jobs.entryList({QStringLiteral("*.pdf")}, QDir::Files))
-            if (!before.contains(name) && QFileInfo(jobs.filePath(name)).size() > 0)
-                printed = jobs.filePath(name);
-    }
+    // The command says which job the queue took.
+    const QRegularExpressionMatch job =
+        QRegularExpression(QStringLiteral("« %1 » \\(travail (\\d+)\\)").arg(queue)).match(quillon.errors);
+    ASSERT_TRUE(job.hasMatch()) << quillon.errors.toStdString();
+    const QString printed = cupsPdfOfJob(queue, job.captured(1).toInt());
     ASSERT_FALSE(printed.isEmpty()) << "no job came out of the queue";
     EXPECT_EQ(pdfPageCount(printed), 2);
     QFile::remove(printed);
+}
+
+// Without a screen: help and version, each command's own help, and every
+// command line in error said so in French with status 1.
+TEST(Command, TheCommandLineWithoutAScreen)
+{
+    struct Case {
+        QStringList arguments;
+        int status;
+        const char *says; // on standard output for status 0, on standard error otherwise
+    };
+    const Case cases[] = {
+        {{QStringLiteral("--help")}, 0, "quillon scan [options] SORTIE"},
+        {{QStringLiteral("-h")}, 0, "  copy   numérise une page"},
+        {{QStringLiteral("--version")}, 0, "Quillon 2002 version 4.0"},
+        {{QStringLiteral("copy"), QStringLiteral("--help")}, 0, "Usage : quillon copy [options]\n\nNumérise une page"},
+        {{QStringLiteral("print"), QStringLiteral("--help")}, 0, "Usage : quillon print [options] FICHIER...\n\nImprime des images"},
+        {{QStringLiteral("scan"), QStringLiteral("--help")}, 0, "Usage : quillon scan [options] SORTIE\n\nNumérise une page dans un fichier"},
+        {{QStringLiteral("fly")}, 1, "« fly » n'est ni une commande (copy, print, scan) ni un fichier"},
+        {{QStringLiteral("--bogus")}, 1, "bogus"},
+        {{QStringLiteral("copy"), QStringLiteral("--bogus")}, 1, "bogus"},
+        {{QStringLiteral("--printer"), QStringLiteral("pdf:")}, 1, "demande un nom de fichier"},
+        {{}, 1, "pas d'écran pour la fenêtre"},
+    };
+    for (const Case &c : cases) {
+        Command quillon;
+        const int status = quillon.run(c.arguments);
+        EXPECT_EQ(status, c.status) << c.arguments.join(QLatin1Char(' ')).toStdString();
+        const QString &said = c.status == 0 ? quillon.out : quillon.errors;
+        EXPECT_TRUE(said.contains(QString::fromUtf8(c.says))) << c.arguments.join(QLatin1Char(' ')).toStdString() << ": "
+                                                               << said.toStdString();
+    }
 }

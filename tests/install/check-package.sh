@@ -14,7 +14,7 @@ deb="$(ls "$work"/package/quillon_*.deb)"
 dpkg-deb -x "$deb" "$work/root"
 
 depends="$(dpkg-deb -f "$deb" Depends)"
-for needed in libsane1 qt6-qpa-plugins libqt6widgets6 libqt6printsupport6; do
+for needed in libsane1 qt6-qpa-plugins qt6-translations-l10n libqt6widgets6 libqt6printsupport6 libcups2; do
   grep -q "$needed" <<<"$depends" || { echo "Depends lacks $needed: $depends"; exit 1; }
 done
 for file in usr/bin/quillon usr/bin/quillon-img usr/lib/quillon/libisp2000.so usr/lib/quillon/libcrde2000.so \
@@ -23,6 +23,7 @@ for file in usr/bin/quillon usr/bin/quillon-img usr/lib/quillon/libisp2000.so us
   [ -e "$work/root/$file" ] || { echo "missing $file"; exit 1; }
 done
 desktop-file-validate "$work/root/usr/share/applications/org.example.Quillon.desktop"
+grep -q "^MimeType=.*image/png;" "$work/root/usr/share/applications/org.example.Quillon.desktop"
 appstreamcli validate --no-net "$work/root/usr/share/metainfo/org.example.Quillon.metainfo.xml" >/dev/null
 
 mkdir -p "$work/sane" "$work/home"
