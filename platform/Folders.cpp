@@ -15,9 +15,9 @@ QString exeFolder()
     return QDir::cleanPath(folder) + QLatin1Char('/');
 }
 
-QString windowsFolder()
+QString configFolder()
 {
-    QString folder = QStandardPaths::writableLocation(QStandardPaths::AppConfigLocation);
+    const QString folder = QStandardPaths::writableLocation(QStandardPaths::GenericConfigLocation) + QStringLiteral("/Quillon");
     QDir().mkpath(folder);
     return QDir::cleanPath(folder) + QLatin1Char('/');
 }

@@ -7,7 +7,11 @@
 namespace platform {
 
 QString exeFolder();
-QString windowsFolder();
+// The program's folder in the user's configuration, with a trailing
+// separator: every settings file of the program lives there.  It is also
+// the "Windows folder" of the profile files.
+QString configFolder();
+inline QString windowsFolder() { return configFolder(); }
 // A file meant for the program folder, or the per-user data folder when the
 // program folder cannot be written.
 QString programFile(const QString &name);

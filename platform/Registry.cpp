@@ -1,5 +1,7 @@
 #include "Registry.h"
 
+#include "Folders.h"
+
 #include <QSettings>
 #include <QStringList>
 
@@ -27,10 +29,16 @@ std::pair<QString, QString> splitKey(const QString &keyPath)
 RegistryKey::RegistryKey(const QString &keyPath, RegistryRoot root)
 {
     auto [organisation, application] = splitKey(keyPath);
-    settings_ = std::make_unique<QSettings>(QSettings::IniFormat,
-                                            root == RegistryRoot::CurrentUser ? QSettings::UserScope
-                                                                              : QSettings::SystemScope,
-                                            organisation, application);
+    if (root == RegistryRoot::LocalMachine) {
+        settings_ = std::make_unique<QSettings>(QSettings::IniFormat, QSettings::SystemScope, organisation, application);
+        return;
+    }
+    // The user's keys all live in the program's own configuration folder; a
+    // key named like a profile file ("quillon.ini") is that file.
+    const QString file = organisation == application && application.endsWith(QLatin1String(".ini"), Qt::CaseInsensitive)
+        ? application
+        : organisation + QLatin1Char('/') + application + QStringLiteral(".ini");
+    settings_ = std::make_unique<QSettings>(configFolder() + file, QSettings::IniFormat);
 }
 
 RegistryKey::~RegistryKey() = default;

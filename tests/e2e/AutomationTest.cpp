@@ -118,7 +118,7 @@ TEST(Automation, DrivesTheSheetAndSavesTheSettings)
 
     EXPECT_TRUE(program.command({{"cmd", "quit"}}).value("ok").toBool());
     ASSERT_TRUE(program.finished());
-    QSettings settings(home.path() + QStringLiteral("/config/Vardo/Quillon 2002.ini"), QSettings::IniFormat);
+    QSettings settings(home.path() + QStringLiteral("/config/Quillon/Vardo/Quillon 2002.ini"), QSettings::IniFormat);
     EXPECT_EQ(settings.value(QStringLiteral("MainW/w")).toString(), QStringLiteral("640"));
     EXPECT_EQ(settings.value(QStringLiteral("MainW/Maxi")).toString(), QStringLiteral("0"));
     EXPECT_EQ(settings.value(QStringLiteral("Options/Cadre")).toString(), QStringLiteral("1"));
@@ -350,7 +350,7 @@ TEST(Automation, OpensAPictureThroughTheOpenDialog)
     EXPECT_TRUE(program.command({{"cmd", "quit"}}).value("ok").toBool());
     EXPECT_TRUE(program.finished());
     // The folder is remembered for the next time.
-    QSettings settings(home.path() + QStringLiteral("/config/Vardo/Quillon 2002.ini"), QSettings::IniFormat);
+    QSettings settings(home.path() + QStringLiteral("/config/Quillon/Vardo/Quillon 2002.ini"), QSettings::IniFormat);
     EXPECT_TRUE(settings.value(QStringLiteral("Options/CheminImagesPerso")).toString().endsWith(QStringLiteral("pictures")));
 }
 

@@ -1,6 +1,7 @@
 #include "Decimal.h"
 #include "IniFile.h"
 #include "Module.h"
+#include "Folders.h"
 #include "Registry.h"
 #include "Rounding.h"
 #include "dib.h"
@@ -105,6 +106,21 @@ TEST(Registry, StringsIntegersAndDwords)
     EXPECT_TRUE(key.readBool(QStringLiteral("Options"), QStringLiteral("Cadre"), true));
     EXPECT_EQ(key.readDword(QStringLiteral("Resolution")), -5);
     EXPECT_FALSE(key.readDword(QStringLiteral("Missing")).has_value());
+}
+
+// Every settings file of the program lives in its one configuration folder.
+TEST(Registry, TheUsersKeysLiveInTheProgramsConfigurationFolder)
+{
+    const QString folder = platform::configFolder();
+    EXPECT_TRUE(folder.endsWith(QStringLiteral("/Quillon/"))) << folder.toStdString();
+    EXPECT_EQ(platform::windowsFolder(), folder);
+    const std::pair<const char *, const char *> keys[] = {
+        {"Software\\Vardo\\Quillon 2002", "Vardo/Quillon 2002.ini"},
+        {"Software\\Ondelis\\Ondelis Twain\\Quillon 2001\\TWAIN", "Ondelis/Ondelis Twain/Quillon 2001/TWAIN.ini"},
+        {"quillon.ini", "quillon.ini"}, // the editor's key, named after the program file
+    };
+    for (const auto &[key, file] : keys)
+        EXPECT_EQ(platform::RegistryKey(QString::fromUtf8(key)).fileName(), folder + QString::fromUtf8(file)) << key;
 }
 
 TEST(Module, WindowsNamesMapToSharedObjects)
