@@ -138,8 +138,7 @@ void TForm1::EditBtnClick()
 
 void TForm1::ComboBox1Click(int index)
 {
-    // The list goes back to its title entry, whatever happens.
-    const platform::ScopeExit title([this] { ComboBox1->setCurrentIndex(0); });
+    // The list keeps the chosen entry: the same filter is one choice away.
     TakeUndoSnapshot();
     if (index < 1 || index > TBasicFilterDialogs::EntryCount)
         return;

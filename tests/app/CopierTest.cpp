@@ -235,3 +235,15 @@ TEST_F(Copier, TheFeederKeepsEveryPageAndPrintsThemAll)
     EXPECT_FALSE(QFile::exists(platform::programFile(QStringLiteral("TEMP11.BMP"))));
     EXPECT_TRUE(ui<QStatusBar>("StatusBar")->currentMessage().contains(QStringLiteral("quillon-test.pdf")));
 }
+
+// A picture pasted on a landscape sheet is turned once, like any new picture.
+TEST_F(Copier, APastedPictureIsTurnedOnceOnALandscapeSheet)
+{
+    ui<TMMBitmapCheckBox>("PaysBtn")->click();
+    ASSERT_EQ(platform::Printer::instance().orientation(), platform::Orientation::Landscape);
+    QApplication::clipboard()->setImage(marked(100, 60));
+    form->Edition1Click();
+    item("Coller1")->trigger();
+    EXPECT_EQ(image()->picture().size(), QSize(60, 100));
+    EXPECT_EQ(image()->picture().pixelColor(59, 0), QColor(Qt::red)); // a quarter turn clockwise
+}

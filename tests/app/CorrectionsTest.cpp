@@ -77,7 +77,7 @@ TEST_F(Corrections, BasicFilterThroughItsDialog)
     });
     EXPECT_EQ(at(0, 0), QColor(0, 0, 0));
     EXPECT_EQ(at(15, 5), QColor(0, 110, 110));
-    EXPECT_EQ(ui<QComboBox>("ComboBox1")->currentIndex(), 0); // back on its title
+    EXPECT_EQ(ui<QComboBox>("ComboBox1")->currentIndex(), 1); // the list keeps the chosen entry
     ui<TMMBitmapButton>("UndoBtn")->click();
     EXPECT_EQ(at(15, 5), QColor(110, 110, 110));
 
