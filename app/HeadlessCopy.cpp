@@ -1,5 +1,6 @@
 #include "HeadlessCopy.h"
 
+#include "AtomicFileDevice.h"
 #include "Exception.h"
 #include "Identity.h"
 #include "MessageBox.h"
@@ -11,7 +12,6 @@
 #include <QFileInfo>
 #include <QPainter>
 #include <QPdfWriter>
-#include <QSaveFile>
 #include <algorithm>
 #include <QWidget>
 
@@ -108,9 +108,7 @@ void writePicture(const QImage &picture, const QString &fileName)
     if (extension == QLatin1String("pdf")) {
         // One page the size of the picture at its resolution.
         const int dpi = std::max(1, dotsPerInch(picture));
-        QSaveFile file(fileName);
-        if (!file.open(QIODevice::WriteOnly))
-            throw platform::Exception(QStringLiteral("%1 : %2").arg(fileName, file.errorString()));
+        platform::AtomicFileDevice file(fileName);
         {
             QPdfWriter pdf(&file);
             pdf.setResolution(dpi);
@@ -120,8 +118,7 @@ void writePicture(const QImage &picture, const QString &fileName)
             QPainter painter(&pdf);
             painter.drawImage(QRect(QPoint(0, 0), picture.size()), picture);
         }
-        if (!file.commit())
-            throw platform::Exception(QStringLiteral("%1 : %2").arg(fileName, file.errorString()));
+        file.commit();
         return;
     }
     imaging::TPMultiImage writer;

@@ -190,7 +190,7 @@ void TForm1::writePageFile(const QString &pageFile) const
     PageLayout page{ComboFormats->currentIndex(), PaysBtn->isChecked(), conserver->isChecked(), Image->geometry()};
     platform::IniFile file(pageFile);
     if (!pageFileRows(page).writeTo(file))
-        throw platform::Exception(QStringLiteral("Impossible d'écrire le fichier %1.").arg(QDir::toNativeSeparators(pageFile)));
+        throw platform::Exception(file.errorString());
 }
 
 void TForm1::Enregistrersous1Click()

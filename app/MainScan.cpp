@@ -2,6 +2,7 @@
 // identity, the choice of a scanner, and the scan that brings a new picture.
 #include "Main.h"
 
+#include "AtomicFile.h"
 #include "ErrorBoundary.h"
 #include "Exception.h"
 #include "ScanFailure.h"
@@ -54,12 +55,14 @@ void writeScanCopy(HGLOBAL dib, int page)
     file.bfType = DIB_FILE_TYPE;
     file.bfSize = DWORD(dibSize + sizeof(BITMAPFILEHEADER));
     file.bfOffBits = DWORD(sizeof(BITMAPFILEHEADER) + dib_bits_offset(header));
-    // A scratch copy, rewritten in place: not worth waiting for the disk.
-    QFile copy(scanCopyName(page));
-    if (!copy.open(QIODevice::WriteOnly | QIODevice::Truncate))
-        return;
-    copy.write(reinterpret_cast<const char *>(&file), sizeof file);
-    copy.write(reinterpret_cast<const char *>(header), qint64(dibSize));
+    try {
+        platform::AtomicFile copy(QFile::encodeName(scanCopyName(page)).toStdString());
+        copy.write(&file, sizeof file);
+        copy.write(header, dibSize);
+        copy.commit();
+    } catch (const platform::WriteError &) {
+        // The copy is a convenience: the page is on the sheet all the same.
+    }
 }
 
 } // namespace

@@ -1,9 +1,10 @@
 #include "IniFile.h"
 
+#include "AtomicFileDevice.h"
+
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
-#include <QSaveFile>
 #include <QTextStream>
 
 namespace platform {
@@ -22,6 +23,9 @@ IniFile::IniFile(QString fileName) : fileName_(std::move(fileName))
 
 void IniFile::load()
 {
+    // Only a regular file is read: a pipe or a device of that name would never end.
+    if (!QFileInfo(fileName_).isFile())
+        return;
     sections_.clear();
     QFile file(fileName_);
     if (!file.open(QIODevice::ReadOnly | QIODevice::Text))
@@ -59,13 +63,23 @@ void IniFile::load()
     }
 }
 
-bool IniFile::save() const
+bool IniFile::save()
 {
     const QFileInfo info(fileName_);
     QDir().mkpath(info.absolutePath());
-    QSaveFile file(fileName_);
-    if (!file.open(QIODevice::WriteOnly | QIODevice::Text))
+    try {
+        AtomicFileDevice file(fileName_);
+        writeTo(file);
+        file.commit();
+    } catch (const WriteError &error) {
+        errorString_ = QString::fromUtf8(error.what());
         return false;
+    }
+    return true;
+}
+
+void IniFile::writeTo(QIODevice &file) const
+{
     QTextStream out(&file);
     out.setEncoding(QStringConverter::Utf8);
     bool first = true;
@@ -78,7 +92,6 @@ bool IniFile::save() const
             out << entry.key << '=' << entry.value << '\n';
     }
     out.flush();
-    return file.commit();
 }
 
 const IniFile::Section *IniFile::findSection(const QString &name) const

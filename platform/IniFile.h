@@ -7,6 +7,8 @@
 #include <QStringList>
 #include <vector>
 
+class QIODevice;
+
 namespace platform {
 
 class IniFile {
@@ -30,6 +32,8 @@ public:
     bool writeBool(const QString &section, const QString &key, bool value);
     bool eraseSection(const QString &section);
     bool deleteKey(const QString &section, const QString &key);
+    // Why the last write failed: the file and the system's reason.
+    const QString &errorString() const { return errorString_; }
 
 private:
     struct Entry {
@@ -42,13 +46,15 @@ private:
     };
 
     void load();
-    bool save() const;
+    bool save();
+    void writeTo(QIODevice &file) const;
     const Section *findSection(const QString &name) const;
     Section *findSection(const QString &name);
     const Entry *findEntry(const QString &section, const QString &key) const;
 
     QString fileName_;
     std::vector<Section> sections_;
+    QString errorString_;
 };
 
 } // namespace platform

@@ -2,6 +2,7 @@
 // to a file or to a CUPS queue.
 #include "Printer.h"
 
+#include "AtomicFileDevice.h"
 #include "Exception.h"
 
 #include <QDir>
@@ -9,7 +10,6 @@
 #include <QPainter>
 #include <QPdfWriter>
 #include <QPrinter>
-#include <QSaveFile>
 #include <QTemporaryFile>
 
 #include <cups/cups.h>
@@ -64,12 +64,11 @@ PrintJob::PrintJob(Printer &printer, const QString &title, const PrintOptions &o
         target_ = printer.nextPdfFile();
         // The printer's folder (Documents) may not exist yet on a new account.
         QDir().mkpath(QFileInfo(target_).absolutePath());
-        auto file = std::make_unique<QSaveFile>(target_);
-        if (!file->open(QIODevice::WriteOnly))
-            throw Exception(why(QStringLiteral("Impossible de lancer l'impression. Le fichier « %1 » ne peut pas être créé.")
-                                    .arg(QDir::toNativeSeparators(target_)),
-                                file->errorString()));
-        document_ = std::move(file);
+        try {
+            document_ = std::make_unique<AtomicFileDevice>(target_);
+        } catch (const WriteError &error) {
+            throw Exception(QStringLiteral("Impossible de lancer l'impression. ") + QString::fromUtf8(error.what()));
+        }
     }
     writer_ = std::make_unique<QPdfWriter>(document_.get());
     writer_->setTitle(title);
@@ -89,8 +88,6 @@ PrintJob::~PrintJob()
     if (painter_ && painter_->isActive())
         painter_->end();
     // A job dropped before its end leaves nothing: the temporary goes, an earlier file stays.
-    if (auto *file = qobject_cast<QSaveFile *>(document_.get()))
-        file->cancelWriting();
 }
 
 void PrintJob::beginPage()
@@ -107,10 +104,8 @@ void PrintJob::beginPage()
 PrintedTo PrintJob::finish()
 {
     painter_->end();
-    if (auto *file = qobject_cast<QSaveFile *>(document_.get())) {
-        if (!file->commit())
-            throw Exception(why(QStringLiteral("Le fichier « %1 » n'a pas pu être écrit.").arg(QDir::toNativeSeparators(target_)),
-                                file->errorString()));
+    if (auto *file = dynamic_cast<AtomicFileDevice *>(document_.get())) {
+        file->commit();
         return {target_, {}, 0};
     }
     auto *temporary = static_cast<QTemporaryFile *>(document_.get());
