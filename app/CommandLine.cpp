@@ -86,6 +86,8 @@ struct Options {
     QCommandLineOption fit{QStringLiteral("fit"), QStringLiteral("Remplit la zone imprimable, comme la fenêtre place une nouvelle image.")};
     QCommandLineOption trueSize{QStringLiteral("true-size"),
                                 QStringLiteral("Imprime à la taille de l'original, réduite seulement si elle ne tient pas (par défaut).")};
+    QCommandLineOption yes{QStringLiteral("yes"),
+                           QStringLiteral("Imprime aussi un travail de plus de 1000 feuilles (refusé sinon).")};
     QCommandLineOption duplicate{QStringLiteral("duplicate"), QStringLiteral("Répète l'image sur toute la feuille.")};
     QCommandLineOption poster{QStringLiteral("poster"), QStringLiteral("Poster de LxH millimètres sur plusieurs feuilles."),
                               QStringLiteral("LxH")};
@@ -141,6 +143,7 @@ headless::PrintRequest printRequest(const QCommandLineParser &parser, const Opti
     request.placement = parser.isSet(o.fit) ? headless::Placement::Fit : headless::Placement::TrueSize;
     request.duplicate = parser.isSet(o.duplicate);
     request.copies = integerOption(parser, o.copies, 1, 9999);
+    request.largeJobConfirmed = parser.isSet(o.yes);
     if (parser.isSet(o.poster)) {
         const QRegularExpressionMatch size =
             QRegularExpression(QStringLiteral("^(\\d{1,4})x(\\d{1,4})$")).match(parser.value(o.poster));
@@ -178,7 +181,7 @@ int run(const QStringList &arguments)
     if (command == QLatin1String("copy"))
         parser.addOption(o.allPages);
     if (prints)
-        parser.addOptions({o.printer, o.copies, o.fit, o.trueSize, o.duplicate, o.poster});
+        parser.addOptions({o.printer, o.copies, o.fit, o.trueSize, o.duplicate, o.poster, o.yes});
     if (command == QLatin1String("print"))
         parser.addPositionalArgument(QStringLiteral("fichiers"), QStringLiteral("Les images à imprimer, une feuille chacune."),
                                      QStringLiteral("FICHIER..."));
@@ -200,6 +203,7 @@ int run(const QStringList &arguments)
         if (!positional.isEmpty())
             throw platform::Exception(QStringLiteral("argument en trop : %1").arg(positional.first()));
         const headless::PrintRequest print = printRequest(parser, o);
+        headless::checkJobSize(print, 1);
         say(QStringLiteral("copie %1").arg(composition::whereItWent(
             headless::printPictures(headless::scanPages(scanRequest(parser, o), progress), print, progress, say))));
         return 0;

@@ -196,6 +196,11 @@ platform::PrintedTo printPosters(platform::Printer &printer, const std::vector<P
     return job.finish();
 }
 
+QString largeJobQuestion(long long sheets)
+{
+    return QStringLiteral("Ce travail compte %1 feuilles, plus de %2. L'imprimer quand même ?").arg(sheets).arg(LargeJobSheets);
+}
+
 QString whereItWent(const platform::PrintedTo &to)
 {
     if (!to.file.isEmpty())

@@ -54,6 +54,13 @@ struct Sheet {
 platform::PrintedTo printSheets(platform::Printer &printer, const std::vector<Sheet> &sheets,
                                 const platform::PrintOptions &options, const QString &title);
 
+// A job of more sheets than this prints only once the user has confirmed it:
+// a poster of three metres in 9999 copies is a slip, not a job.
+inline constexpr long long LargeJobSheets = 1000;
+
+// The question asked, or the reason given, for a job of that many sheets.
+QString largeJobQuestion(long long sheets);
+
 // Where a job went, as the end of a sentence about the copy: "enregistrée
 // dans « FILE »" or "envoyée à l'imprimante « QUEUE » (travail N)".
 QString whereItWent(const platform::PrintedTo &to);

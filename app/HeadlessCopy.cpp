@@ -92,10 +92,20 @@ std::vector<QImage> scanPages(const ScanRequest &request, const Report &report)
 
 QImage readPicture(const QString &fileName)
 {
-    if (!QFileInfo(fileName).isFile())
+    const QFileInfo file(fileName);
+    if (!file.exists())
         throw platform::Exception(QStringLiteral("%1 : fichier introuvable").arg(fileName));
+    if (file.isDir())
+        throw platform::Exception(QStringLiteral("%1 : c'est un dossier, pas une image").arg(fileName));
+    if (!file.isFile())
+        throw platform::Exception(QStringLiteral("%1 : ce n'est pas un fichier ordinaire").arg(fileName));
     imaging::TPMultiImage reader;
-    reader.setImageName(fileName); // raises with the reader's reason
+    try {
+        reader.setImageName(fileName);
+    } catch (const std::exception &error) {
+        // The reader's reason, said of the file it concerns.
+        throw platform::Exception(QStringLiteral("%1 : %2").arg(fileName, QString::fromUtf8(error.what())));
+    }
     QImage picture = reader.Picture().image();
     if (picture.isNull())
         throw platform::Exception(QStringLiteral("%1 : aucune image").arg(fileName));
@@ -169,6 +179,31 @@ composition::Sheet placeOnSheet(const QImage &picture, const PrintRequest &reque
             request.cutLines};
 }
 
+namespace {
+
+// A poster asked in millimetres, as the window keeps it: screen pixels at PosterPpi.
+QSize posterScreenSize(const PrintRequest &request)
+{
+    return QSize(platform::screenPixelsFromTenthsOfMm(request.posterMm.width() * 10, PosterPpi),
+                 platform::screenPixelsFromTenthsOfMm(request.posterMm.height() * 10, PosterPpi));
+}
+
+} // namespace
+
+void checkJobSize(const PrintRequest &request, int pictures)
+{
+    const long long sheetsEach = request.posterMm.isEmpty()
+        ? 1
+        : platform::PosterLayout(platform::PaperMetrics::of(platform::Printer::instance()), posterScreenSize(request),
+                                 PosterPpi)
+              .sheets();
+    const long long total = sheetsEach * pictures * request.copies;
+    if (total > composition::LargeJobSheets && !request.largeJobConfirmed)
+        throw platform::Exception(QStringLiteral("le travail compte %1 feuilles, plus de %2 : ajoutez --yes pour l'imprimer")
+                                      .arg(total)
+                                      .arg(composition::LargeJobSheets));
+}
+
 platform::PrintedTo printPictures(const std::vector<QImage> &pictures, const PrintRequest &request,
                                   const Report &progress, const Report &notice)
 {
@@ -179,10 +214,10 @@ platform::PrintedTo printPictures(const std::vector<QImage> &pictures, const Pri
     const platform::PrintOptions options{request.copies, true, false};
     if (progress)
         progress(QStringLiteral("impression de %1 image(s)…").arg(pictures.size()));
+    checkJobSize(request, int(pictures.size()));
     // All the pictures go in one job: one file for a PDF printer.
     if (!request.posterMm.isEmpty()) {
-        const QSize size(platform::screenPixelsFromTenthsOfMm(request.posterMm.width() * 10, PosterPpi),
-                         platform::screenPixelsFromTenthsOfMm(request.posterMm.height() * 10, PosterPpi));
+        const QSize size = posterScreenSize(request);
         std::vector<composition::Poster> posters;
         for (const QImage &picture : pictures)
             posters.push_back({picture, size, PosterPpi, true, request.cutLines});

@@ -44,6 +44,7 @@ struct PrintRequest {
     QSize posterMm;  // empty unless a poster is asked for
     int copies = 1;
     bool cutLines = true;
+    bool largeJobConfirmed = false; // a job beyond composition::LargeJobSheets prints only so
 };
 
 // The sheet the window would show for this picture: placed by its fitting
@@ -51,6 +52,10 @@ struct PrintRequest {
 // printable area of a preview as large as the paper.  `reduced` tells
 // whether a true-size picture had to be reduced to fit.
 composition::Sheet placeOnSheet(const QImage &picture, const PrintRequest &request, bool *reduced = nullptr);
+
+// Refuses, saying how many sheets, a job beyond composition::LargeJobSheets
+// that the request does not confirm: checked before a scan as well as before printing.
+void checkJobSize(const PrintRequest &request, int pictures);
 
 // Prints one sheet (or one poster) per picture, in one job with collated
 // copies; `notice` hears what the user must know whoever watches (a picture

@@ -7,6 +7,7 @@
 #include "ErrorBoundary.h"
 #include "Handles.h"
 #include "Identity.h"
+#include "MessageBox.h"
 #include "Modal.h"
 #include "Named.h"
 #include "Rounding.h"
@@ -153,6 +154,9 @@ void TForm1::reportPrinted(const platform::PrintedTo &to)
 
 void TForm1::PrintSheet()
 {
+    const long long sheets = static_cast<long long>(sheetsToPrint().size()) * SpinEdit->value();
+    if (sheets > composition::LargeJobSheets && !platform::askYesNo(composition::largeJobQuestion(sheets)))
+        return;
     platform::WaitCursor hourglass;
     reportPrinted(composition::printSheets(platform::Printer::instance(), sheetsToPrint(), {SpinEdit->value(), true, false},
                                            identity::Title));
@@ -177,6 +181,10 @@ void TForm1::PrintPoster()
     if (printer.execPrintDialog(dialog) != QDialog::Accepted)
         return;
     const bool range = !layout.singleSheet() && dialog.printRange() == QAbstractPrintDialog::PageRange;
+    const long long sheets =
+        static_cast<long long>(range ? dialog.toPage() - dialog.fromPage() + 1 : layout.sheets()) * device.copyCount();
+    if (sheets > composition::LargeJobSheets && !platform::askYesNo(composition::largeJobQuestion(sheets)))
+        return;
     platform::WaitCursor hourglass;
     reportPrinted(composition::printPosters(printer, {poster()}, {device.copyCount(), device.collateCopies(), false},
                                             identity::Title + QStringLiteral(" : Poster"), range ? dialog.fromPage() : 0,

@@ -274,3 +274,14 @@ TEST_F(Printing, CopiesOfSeveralSheetsComeCollated)
             << "page " << page + 1;
     }
 }
+
+// A job of more than a thousand sheets prints only once the user says yes.
+TEST_F(Printing, AnOverlargeJobAsksFirst)
+{
+    ui<TSpinEdit>("SpinEdit")->setValue(1001);
+    messages.queueAnswer(platform::MessageAnswer::No);
+    form->PrintBtnClick();
+    ASSERT_EQ(messages.texts().size(), 1);
+    EXPECT_TRUE(messages.texts().front().contains(QStringLiteral("1001 feuilles"))) << messages.texts().front().toStdString();
+    EXPECT_FALSE(QFile::exists(pdf));
+}

@@ -128,6 +128,8 @@ TEST(Command, FailuresSayWhyAndWriteNothing)
         {{}, {QStringLiteral("--poster"), QStringLiteral("big")}, "--poster"},
         {{}, {QStringLiteral("--frame"), QStringLiteral("0x3")}, "--frame"},
         {{}, {QStringLiteral("--bogus")}, "bogus"},
+        {{}, {QStringLiteral("--poster"), QStringLiteral("2970x2970"), QStringLiteral("--copies"), QStringLiteral("9999")},
+         "le travail compte 1649835 feuilles, plus de 1000 : ajoutez --yes"},
     };
     for (const Case &c : cases) {
         Command quillon(c.sane);
