@@ -42,7 +42,9 @@ const QString WebSite = QStringLiteral("https://quillon.example.org/");
 const QString CatalogueHelp = QStringLiteral("CATALOG.HLP");
 constexpr int HelpContextMain = 2;
 constexpr int HelpContextOpen = 4;
-const QSize SmallestWindow(640, 480);
+// The corrections column is wider than it was first drawn, so that the
+// filters' list and the buttons show their whole texts.
+const QSize SmallestWindow(680, 480);
 
 QRect screenGeometry()
 {
@@ -104,7 +106,7 @@ void TForm1::buildFrame()
 {
     Client = new QWidget(this);
     Client->setObjectName(QStringLiteral("Client"));
-    Client->setMinimumSize(632, 434);
+    Client->setMinimumSize(672, 434);
     setCentralWidget(Client);
     // The background covers the whole client area, behind every control.
     Image2 = new TPicture(QStringLiteral("Image2"), Client, true);

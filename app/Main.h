@@ -297,6 +297,8 @@ private:
     int PPI() const;
     void setCopyButton(const QString &hint, int picture);
 
+    // The corrections column, undo included.
+    static constexpr int ColumnWidth = 140;
     // The row of placement buttons on the positions panel, which the half turn closes.
     static constexpr int PlacementRowTop = 222;
 

@@ -42,12 +42,12 @@ void TForm1::buildCorrections()
     ComboBox1->setMaxVisibleItems(10);
     ComboBox1->setToolTip(QStringLiteral("10 filtres pour jouer avec luminosité, contraste, couleurs, ..."));
     EditBtn = makeButton(Client, QStringLiteral("EditBtn"), 13, QStringLiteral("Ouvre l'éditeur d'images"), QStringLiteral("Retouche"));
-    place(SpeedButton1, 530, 162, 94, 34);
-    place(SpeedButton3, 530, 200, 94, 34);
-    place(SpeedButton2, 530, 238, 94, 34);
-    place(FXBtn, 530, 276, 94, 34);
-    place(ComboBox1, 530, 316, 94, 24);
-    place(EditBtn, 530, 346, 94, 34);
+    place(SpeedButton1, 530, 162, ColumnWidth, 34);
+    place(SpeedButton3, 530, 200, ColumnWidth, 34);
+    place(SpeedButton2, 530, 238, ColumnWidth, 34);
+    place(FXBtn, 530, 276, ColumnWidth, 34);
+    place(ComboBox1, 530, 316, ColumnWidth, 24);
+    place(EditBtn, 530, 346, ColumnWidth, 34);
     connectGuarded(SpeedButton1, &QPushButton::clicked, this, &TForm1::SpeedButton1Click);
     connectGuarded(SpeedButton2, &QPushButton::clicked, this, &TForm1::SpeedButton2Click);
     connectGuarded(SpeedButton3, &QPushButton::clicked, this, &TForm1::SpeedButton3Click);

@@ -43,14 +43,14 @@ void TForm1::buildPrinting()
     ConfigBtn = makeButton(Client, QStringLiteral("ConfigBtn"), 15, QStringLiteral("Configuration de l'imprimante"));
     place(ConfigBtn, 558, 8, 40, 40);
     Label4 = makeLabel(Client, QStringLiteral("Label4"), QStringLiteral("Exemplaires :"));
-    place(Label4, 428, 60, 80, 20);
+    place(Label4, 426, 60, 86, 20);
     SpinEdit = named<TSpinEdit>(QStringLiteral("SpinEdit"), Client, 1, 9999, 1);
     place(SpinEdit, 514, 58, 84, 24, QStringLiteral("Nombre d'exemplaires"));
 
     // The layout modes, with the poster's own controls.
     Panel2 = named<QFrame>(QStringLiteral("Panel2"), Client);
     Panel2->setFrameStyle(QFrame::Panel | QFrame::Raised);
-    place(Panel2, 312, 106, 312, 52);
+    place(Panel2, 312, 106, 352, 52);
     Dupliquer = makeCheckBox(Panel2, QStringLiteral("Dupliquer"), QStringLiteral("Dupliquer"),
         QStringLiteral("Passe en mode de duplication de petites images (inactif si l'image est trop grande)"));
     place(Dupliquer, 13, 4, 100, 20);

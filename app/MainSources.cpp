@@ -27,7 +27,7 @@ void TForm1::buildSources()
     UndoImg->hide();
     UndoBtn = makeButton(Client, QStringLiteral("UndoBtn"), 14, QStringLiteral("Annule le dernier effet appliqué à l'image"),
                          QStringLiteral("Annuler"));
-    place(UndoBtn, 530, 386, 94, 34);
+    place(UndoBtn, 530, 386, ColumnWidth, 34);
     UndoBtn->hide();
     connectGuarded(Edition1, &QMenu::aboutToShow, this, &TForm1::Edition1Click);
     connectGuarded(Copier1, &QAction::triggered, this, &TForm1::Copier1Click);

@@ -39,7 +39,7 @@ TAboutBox::TAboutBox(QWidget *parent) : QDialog(parent)
     product->setFont(bold);
     label("Version", QStringLiteral("Version 4.0 - 32 bits"), 88, 34, 186);
     label("Date", QStringLiteral("13/08/2002"), 88, 56, 186);
-    label("Copyright", QStringLiteral("Copyright © 2002 Vardo. Tous droits réservés."), 8, 92, 266);
+    label("Copyright", QStringLiteral("© 2002 Vardo. Tous droits réservés."), 8, 92, 266);
     label("Comments", QStringLiteral(" pour Windows"), 8, 114, 266);
     auto *ok = new QPushButton(QStringLiteral("OK"), this);
     ok->setObjectName(QStringLiteral("OKButton"));

@@ -180,7 +180,7 @@ TNewFor::TNewFor(QWidget *parent) : QDialog(parent)
     CheckBox1 = new QCheckBox(QStringLiteral("&Paysage"), this);
     named(CheckBox1, "CheckBox1")->setGeometry(300, 146, 100, 20);
     CheckBox2 = new QCheckBox(QStringLiteral("&Conserver les proportions de l'image originale"), this);
-    named(CheckBox2, "CheckBox2")->setGeometry(10, 404, 290, 20);
+    named(CheckBox2, "CheckBox2")->setGeometry(10, 404, 330, 20);
     CheckBox2->setChecked(true);
     OKBtn = new QPushButton(QStringLiteral("OK"), this);
     named(OKBtn, "OKBtn")->setGeometry(310, 340, 85, 25);

@@ -119,7 +119,7 @@ TEST(Automation, DrivesTheSheetAndSavesTheSettings)
     EXPECT_TRUE(program.command({{"cmd", "quit"}}).value("ok").toBool());
     ASSERT_TRUE(program.finished());
     QSettings settings(home.path() + QStringLiteral("/config/Quillon/Vardo/Quillon 2002.ini"), QSettings::IniFormat);
-    EXPECT_EQ(settings.value(QStringLiteral("MainW/w")).toString(), QStringLiteral("640"));
+    EXPECT_EQ(settings.value(QStringLiteral("MainW/w")).toString(), QStringLiteral("680")); // the narrowest the controls allow
     EXPECT_EQ(settings.value(QStringLiteral("MainW/Maxi")).toString(), QStringLiteral("0"));
     EXPECT_EQ(settings.value(QStringLiteral("Options/Cadre")).toString(), QStringLiteral("1"));
     EXPECT_EQ(settings.value(QStringLiteral("Options/TipAtStart")).toString(), QStringLiteral("1"));
