@@ -1,6 +1,6 @@
 #pragma once
 // Why a scan stopped, told to the user from the condition code the source
-// gave for the failed transfer (TcsTwainScan::TransferFailure).
+// gave for the failed transfer (TcsTwainScan::SessionEnd).
 #include "twain.h"
 
 #include <QString>

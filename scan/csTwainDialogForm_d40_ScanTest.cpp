@@ -86,8 +86,9 @@ void TTwainDialogForm::btnAcquireClick()
             hourglass.emplace();
         trial.Acquire();
     }
-    if (const std::optional<TW_UINT16> failure = trial.TransferFailure())
-        trial.ShowError(QStringLiteral("L'essai de numérisation a échoué : %1.").arg(scan::scanFailureReason(*failure)));
+    if (trial.SessionEnd().stage == TcsSessionStage::TransferFailed)
+        trial.ShowError(QStringLiteral("L'essai de numérisation a échoué : %1.")
+                            .arg(scan::scanFailureReason(trial.SessionEnd().condition)));
 }
 
 void TTwainDialogForm::viewerNewImage(QObject *)

@@ -19,6 +19,7 @@
 #include <exception>
 #include <memory>
 #include <optional>
+#include <utility>
 
 namespace platform {
 class Module;
@@ -33,6 +34,31 @@ enum TcsRootKeyType { THKEY_CURRENT_USER, THKEY_LOCAL_MACHINE };
 // One bit per capability that the last negotiation set successfully.
 using TcsCapSet = uint32_t;
 constexpr TcsCapSet TcsCapBit(int bit) { return TcsCapSet(1) << bit; }
+
+// Where a session stopped.  The component's clean-up clears its record of
+// failures; this is what stays of them for the caller.
+enum class TcsSessionStage {
+    NotStarted,         // refused at once: no live parent window
+    ManagerNotLoaded,
+    ManagerNotOpened,
+    SourceNotOpened,
+    NegotiationRefused, // an OnNegotiate or OnEnableSource handler chose not to enable the source
+    EnablingRefused,
+    Cancelled,          // by the user: the source's own window or its progress window
+    TransferFailed,
+    Completed,          // the source delivered what it had, which may be nothing
+};
+
+// How the last Acquire ended.
+struct TcsSessionEnd {
+    TcsSessionStage stage = TcsSessionStage::NotStarted;
+    // What the manager or the source gave as the condition of the failure that stopped it; TWCC_SUCCESS when none.
+    TW_UINT16 condition = TWCC_SUCCESS;
+    // Pages delivered, also before a failure or a cancel.
+    int pages = 0;
+    // The source opened, or the one the manager could not open as far as it said.
+    TW_IDENTITY source{};
+};
 
 class TcsTwainScan : public QObject {
     Q_OBJECT
@@ -92,9 +118,8 @@ public:
     uint16_t ErrorConditionCode() const { return ErrorConditionCode_; }
     int16_t ImageCount() const { return ImageCount_; }
     TcsCapSet NegotiatedCaps() const { return NegotiatedCaps_; }
-    // The condition code of the transfer that failed in the last Acquire (the
-    // session shows nothing then); none when every page came or was cancelled.
-    std::optional<TW_UINT16> TransferFailure() const { return TransferFailure_; }
+    // Kept until the next Acquire begins; a second Acquire refused while one runs leaves it alone.
+    const TcsSessionEnd &SessionEnd() const { return SessionEnd_; }
 
     // ---- settings ----
     bool UserInterface() const { return UserInterface_; }
@@ -174,6 +199,10 @@ private:
     void DeliverImage(HGLOBAL dib);
     bool EndTransfer();
     void AbortTransfers();
+    // Notes why the session is stopping early; the first reason is the one kept.
+    void StopSession(TcsSessionStage stage, TW_UINT16 condition = TWCC_SUCCESS);
+    // The condition of the call that just failed: its own, also when an earlier failure holds the record.
+    TW_UINT16 FailedCallCondition(bool firstFailure);
     bool StartSourceManager(const QString &beforeLibrary);
     void CleanUpSession();
     bool CheckCapabilityState();
@@ -194,7 +223,8 @@ private:
     uint16_t ErrorConditionCode_ = 0;
     int16_t ImageCount_ = 0;
     TcsCapSet NegotiatedCaps_ = 0;
-    std::optional<TW_UINT16> TransferFailure_;
+    TcsSessionEnd SessionEnd_;
+    std::optional<std::pair<TcsSessionStage, TW_UINT16>> stopping_;
     // An exception raised by a handler inside the message loop, raised again once the session is closed.
     std::exception_ptr pendingException_;
     // Set while Acquire or SelectSource runs: a handler that starts another session gets false.

@@ -59,6 +59,9 @@ TEST(AcquireEndToEnd, FeederDeliversEveryPage)
     EXPECT_EQ(f.pages.size(), 10u);
     EXPECT_EQ(f.events.count(QStringLiteral("new")), 10);
     EXPECT_EQ(f.scan->SessionState(), 1);
+    // The feeder running empty after its last sheet is the end of the job, not a failure.
+    EXPECT_EQ(f.scan->SessionEnd().stage, TcsSessionStage::Completed);
+    EXPECT_EQ(f.scan->SessionEnd().pages, 10);
 }
 
 TEST(AcquireEndToEnd, JammedScannerEndsTheSessionQuietly)
@@ -92,6 +95,8 @@ TEST(AcquireEndToEnd, SourceWindowCancelledGivesNoImage)
     EXPECT_TRUE(f.scan->Acquire());
     EXPECT_TRUE(f.events.isEmpty());
     EXPECT_EQ(f.scan->SessionState(), 1);
+    EXPECT_EQ(f.scan->SessionEnd().stage, TcsSessionStage::Cancelled);
+    EXPECT_EQ(f.scan->SessionEnd().pages, 0);
 }
 
 TEST(AcquireEndToEnd, SourceWindowScansWithItsSettings)
@@ -129,6 +134,7 @@ TEST(AcquireEndToEnd, ProgressWindowStopsASlowScan)
     EXPECT_EQ(f.events, QStringList({"new"}));
     EXPECT_EQ(f.scan->ImageCount(), 0);
     EXPECT_EQ(f.scan->SessionState(), 1);
+    EXPECT_EQ(f.scan->SessionEnd().stage, TcsSessionStage::Cancelled);
 }
 
 TEST(AcquireEndToEnd, SelectSourceChoosesAmongTheDevices)
