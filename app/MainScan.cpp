@@ -140,7 +140,7 @@ void TForm1::ScanImageClick()
     if (pages.empty()) {
         if (csTwainScan->SessionEnd().stage == TcsSessionStage::TransferFailed)
             throw platform::Exception(QStringLiteral("La numérisation a échoué : %1. Rien n'a été imprimé.")
-                                          .arg(scan::scanFailureReason(csTwainScan->SessionEnd().condition)));
+                                          .arg(scan::failureOf(csTwainScan->SessionEnd())->reason()));
         if (enabled)
             say(QStringLiteral("Aucune page n'a été numérisée : rien n'a été imprimé."));
         return;

@@ -196,7 +196,10 @@ TW_UINT16 TcsTwainScan::CallSource(TW_UINT32 dg, TW_UINT16 dat, TW_UINT16 msg, T
 
 void TcsTwainScan::ShowError(const QString &text)
 {
-    platform::showError(text);
+    if (messages_)
+        messages_->show({platform::MessageKind::Error, platform::MessageButtons::Ok, {}, text});
+    else
+        platform::showError(text);
 }
 
 QString TcsTwainScan::TwainErrorText(const QString &text) const
@@ -242,8 +245,10 @@ bool TcsTwainScan::OpenSource()
 {
     if (SessionState_ != 3)
         return SessionState_ == 4;
-    // An empty product name opens the manager's default source.
-    SourceIdentity_.Id = 0;
+    // An empty product name opens the manager's default source.  Nothing of
+    // an earlier source stays: what comes back names this one, also when the
+    // manager cannot open it.
+    SourceIdentity_ = TW_IDENTITY{};
     setTwainText(SourceIdentity_.ProductName, SourceName_.toStdString());
     if (CallManager(DAT_IDENTITY, MSG_OPENDS, &SourceIdentity_) == TWRC_SUCCESS)
         SessionState_ = 4;

@@ -5,6 +5,7 @@
 // native transfer and is handed out through the events.  The scanner
 // settings are negotiated as capabilities before the source is enabled and
 // kept in the registry between runs.
+#include "MessageBox.h"
 #include "globalmem.h"
 #include "twain.h"
 
@@ -84,6 +85,10 @@ public:
     // dialog needs it; the caller closes whatever was opened.
     bool OpenSession();
     void ShowError(const QString &text);
+    // Where the component's message boxes go; null for the program's own.
+    // scan::ScopedScannerMessages holds them for a caller that tells the user itself.
+    platform::MessageService *MessageService() const { return messages_; }
+    void SetMessageService(platform::MessageService *service) { messages_ = service; }
     void ShowTwainError(const QString &text);
     void ClearError() { ErrorKind_ = 0; }
     // The message built by ShowTwainError.
@@ -224,6 +229,7 @@ private:
     int16_t ImageCount_ = 0;
     TcsCapSet NegotiatedCaps_ = 0;
     TcsSessionEnd SessionEnd_;
+    platform::MessageService *messages_ = nullptr;
     std::optional<std::pair<TcsSessionStage, TW_UINT16>> stopping_;
     // An exception raised by a handler inside the message loop, raised again once the session is closed.
     std::exception_ptr pendingException_;

@@ -2,6 +2,7 @@
 // as at every session) over SANE's test backend.
 #include "SaneTestBackend.h"
 #include "ScanDialogs.h"
+#include "ScanFailure.h"
 #include "ScanTestSupport.h"
 
 #include <QApplication>
@@ -64,17 +65,38 @@ TEST(AcquireEndToEnd, FeederDeliversEveryPage)
     EXPECT_EQ(f.scan->SessionEnd().pages, 10);
 }
 
-TEST(AcquireEndToEnd, JammedScannerEndsTheSessionQuietly)
+// Each way the test device can fail a read ends the session quietly, with no
+// page and with the reason the user is told.
+TEST(AcquireEndToEnd, DeviceFailuresEndTheSessionWithTheirReason)
 {
-    SaneTestBackend backend("read-status-code \"SANE_STATUS_JAMMED\"\n");
-    ScanFixture f;
-    f.recordImages();
-    f.scan->SetFeederEnabled(false);
-    EXPECT_TRUE(f.scan->Acquire());
-    EXPECT_EQ(f.events, QStringList({"new"}));
-    EXPECT_EQ(f.scan->ImageCount(), 0);
-    EXPECT_EQ(f.scan->SessionState(), 1);
-    EXPECT_TRUE(f.messages.texts().isEmpty());
+    struct Case {
+        const char *status;
+        scan::FailureKind kind;
+    };
+    const Case cases[] = {{"SANE_STATUS_JAMMED", scan::FailureKind::PaperJam},
+                          {"SANE_STATUS_NO_DOCS", scan::FailureKind::NoDocument},
+                          {"SANE_STATUS_COVER_OPEN", scan::FailureKind::CoverOpen},
+                          {"SANE_STATUS_DEVICE_BUSY", scan::FailureKind::Busy},
+                          {"SANE_STATUS_IO_ERROR", scan::FailureKind::Communication},
+                          {"SANE_STATUS_ACCESS_DENIED", scan::FailureKind::AccessDenied},
+                          {"SANE_STATUS_NO_MEM", scan::FailureKind::NoMemory}};
+    for (const Case &c : cases) {
+        SCOPED_TRACE(c.status);
+        SaneTestBackend backend(std::string("read-status-code \"") + c.status + "\"\n");
+        ScanFixture f;
+        f.recordImages();
+        f.scan->SetFeederEnabled(false);
+        EXPECT_TRUE(f.scan->Acquire());
+        EXPECT_EQ(f.events, QStringList({"new"}));
+        EXPECT_EQ(f.scan->ImageCount(), 0);
+        EXPECT_EQ(f.scan->SessionState(), 1);
+        EXPECT_TRUE(f.messages.texts().isEmpty());
+        EXPECT_EQ(f.scan->SessionEnd().stage, TcsSessionStage::TransferFailed);
+        EXPECT_EQ(f.scan->SessionEnd().pages, 0);
+        const std::optional<scan::ScanFailure> failure = scan::failureOf(f.scan->SessionEnd());
+        ASSERT_TRUE(failure.has_value());
+        EXPECT_EQ(failure->kind, c.kind);
+    }
     // The device was closed: the next session scans.
     SaneTestBackend working;
     ScanFixture g;
@@ -83,6 +105,7 @@ TEST(AcquireEndToEnd, JammedScannerEndsTheSessionQuietly)
     g.scan->SetResolution(25);
     EXPECT_TRUE(g.scan->Acquire());
     EXPECT_EQ(g.scan->ImageCount(), 1);
+    EXPECT_FALSE(scan::failureOf(g.scan->SessionEnd()).has_value());
 }
 
 TEST(AcquireEndToEnd, SourceWindowCancelledGivesNoImage)
@@ -97,6 +120,7 @@ TEST(AcquireEndToEnd, SourceWindowCancelledGivesNoImage)
     EXPECT_EQ(f.scan->SessionState(), 1);
     EXPECT_EQ(f.scan->SessionEnd().stage, TcsSessionStage::Cancelled);
     EXPECT_EQ(f.scan->SessionEnd().pages, 0);
+    EXPECT_EQ(scan::failureOf(f.scan->SessionEnd())->kind, scan::FailureKind::Cancelled);
 }
 
 TEST(AcquireEndToEnd, SourceWindowScansWithItsSettings)

@@ -430,7 +430,7 @@ TEST_F(SettingsDialog, FailingTrialScanSaysWhyAndChangesNothing)
     });
     dialog.Execute();
     EXPECT_EQ(messages.texts(),
-              QStringList({QStringLiteral("L'essai de numérisation a échoué : du papier est coincé dans le scanner.")}));
+              QStringList({QStringLiteral("L'essai de numérisation a échoué : bourrage papier.")}));
     EXPECT_EQ(messages.requests()[0].kind, platform::MessageKind::Error);
     EXPECT_EQ(settings(), before);
 }

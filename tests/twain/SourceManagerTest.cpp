@@ -416,9 +416,11 @@ TEST(SourceManager, DeviceFailuresEndTheTransferWithTheirCause)
         TW_UINT16 condition;
     };
     const Case cases[] = {{"SANE_STATUS_JAMMED", TWCC_PAPERJAM},
-                          {"SANE_STATUS_COVER_OPEN", TWCC_CHECKDEVICEONLINE},
-                          {"SANE_STATUS_NO_DOCS", dsm::TWCC_NOMEDIA},
+                          {"SANE_STATUS_COVER_OPEN", TWCC_INTERLOCK},
+                          {"SANE_STATUS_NO_DOCS", TWCC_NOMEDIA},
                           {"SANE_STATUS_IO_ERROR", TWCC_OPERATIONERROR},
+                          {"SANE_STATUS_DEVICE_BUSY", TWCC_MAXCONNECTIONS},
+                          {"SANE_STATUS_ACCESS_DENIED", TWCC_DENIED},
                           {"SANE_STATUS_NO_MEM", TWCC_LOWMEMORY}};
     for (const Case &c : cases) {
         SCOPED_TRACE(c.status);
