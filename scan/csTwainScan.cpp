@@ -72,6 +72,11 @@ private:
 
 } // namespace
 
+bool TcsSessionEnd::demonstration() const
+{
+    return stage > TcsSessionStage::SourceNotOpened && isDemonstrationSource(source);
+}
+
 TcsScopedSourceManager::TcsScopedSourceManager(DSMENTRYPROC entry)
 {
     Override = {true, entry};

@@ -59,6 +59,9 @@ struct TcsSessionEnd {
     int pages = 0;
     // The source opened, or the one the manager could not open as far as it said.
     TW_IDENTITY source{};
+
+    // The source opened was the demonstration scanner that stands in when no scanner is connected.
+    bool demonstration() const;
 };
 
 class TcsTwainScan : public QObject {
@@ -109,7 +112,7 @@ public:
     QByteArray AppIdentityData() const;
     bool SetAppIdentityData(const QByteArray &data);
     const TW_IDENTITY &SourceIdentity() const { return SourceIdentity_; }
-    // A name of an identity, up to its end or its NUL.
+    // A name of an identity, up to its end or its NUL, in UTF-8 as our source manager writes it.
     static QString IdentityText(const TW_STR32 &text);
     // The source the next session opens, by its device name; empty for the
     // source manager's default.

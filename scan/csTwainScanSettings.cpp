@@ -391,7 +391,7 @@ platform::RegistryRoot rootOf(TcsRootKeyType root)
 
 QString TcsTwainScan::IdentityText(const TW_STR32 &text)
 {
-    return QString::fromLatin1(text, qsizetype(strnlen(text, sizeof(TW_STR32))));
+    return QString::fromUtf8(text, qsizetype(strnlen(text, sizeof(TW_STR32))));
 }
 
 QString TcsTwainScan::RegistryKeyPath() const
