@@ -194,6 +194,10 @@ bool TcsTwainScan::Negotiate()
     if (read)
         FeederLoaded_ = loaded != 0;
     step(read, 12);
+    // A feeder that tells it holds no paper: this session scans from the
+    // glass, and the setting stays for the next one.
+    if (read && FeederEnabled_ && !FeederLoaded_)
+        SetCapability(CAP_FEEDERENABLED, TWTY_BOOL, 0);
     if (FrameSize_ == fsDetected)
         step(SetCapability(ICAP_AUTOMATICBORDERDETECTION, TWTY_BOOL, AutoBorderDetection_), 14);
     else

@@ -65,6 +65,11 @@ TEST(AcquireEndToEnd, FeederDeliversEveryPage)
     EXPECT_EQ(f.scan->ImageCount(), 10);
     EXPECT_EQ(f.pages.size(), 10u);
     EXPECT_EQ(f.events.count(QStringLiteral("new")), 10);
+    // Page after page, each whole before the next is asked for.
+    QStringList inOrder;
+    for (int page = 0; page < 10; ++page)
+        inOrder << "new" << "dib" << "memory";
+    EXPECT_EQ(f.events, inOrder);
     EXPECT_EQ(f.scan->SessionState(), 1);
     // The feeder running empty after its last sheet is the end of the job, not a failure.
     EXPECT_EQ(f.scan->SessionEnd().stage, TcsSessionStage::Completed);
