@@ -138,9 +138,9 @@ void TForm1::ScanImageClick()
     const bool enabled = csTwainScan->Acquire();
     std::vector<QImage> pages = std::exchange(scannedPages_, {});
     if (pages.empty()) {
-        if (const std::optional<TW_UINT16> failure = csTwainScan->TransferFailure())
+        if (csTwainScan->SessionEnd().stage == TcsSessionStage::TransferFailed)
             throw platform::Exception(QStringLiteral("La numérisation a échoué : %1. Rien n'a été imprimé.")
-                                          .arg(scan::scanFailureReason(*failure)));
+                                          .arg(scan::failureOf(csTwainScan->SessionEnd())->reason()));
         if (enabled)
             say(QStringLiteral("Aucune page n'a été numérisée : rien n'a été imprimé."));
         return;

@@ -46,7 +46,7 @@ public:
     QGroupBox *grbImage;
     QLabel *lblPixelType, *lblFrameSize, *lblBitDepthReduction;
     QComboBox *cmbPixelType, *cmbFrameSize, *cmbBitDepthReduction;
-    QCheckBox *chbAutoBrightness, *chbInverted;
+    QCheckBox *chbAutoBrightness, *chbInverted, *chbFeeder;
     // Tags 1 to 6, in this order.
     QSlider *trbResolution, *trbBrightness, *trbContrast, *trbHighlight, *trbShadow, *trbThreshold;
     QLabel *lblResulution, *lblBrightness, *lblContrast, *lblHighlight, *lblShadow, *lblThreshold;

@@ -1,5 +1,5 @@
-// The "Préférences" page: the scanner settings as lists, boxes and track
-// bars, how they are read from the scanner component when the window shows
+// The "Préférences" page: the scanner settings as lists, boxes (among them
+// the feeder, used when it holds paper) and track bars, how they are read from the scanner component when the window shows
 // and written back when it closes.
 #include "csTwainDialogForm_d40.h"
 
@@ -102,22 +102,25 @@ void TTwainDialogForm::createPreferences()
     lblPixelType = place<QLabel>(grbImage, "lblPixelType", QRect(8, 22, 60, 20), QStringLiteral("Couleurs"));
     cmbPixelType = place<QComboBox>(grbImage, "cmbPixelType", QRect(72, 20, 182, 24));
     cmbPixelType->addItems(colours);
-    lblFrameSize = place<QLabel>(grbImage, "lblFrameSize", QRect(8, 48, 60, 20), QStringLiteral("Format"));
-    cmbFrameSize = place<QComboBox>(grbImage, "cmbFrameSize", QRect(72, 46, 182, 24));
+    lblFrameSize = place<QLabel>(grbImage, "lblFrameSize", QRect(8, 46, 60, 20), QStringLiteral("Format"));
+    cmbFrameSize = place<QComboBox>(grbImage, "cmbFrameSize", QRect(72, 44, 182, 24));
     cmbFrameSize->addItems(frames);
     lblBitDepthReduction =
-        place<QLabel>(grbImage, "lblBitDepthReduction", QRect(8, 74, 60, 20), QStringLiteral("Méthode"));
-    cmbBitDepthReduction = place<QComboBox>(grbImage, "cmbBitDepthReduction", QRect(72, 72, 182, 24));
+        place<QLabel>(grbImage, "lblBitDepthReduction", QRect(8, 70, 60, 20), QStringLiteral("Méthode"));
+    cmbBitDepthReduction = place<QComboBox>(grbImage, "cmbBitDepthReduction", QRect(72, 68, 182, 24));
     cmbBitDepthReduction->addItems(reductions);
 
-    const TrackBar resolution = addTrackBar(grbImage, 1, 98, 10, 1200, 50);
+    // Rows packed close: the feeder's box needs a row of its own within the page.
+    const TrackBar resolution = addTrackBar(grbImage, 1, 92, 10, 1200, 50);
     chbAutoBrightness =
-        place<QCheckBox>(grbImage, "chbAutoBrightness", QRect(8, 136, 124, 20), QStringLiteral("Luminosité auto"));
-    chbInverted = place<QCheckBox>(grbImage, "chbInverted", QRect(140, 136, 114, 20), QStringLiteral("Inversion"));
-    const TrackBar brightness = addTrackBar(grbImage, 2, 158, 0, 250, 10);
-    const TrackBar contrast = addTrackBar(grbImage, 3, 194, 0, 250, 10);
-    const TrackBar highlight = addTrackBar(grbImage, 4, 230, 1, 255, 10);
-    const TrackBar shadow = addTrackBar(grbImage, 5, 266, 0, 254, 10);
+        place<QCheckBox>(grbImage, "chbAutoBrightness", QRect(8, 127, 124, 19), QStringLiteral("Luminosité auto"));
+    chbInverted = place<QCheckBox>(grbImage, "chbInverted", QRect(140, 127, 114, 19), QStringLiteral("Inversion"));
+    chbFeeder =
+        place<QCheckBox>(grbImage, "chbFeeder", QRect(8, 146, 246, 19), QStringLiteral("Chargeur de documents"));
+    const TrackBar brightness = addTrackBar(grbImage, 2, 166, 0, 250, 10);
+    const TrackBar contrast = addTrackBar(grbImage, 3, 200, 0, 250, 10);
+    const TrackBar highlight = addTrackBar(grbImage, 4, 234, 1, 255, 10);
+    const TrackBar shadow = addTrackBar(grbImage, 5, 268, 0, 254, 10);
     const TrackBar threshold = addTrackBar(grbImage, 6, 302, 0, 255, 10);
     trbResolution = resolution.bar;
     lblResulution = resolution.label;
@@ -144,13 +147,13 @@ TTwainDialogForm::TrackBar TTwainDialogForm::addTrackBar(QWidget *parent, int ta
     track.label->setAlignment(Qt::AlignHCenter | Qt::AlignVCenter);
     auto picture = [&](const char *side, int left, int index) {
         const QByteArray name = QByteArray("img") + side + names.ends;
-        auto *end = place<QLabel>(parent, name.constData(), QRect(left, top + 17, 16, 16));
+        auto *end = place<QLabel>(parent, name.constData(), QRect(left, top + 16, 16, 16));
         end->setPixmap(trackEnds_.image(index));
         return end;
     };
     track.lower = picture("Min", 8, 2 * (tag - 1));
     track.upper = picture("Max", 238, 2 * (tag - 1) + 1);
-    track.bar = place<QSlider>(parent, names.bar, QRect(26, top + 14, 210, 22), Qt::Horizontal);
+    track.bar = place<QSlider>(parent, names.bar, QRect(26, top + 14, 210, 20), Qt::Horizontal);
     track.bar->setProperty("Tag", tag);
     track.bar->setRange(minimum, maximum);
     track.bar->setTickInterval(tick);
@@ -188,6 +191,7 @@ void TTwainDialogForm::FormShow()
     cmbBitDepthReduction->setCurrentIndex(reductionItemOf(settings.BitDepthReduction));
     chbAutoBrightness->setChecked(settings.AutoBrightness);
     chbInverted->setChecked(settings.Inverted);
+    chbFeeder->setChecked(settings.FeederEnabled);
     trbResolution->setValue(settings.Resolution);
     trbBrightness->setValue(settings.Brightness);
     trbContrast->setValue(settings.Contrast);
@@ -206,6 +210,7 @@ void TTwainDialogForm::applyControls()
     scan::ScannerSettings settings = scan::ScannerSettings::of(*twain_);
     settings.AutoBrightness = chbAutoBrightness->isChecked();
     settings.Inverted = chbInverted->isChecked();
+    settings.FeederEnabled = chbFeeder->isChecked();
     if (const int item = cmbPixelType->currentIndex(); item >= 0) {
         settings.PixelType = PixelItems[item].type;
         settings.BitDepth = PixelItems[item].depth;

@@ -86,8 +86,12 @@ void TTwainDialogForm::btnAcquireClick()
             hourglass.emplace();
         trial.Acquire();
     }
-    if (const std::optional<TW_UINT16> failure = trial.TransferFailure())
-        trial.ShowError(QStringLiteral("L'essai de numérisation a échoué : %1.").arg(scan::scanFailureReason(*failure)));
+    // The component has told why a session could not start; what went wrong
+    // once the source scanned, it keeps quiet about.  A cancel needs no word.
+    const TcsSessionEnd &end = trial.SessionEnd();
+    if (end.stage == TcsSessionStage::TransferFailed || end.stage == TcsSessionStage::Completed)
+        if (const std::optional<scan::ScanFailure> failure = scan::failureOf(end))
+            trial.ShowError(QStringLiteral("L'essai de numérisation a échoué : %1.").arg(failure->reason()));
 }
 
 void TTwainDialogForm::viewerNewImage(QObject *)

@@ -72,6 +72,11 @@ private:
 
 } // namespace
 
+bool TcsSessionEnd::demonstration() const
+{
+    return stage > TcsSessionStage::SourceNotOpened && isDemonstrationSource(source);
+}
+
 TcsScopedSourceManager::TcsScopedSourceManager(DSMENTRYPROC entry)
 {
     Override = {true, entry};
@@ -87,6 +92,7 @@ class TcsTwainScan::MessageLoopFilter : public QObject {
 public:
     explicit MessageLoopFilter(TcsTwainScan &scan) : scan_(scan) { QCoreApplication::instance()->installEventFilter(this); }
     bool finished() const { return quit_ || scan_.pendingException_ != nullptr; }
+    bool quitting() const { return quit_; }
 
 protected:
     bool eventFilter(QObject *receiver, QEvent *event) override
@@ -195,7 +201,10 @@ TW_UINT16 TcsTwainScan::CallSource(TW_UINT32 dg, TW_UINT16 dat, TW_UINT16 msg, T
 
 void TcsTwainScan::ShowError(const QString &text)
 {
-    platform::showError(text);
+    if (messages_)
+        messages_->show({platform::MessageKind::Error, platform::MessageButtons::Ok, {}, text});
+    else
+        platform::showError(text);
 }
 
 QString TcsTwainScan::TwainErrorText(const QString &text) const
@@ -241,8 +250,10 @@ bool TcsTwainScan::OpenSource()
 {
     if (SessionState_ != 3)
         return SessionState_ == 4;
-    // An empty product name opens the manager's default source.
-    SourceIdentity_.Id = 0;
+    // An empty product name opens the manager's default source.  Nothing of
+    // an earlier source stays: what comes back names this one, also when the
+    // manager cannot open it.
+    SourceIdentity_ = TW_IDENTITY{};
     setTwainText(SourceIdentity_.ProductName, SourceName_.toStdString());
     if (CallManager(DAT_IDENTITY, MSG_OPENDS, &SourceIdentity_) == TWRC_SUCCESS)
         SessionState_ = 4;
@@ -370,22 +381,39 @@ bool TcsTwainScan::Acquire()
     if (sessionRunning_)
         return false;
     ClearError();
+    SessionEnd_ = TcsSessionEnd{};
     if (!ParentWindow_)
         return false;
     SessionGuard running(sessionRunning_);
     bool result = false;
     pendingException_ = nullptr;
-    TransferFailure_.reset();
+    stopping_.reset();
+    bool enabled = false;
     {
+        // Written once the session is closed, whichever way it ends.
+        platform::ScopeExit recording([this, &enabled] {
+            SessionEnd_.stage = stopping_ ? stopping_->first : TcsSessionStage::Completed;
+            SessionEnd_.condition = stopping_ ? stopping_->second : TW_UINT16(TWCC_SUCCESS);
+            SessionEnd_.pages = enabled ? ImageCount_ : 0;
+        });
         platform::ScopeExit cleanUp([this] { CleanUpSession(); });
-        if (!StartSourceManager(QStringLiteral(" (")))
+        if (!StartSourceManager(QStringLiteral(" ("))) {
+            const bool loaded = SessionState_ > 1;
+            StopSession(loaded ? TcsSessionStage::ManagerNotOpened : TcsSessionStage::ManagerNotLoaded,
+                        loaded ? ErrorConditionCode_ : TW_UINT16(TWCC_SUCCESS));
             return false;
-        if (!OpenSource()) {
+        }
+        const bool opened = OpenSource();
+        SessionEnd_.source = SourceIdentity_;
+        if (!opened) {
+            StopSession(TcsSessionStage::SourceNotOpened, ErrorConditionCode_);
             ShowTwainError(OpenSourceFailed);
             return false;
         }
-        if (!Negotiate())
+        if (!Negotiate()) {
+            StopSession(TcsSessionStage::NegotiationRefused);
             return false;
+        }
         bool bEnable = true;
         try {
             if (IsAssigned(&TcsTwainScan::OnEnableSource))
@@ -393,18 +421,33 @@ bool TcsTwainScan::Acquire()
         } catch (...) {
             pendingException_ = std::current_exception();
         }
-        if (bEnable) {
-            if (!EnableSource()) {
-                ShowTwainError(EnableSourceFailed);
-            } else {
-                RunMessageLoop();
-                result = true;
-            }
+        const bool firstFailure = ErrorKind_ == 0;
+        if (!bEnable) {
+            StopSession(TcsSessionStage::NegotiationRefused);
+        } else if (!EnableSource()) {
+            ShowTwainError(EnableSourceFailed);
+            StopSession(TcsSessionStage::EnablingRefused, FailedCallCondition(firstFailure));
+        } else {
+            enabled = true;
+            RunMessageLoop();
+            result = true;
         }
     }
     if (pendingException_)
         std::rethrow_exception(std::exchange(pendingException_, nullptr));
     return result;
+}
+
+void TcsTwainScan::StopSession(TcsSessionStage stage, TW_UINT16 condition)
+{
+    if (!stopping_)
+        stopping_.emplace(stage, condition);
+}
+
+TW_UINT16 TcsTwainScan::FailedCallCondition(bool firstFailure)
+{
+    // The first failure holds the record: the manager or the source still has this one's condition to tell.
+    return firstFailure ? ErrorConditionCode_ : QueryConditionCode();
 }
 
 // ---- message loop and transfers ----
@@ -414,6 +457,9 @@ void TcsTwainScan::RunMessageLoop()
     MessageLoopFilter filter(*this);
     while (SessionState_ > 4 && !filter.finished())
         QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents);
+    // The application quitting under the session stops it as the user would.
+    if (filter.quitting())
+        StopSession(TcsSessionStage::Cancelled);
 }
 
 bool TcsTwainScan::ProcessSourceEvent(QObject *receiver, QEvent *event)
@@ -429,7 +475,10 @@ bool TcsTwainScan::ProcessSourceEvent(QObject *receiver, QEvent *event)
         TransferImages();
         break;
     default:
-        // MSG_CLOSEDSREQ, MSG_CLOSEDSOK and anything else end the session.
+        // MSG_CLOSEDSREQ, MSG_CLOSEDSOK and anything else end the session;
+        // closing the source's window before any page came is a cancel.
+        if (twainEvent.TWMessage == MSG_CLOSEDSREQ && ImageCount_ == 0)
+            StopSession(TcsSessionStage::Cancelled);
         DisableSource();
         break;
     }
@@ -463,14 +512,15 @@ void TcsTwainScan::TransferImages()
             DeliverImage(handle);
             more = EndTransfer();
         } else if (code == TWRC_CANCEL) {
+            // The source may still have pages to give; the session counts as cancelled all the same.
             GlobalRelease(handle);
+            StopSession(TcsSessionStage::Cancelled);
             more = EndTransfer();
         } else {
             // A handle that came with a failure is freed too rather than lost; a
             // transfer "done" without a picture counts as failed.
             GlobalRelease(handle);
-            // An earlier failure holds the record: the source still has this one's condition to tell.
-            TransferFailure_ = firstFailure ? ErrorConditionCode_ : QueryConditionCode();
+            StopSession(TcsSessionStage::TransferFailed, FailedCallCondition(firstFailure));
             SessionState_ = 6;
             AbortTransfers();
             more = false;

@@ -5,6 +5,7 @@
 // native transfer and is handed out through the events.  The scanner
 // settings are negotiated as capabilities before the source is enabled and
 // kept in the registry between runs.
+#include "MessageBox.h"
 #include "globalmem.h"
 #include "twain.h"
 
@@ -19,6 +20,7 @@
 #include <exception>
 #include <memory>
 #include <optional>
+#include <utility>
 
 namespace platform {
 class Module;
@@ -33,6 +35,34 @@ enum TcsRootKeyType { THKEY_CURRENT_USER, THKEY_LOCAL_MACHINE };
 // One bit per capability that the last negotiation set successfully.
 using TcsCapSet = uint32_t;
 constexpr TcsCapSet TcsCapBit(int bit) { return TcsCapSet(1) << bit; }
+
+// Where a session stopped.  The component's clean-up clears its record of
+// failures; this is what stays of them for the caller.
+enum class TcsSessionStage {
+    NotStarted,         // refused at once: no live parent window
+    ManagerNotLoaded,
+    ManagerNotOpened,
+    SourceNotOpened,
+    NegotiationRefused, // an OnNegotiate or OnEnableSource handler chose not to enable the source
+    EnablingRefused,
+    Cancelled,          // by the user: the source's own window or its progress window
+    TransferFailed,
+    Completed,          // the source delivered what it had, which may be nothing
+};
+
+// How the last Acquire ended.
+struct TcsSessionEnd {
+    TcsSessionStage stage = TcsSessionStage::NotStarted;
+    // What the manager or the source gave as the condition of the failure that stopped it; TWCC_SUCCESS when none.
+    TW_UINT16 condition = TWCC_SUCCESS;
+    // Pages delivered, also before a failure or a cancel.
+    int pages = 0;
+    // The source opened, or the one the manager could not open as far as it said.
+    TW_IDENTITY source{};
+
+    // The source opened was the demonstration scanner that stands in when no scanner is connected.
+    bool demonstration() const;
+};
 
 class TcsTwainScan : public QObject {
     Q_OBJECT
@@ -58,6 +88,10 @@ public:
     // dialog needs it; the caller closes whatever was opened.
     bool OpenSession();
     void ShowError(const QString &text);
+    // Where the component's message boxes go; null for the program's own.
+    // scan::ScopedScannerMessages holds them for a caller that tells the user itself.
+    platform::MessageService *MessageService() const { return messages_; }
+    void SetMessageService(platform::MessageService *service) { messages_ = service; }
     void ShowTwainError(const QString &text);
     void ClearError() { ErrorKind_ = 0; }
     // The message built by ShowTwainError.
@@ -78,7 +112,7 @@ public:
     QByteArray AppIdentityData() const;
     bool SetAppIdentityData(const QByteArray &data);
     const TW_IDENTITY &SourceIdentity() const { return SourceIdentity_; }
-    // A name of an identity, up to its end or its NUL.
+    // A name of an identity, up to its end or its NUL, in UTF-8 as our source manager writes it.
     static QString IdentityText(const TW_STR32 &text);
     // The source the next session opens, by its device name; empty for the
     // source manager's default.
@@ -92,9 +126,8 @@ public:
     uint16_t ErrorConditionCode() const { return ErrorConditionCode_; }
     int16_t ImageCount() const { return ImageCount_; }
     TcsCapSet NegotiatedCaps() const { return NegotiatedCaps_; }
-    // The condition code of the transfer that failed in the last Acquire (the
-    // session shows nothing then); none when every page came or was cancelled.
-    std::optional<TW_UINT16> TransferFailure() const { return TransferFailure_; }
+    // Kept until the next Acquire begins; a second Acquire refused while one runs leaves it alone.
+    const TcsSessionEnd &SessionEnd() const { return SessionEnd_; }
 
     // ---- settings ----
     bool UserInterface() const { return UserInterface_; }
@@ -174,6 +207,10 @@ private:
     void DeliverImage(HGLOBAL dib);
     bool EndTransfer();
     void AbortTransfers();
+    // Notes why the session is stopping early; the first reason is the one kept.
+    void StopSession(TcsSessionStage stage, TW_UINT16 condition = TWCC_SUCCESS);
+    // The condition of the call that just failed: its own, also when an earlier failure holds the record.
+    TW_UINT16 FailedCallCondition(bool firstFailure);
     bool StartSourceManager(const QString &beforeLibrary);
     void CleanUpSession();
     bool CheckCapabilityState();
@@ -194,7 +231,9 @@ private:
     uint16_t ErrorConditionCode_ = 0;
     int16_t ImageCount_ = 0;
     TcsCapSet NegotiatedCaps_ = 0;
-    std::optional<TW_UINT16> TransferFailure_;
+    TcsSessionEnd SessionEnd_;
+    platform::MessageService *messages_ = nullptr;
+    std::optional<std::pair<TcsSessionStage, TW_UINT16>> stopping_;
     // An exception raised by a handler inside the message loop, raised again once the session is closed.
     std::exception_ptr pendingException_;
     // Set while Acquire or SelectSource runs: a handler that starts another session gets false.

@@ -194,6 +194,10 @@ bool TcsTwainScan::Negotiate()
     if (read)
         FeederLoaded_ = loaded != 0;
     step(read, 12);
+    // A feeder that tells it holds no paper: this session scans from the
+    // glass, and the setting stays for the next one.
+    if (read && FeederEnabled_ && !FeederLoaded_)
+        SetCapability(CAP_FEEDERENABLED, TWTY_BOOL, 0);
     if (FrameSize_ == fsDetected)
         step(SetCapability(ICAP_AUTOMATICBORDERDETECTION, TWTY_BOOL, AutoBorderDetection_), 14);
     else
@@ -391,7 +395,7 @@ platform::RegistryRoot rootOf(TcsRootKeyType root)
 
 QString TcsTwainScan::IdentityText(const TW_STR32 &text)
 {
-    return QString::fromLatin1(text, qsizetype(strnlen(text, sizeof(TW_STR32))));
+    return QString::fromUtf8(text, qsizetype(strnlen(text, sizeof(TW_STR32))));
 }
 
 QString TcsTwainScan::RegistryKeyPath() const

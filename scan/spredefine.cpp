@@ -5,7 +5,7 @@
 #include "TMMBitmapButton.h"
 #include "csTwainDialog.h"
 
-#include <QGuiApplication>
+#include <QApplication>
 #include <QLabel>
 #include <QScreen>
 
@@ -16,7 +16,7 @@ TPredefine::TPredefine(QWidget *parent) : QDialog(parent)
     setObjectName(QStringLiteral("TPredefine"));
     setWindowTitle(QStringLiteral("Réglages prédéfinis du scanner"));
     setFixedSize(resources::presetsClientSize);
-    if (const QScreen *screen = QGuiApplication::primaryScreen())
+    if (const QScreen *screen = QApplication::primaryScreen())
         move(screen->availableGeometry().center() - rect().center());
 
     Image1 = new QLabel(this);
@@ -98,4 +98,16 @@ void TPredefine::Button5Click()
 void TPredefine::Button6Click()
 {
     reject();
+}
+
+void TPredefine::done(int result)
+{
+    QDialog::done(result);
+    // Painted now rather than at the next turn of the event loop, which the
+    // scan would hold back until it ends, leaving this window's picture on
+    // the main window meanwhile.  Nothing else is handled here: no click can
+    // slip in before the scan.
+    for (QWidget *window : QApplication::topLevelWidgets())
+        if (window != this && window->isVisible())
+            window->repaint();
 }

@@ -34,6 +34,10 @@ public:
     void Button5Click();
     void Button6Click();
 
+    // Closing draws the windows beneath again at once: the scan that follows
+    // holds the GUI thread while it reads the page.
+    void done(int result) override;
+
 private:
     TMMBitmapButton *addButton(int number, QRect geometry, void (TPredefine::*handler)());
     // Sets a mode through the setters, the bit depth first, and closes with OK.

@@ -1,5 +1,7 @@
 #include "SaneDevice.h"
 
+#include "twainidentity.h"
+
 #include <QDir>
 #include <QFile>
 #include <QStandardPaths>
@@ -18,13 +20,22 @@ namespace {
 
 const char *const ConfigDirVariable = "SANE_CONFIG_DIR";
 
-// The test scanner set up so that an A4 page fits and the default resolution is usable.
+// The test device set up so that an A4 page fits, the default resolution is
+// usable and the page shows something.
 const char *const FallbackDllConf = "test\n";
 const char *const FallbackTestConf = "number_of_devices 1\n"
                                      "resolution 100.0\n"
                                      "geometry_max 300.0\n"
                                      "br_x 210.0\n"
-                                     "br_y 297.0\n";
+                                     "br_y 297.0\n"
+                                     "test-picture \"Color pattern\"\n";
+
+QString demonstrationFolder()
+{
+    if (const char *chosen = std::getenv(DemonstrationFolderVariable))
+        return QFile::decodeName(chosen);
+    return QStandardPaths::writableLocation(QStandardPaths::GenericConfigLocation) + QStringLiteral("/Quillon/sane");
+}
 
 bool writeFile(const QString &path, const char *contents)
 {
@@ -91,17 +102,20 @@ bool SaneLibrary::probe()
     if (!initialised_ || api_.getDevices(&list, SANE_FALSE) != SANE_STATUS_GOOD || list == nullptr)
         return false;
     for (const SANE_Device **device = list; *device; ++device) {
-        devices_.push_back({(*device)->name ? (*device)->name : "", (*device)->vendor ? (*device)->vendor : "",
-                            (*device)->model ? (*device)->model : ""});
+        SaneDeviceInfo info{(*device)->name ? (*device)->name : "", (*device)->vendor ? (*device)->vendor : "",
+                            (*device)->model ? (*device)->model : ""};
+        // Our own configuration offers the test device alone: shown for what it is to the user.
+        if (fallback_)
+            info = {info.name, std::string(DemonstrationManufacturer), std::string(DemonstrationModel), true};
+        devices_.push_back(std::move(info));
     }
     return !devices_.empty();
 }
 
 void SaneLibrary::useFallbackConfiguration()
 {
-    const QString folder = QStandardPaths::writableLocation(QStandardPaths::GenericConfigLocation)
-        + QStringLiteral("/Quillon/sane");
-    if (!QDir().mkpath(folder) || !writeFile(folder + QStringLiteral("/dll.conf"), FallbackDllConf)
+    const QString folder = demonstrationFolder();
+    if (folder.isEmpty() || !QDir().mkpath(folder) || !writeFile(folder + QStringLiteral("/dll.conf"), FallbackDllConf)
         || !writeFile(folder + QStringLiteral("/test.conf"), FallbackTestConf))
         return;
     unload();

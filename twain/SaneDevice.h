@@ -15,6 +15,8 @@ struct SaneDeviceInfo {
     std::string name;
     std::string vendor;
     std::string model;
+    // SANE's test device offered as the demonstration scanner, named as such.
+    bool demonstration = false;
 };
 
 // The entry points of libsane, loaded at run time: SANE reads where its
@@ -36,9 +38,10 @@ struct SaneApi {
 
 class SaneDevice;
 
-// sane_init .. sane_exit.  When SANE finds no scanner at all, the built-in
-// test scanner is offered from a configuration folder of our own, so that a
-// new user can scan at once.
+// sane_init .. sane_exit.  When SANE finds no scanner at all, its test
+// device is offered as the demonstration scanner from a configuration folder
+// of our own, so that a new user can try the program at once: named so in
+// the device list, and scanning a colour pattern rather than a black page.
 class SaneLibrary {
 public:
     SaneLibrary();

@@ -6,16 +6,13 @@
 
 namespace dsm {
 
-// "No media" has no code of its own in 1.8; later revisions of the standard gave it this value.
-constexpr TW_UINT16 TWCC_NOMEDIA = 29;
-
 inline TW_UINT16 conditionFor(SANE_Status status)
 {
     switch (status) {
     case SANE_STATUS_GOOD: return TWCC_SUCCESS;
     case SANE_STATUS_JAMMED: return TWCC_PAPERJAM;
     case SANE_STATUS_NO_DOCS: return TWCC_NOMEDIA;
-    case SANE_STATUS_COVER_OPEN: return TWCC_CHECKDEVICEONLINE;
+    case SANE_STATUS_COVER_OPEN: return TWCC_INTERLOCK;
     case SANE_STATUS_DEVICE_BUSY: return TWCC_MAXCONNECTIONS;
     case SANE_STATUS_ACCESS_DENIED: return TWCC_DENIED;
     case SANE_STATUS_NO_MEM: return TWCC_LOWMEMORY;

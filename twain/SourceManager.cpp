@@ -30,9 +30,15 @@ std::optional<SaneDeviceInfo> storedDefault()
                           store->value(QStringLiteral("DefaultSource/Model")).toString().toStdString()};
 }
 
-void storeDefault(const SaneDeviceInfo &device)
+void rememberChoice(const SaneDeviceInfo &device)
 {
     auto store = settings();
+    // The demonstration scanner is what there is when there is no scanner: choosing
+    // it means "no particular one", and a scanner plugged in later becomes the default.
+    if (device.demonstration) {
+        store->remove(QStringLiteral("DefaultSource"));
+        return;
+    }
     store->setValue(QStringLiteral("DefaultSource/Name"), QString::fromStdString(device.name));
     store->setValue(QStringLiteral("DefaultSource/Vendor"), QString::fromStdString(device.vendor));
     store->setValue(QStringLiteral("DefaultSource/Model"), QString::fromStdString(device.model));
@@ -127,7 +133,8 @@ TW_UINT16 SourceManager::identity(TW_UINT16 msg, pTW_IDENTITY identity)
 
 TW_IDENTITY SourceManager::identityOf(const SaneDeviceInfo &device) const
 {
-    return twainIdentity("SANE", device.vendor, device.model, device.name);
+    return twainIdentity(device.demonstration ? DemonstrationSourceInfo : "SANE", device.vendor, device.model,
+                         device.name);
 }
 
 std::string SourceManager::deviceNameFor(const TW_IDENTITY &identity)
@@ -178,7 +185,7 @@ TW_UINT16 SourceManager::userSelect(pTW_IDENTITY identity)
     const std::optional<SaneDeviceInfo> chosen = dialog.chosen();
     if (!chosen)
         return TWRC_CANCEL;
-    storeDefault(*chosen);
+    rememberChoice(*chosen);
     *identity = identityOf(*chosen);
     return TWRC_SUCCESS;
 }
@@ -187,42 +194,45 @@ TW_UINT16 SourceManager::openSource(pTW_IDENTITY identity)
 {
     if (source_)
         return fail(TWCC_MAXCONNECTIONS);
-    const bool byDefault = identity->ProductName[0] == 0;
-    SaneDeviceInfo device{byDefault ? std::string() : deviceNameFor(*identity), {}, {}};
-    if (byDefault) {
-        if (std::optional<SaneDeviceInfo> stored = storedDefault())
-            device = *stored;
-        else if (!sane_->devices().empty())
-            device = sane_->devices().front();
-        else
-            return fail(TWCC_NODS);
-    }
+    // The source asked for by name, else the one chosen before, else the first one present.
+    const std::optional<SaneDeviceInfo> stored = storedDefault();
+    SaneDeviceInfo device;
+    if (identity->ProductName[0])
+        device.name = deviceNameFor(*identity);
+    else if (stored)
+        device = *stored;
+    else if (!sane_->devices().empty())
+        device = sane_->devices().front();
+    else
+        return fail(TWCC_NODS);
     SANE_Status status = SANE_STATUS_GOOD;
     std::unique_ptr<SaneDevice> opened = sane_->open(device.name, &status);
     if (!opened) {
-        // The device may only be known once the backends have been probed (or the built-in one offered).
+        // The device may only be known once the backends have been probed (or the demonstration scanner offered).
         sane_->devices();
         opened = sane_->open(device.name, &status);
     }
-    if (!opened && byDefault && !sane_->devices().empty() && sane_->devices().front().name != device.name) {
-        // The default scanner is gone: the first one present stands in.
-        device = sane_->devices().front();
-        opened = sane_->open(device.name, &status);
+    // The device list has the latest word on a device, and tells the demonstration scanner.
+    if (device.vendor.empty() && stored && stored->name == device.name)
+        device = *stored;
+    bool listed = false;
+    if (sane_->probed())
+        for (const SaneDeviceInfo &known : sane_->devices())
+            if (known.name == device.name) {
+                device = known;
+                listed = true;
+            }
+    TW_IDENTITY named = identityOf(device);
+    if (!opened) {
+        // A scanner that is not there is not replaced by another one: the
+        // identity names it, so that the application can say which is missing.
+        // Backends word "no such device" variously; one that is listed failed for its own reason.
+        *identity = named;
+        return fail(!listed || status == SANE_STATUS_INVAL ? TWCC_NODS : conditionFor(status));
     }
-    if (!opened)
-        return fail(status == SANE_STATUS_INVAL ? TWCC_NODS : conditionFor(status));
-    if (device.vendor.empty()) {
-        if (std::optional<SaneDeviceInfo> stored = storedDefault(); stored && stored->name == device.name)
-            device = *stored;
-        else if (sane_->probed())
-            for (const SaneDeviceInfo &known : sane_->devices())
-                if (known.name == device.name)
-                    device = known;
-    }
-    TW_IDENTITY opened_identity = identityOf(device);
-    opened_identity.Id = nextId_++;
-    source_ = std::make_unique<DataSource>(std::move(opened), opened_identity);
-    *identity = opened_identity;
+    named.Id = nextId_++;
+    source_ = std::make_unique<DataSource>(std::move(opened), named);
+    *identity = named;
     return TWRC_SUCCESS;
 }
 

@@ -247,6 +247,10 @@ typedef struct {
 #define TWCC_PAPERDOUBLEFEED 21
 #define TWCC_FILEWRITEERROR 22
 #define TWCC_CHECKDEVICEONLINE 23
+/* Given by later revisions of the standard; our source manager tells a cover
+ * left open and an empty feeder or glass by them. */
+#define TWCC_INTERLOCK 24
+#define TWCC_NOMEDIA 29
 
 /* ---- container types ---- */
 #define TWON_ARRAY 3

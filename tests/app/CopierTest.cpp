@@ -207,7 +207,7 @@ TEST_F(Copier, AFailedScanKeepsThePreviousPicture)
     platform::ScopedModalRunner keepTheSettings([](QDialog &) { return int(QDialog::Accepted); }); // the presets
     ui<TMMBitmapButton>("GoBtn")->click();
     ASSERT_EQ(messages.texts().size(), 1);
-    EXPECT_TRUE(messages.texts().front().contains(QStringLiteral("coincé"))) << messages.texts().front().toStdString();
+    EXPECT_TRUE(messages.texts().front().contains(QStringLiteral("bourrage"))) << messages.texts().front().toStdString();
     EXPECT_EQ(image()->picture(), before);
     EXPECT_EQ(image()->geometry(), bounds);
 }

@@ -1,15 +1,22 @@
 // The component with the real source manager (libtwain_32.so, loaded by name
 // as at every session) over SANE's test backend.
 #include "SaneTestBackend.h"
+#include "SaneWithoutScanners.h"
 #include "ScanDialogs.h"
+#include "ScanFailure.h"
 #include "ScanTestSupport.h"
 
 #include <QApplication>
 #include <QDialog>
 #include <QProgressDialog>
 #include <QPushButton>
+#include <QSet>
+#include <QSettings>
+#include <QTemporaryDir>
 #include <QTimer>
 #include <gtest/gtest.h>
+
+#include <optional>
 
 TEST(AcquireEndToEnd, DeliversThePageInEachPixelType)
 {
@@ -58,20 +65,49 @@ TEST(AcquireEndToEnd, FeederDeliversEveryPage)
     EXPECT_EQ(f.scan->ImageCount(), 10);
     EXPECT_EQ(f.pages.size(), 10u);
     EXPECT_EQ(f.events.count(QStringLiteral("new")), 10);
+    // Page after page, each whole before the next is asked for.
+    QStringList inOrder;
+    for (int page = 0; page < 10; ++page)
+        inOrder << "new" << "dib" << "memory";
+    EXPECT_EQ(f.events, inOrder);
     EXPECT_EQ(f.scan->SessionState(), 1);
+    // The feeder running empty after its last sheet is the end of the job, not a failure.
+    EXPECT_EQ(f.scan->SessionEnd().stage, TcsSessionStage::Completed);
+    EXPECT_EQ(f.scan->SessionEnd().pages, 10);
 }
 
-TEST(AcquireEndToEnd, JammedScannerEndsTheSessionQuietly)
+// Each way the test device can fail a read ends the session quietly, with no
+// page and with the reason the user is told.
+TEST(AcquireEndToEnd, DeviceFailuresEndTheSessionWithTheirReason)
 {
-    SaneTestBackend backend("read-status-code \"SANE_STATUS_JAMMED\"\n");
-    ScanFixture f;
-    f.recordImages();
-    f.scan->SetFeederEnabled(false);
-    EXPECT_TRUE(f.scan->Acquire());
-    EXPECT_EQ(f.events, QStringList({"new"}));
-    EXPECT_EQ(f.scan->ImageCount(), 0);
-    EXPECT_EQ(f.scan->SessionState(), 1);
-    EXPECT_TRUE(f.messages.texts().isEmpty());
+    struct Case {
+        const char *status;
+        scan::FailureKind kind;
+    };
+    const Case cases[] = {{"SANE_STATUS_JAMMED", scan::FailureKind::PaperJam},
+                          {"SANE_STATUS_NO_DOCS", scan::FailureKind::NoDocument},
+                          {"SANE_STATUS_COVER_OPEN", scan::FailureKind::CoverOpen},
+                          {"SANE_STATUS_DEVICE_BUSY", scan::FailureKind::Busy},
+                          {"SANE_STATUS_IO_ERROR", scan::FailureKind::Communication},
+                          {"SANE_STATUS_ACCESS_DENIED", scan::FailureKind::AccessDenied},
+                          {"SANE_STATUS_NO_MEM", scan::FailureKind::NoMemory}};
+    for (const Case &c : cases) {
+        SCOPED_TRACE(c.status);
+        SaneTestBackend backend(std::string("read-status-code \"") + c.status + "\"\n");
+        ScanFixture f;
+        f.recordImages();
+        f.scan->SetFeederEnabled(false);
+        EXPECT_TRUE(f.scan->Acquire());
+        EXPECT_EQ(f.events, QStringList({"new"}));
+        EXPECT_EQ(f.scan->ImageCount(), 0);
+        EXPECT_EQ(f.scan->SessionState(), 1);
+        EXPECT_TRUE(f.messages.texts().isEmpty());
+        EXPECT_EQ(f.scan->SessionEnd().stage, TcsSessionStage::TransferFailed);
+        EXPECT_EQ(f.scan->SessionEnd().pages, 0);
+        const std::optional<scan::ScanFailure> failure = scan::failureOf(f.scan->SessionEnd());
+        ASSERT_TRUE(failure.has_value());
+        EXPECT_EQ(failure->kind, c.kind);
+    }
     // The device was closed: the next session scans.
     SaneTestBackend working;
     ScanFixture g;
@@ -80,6 +116,7 @@ TEST(AcquireEndToEnd, JammedScannerEndsTheSessionQuietly)
     g.scan->SetResolution(25);
     EXPECT_TRUE(g.scan->Acquire());
     EXPECT_EQ(g.scan->ImageCount(), 1);
+    EXPECT_FALSE(scan::failureOf(g.scan->SessionEnd()).has_value());
 }
 
 TEST(AcquireEndToEnd, SourceWindowCancelledGivesNoImage)
@@ -92,6 +129,9 @@ TEST(AcquireEndToEnd, SourceWindowCancelledGivesNoImage)
     EXPECT_TRUE(f.scan->Acquire());
     EXPECT_TRUE(f.events.isEmpty());
     EXPECT_EQ(f.scan->SessionState(), 1);
+    EXPECT_EQ(f.scan->SessionEnd().stage, TcsSessionStage::Cancelled);
+    EXPECT_EQ(f.scan->SessionEnd().pages, 0);
+    EXPECT_EQ(scan::failureOf(f.scan->SessionEnd())->kind, scan::FailureKind::Cancelled);
 }
 
 TEST(AcquireEndToEnd, SourceWindowScansWithItsSettings)
@@ -129,6 +169,7 @@ TEST(AcquireEndToEnd, ProgressWindowStopsASlowScan)
     EXPECT_EQ(f.events, QStringList({"new"}));
     EXPECT_EQ(f.scan->ImageCount(), 0);
     EXPECT_EQ(f.scan->SessionState(), 1);
+    EXPECT_EQ(f.scan->SessionEnd().stage, TcsSessionStage::Cancelled);
 }
 
 TEST(AcquireEndToEnd, SelectSourceChoosesAmongTheDevices)
@@ -148,4 +189,85 @@ TEST(AcquireEndToEnd, SelectSourceChoosesAmongTheDevices)
     EXPECT_TRUE(f.scan->SelectSource());
     EXPECT_STREQ(f.scan->SourceIdentity().ProductName, "test:0");
     EXPECT_EQ(f.scan->SessionState(), 1);
+}
+
+// ---- without a scanner ----
+
+// Runs in a process of its own, where SANE is loaded afresh and finds none.
+TEST(AcquireEndToEndDeathTest, WithoutAScannerTheDemonstrationScannerScansItsPattern)
+{
+    GTEST_FLAG_SET(death_test_style, "threadsafe");
+    auto child = [] {
+        QTemporaryDir demonstration;
+        SaneWithoutScanners none(demonstration.path());
+        QStringList problems;
+        ScanFixture f;
+        f.recordImages();
+        f.scan->SetPixelType(pxRGB);
+        f.scan->SetFeederEnabled(false);
+        f.scan->SetResolution(25);
+        f.scan->Acquire();
+        const TcsSessionEnd &end = f.scan->SessionEnd();
+        if (end.stage != TcsSessionStage::Completed || end.pages != 1 || f.images.size() != 1)
+            problems << QStringLiteral("one page scanned");
+        if (!end.demonstration())
+            problems << QStringLiteral("known as the demonstration scanner");
+        if (scan::sourceName(end.source) != QStringLiteral("Quillon Scanner de démonstration"))
+            problems << QStringLiteral("named for the user: ") + scan::sourceName(end.source);
+        if (scan::failureOf(end))
+            problems << QStringLiteral("no failure");
+        // Its colour pattern, not a black page.
+        QSet<QRgb> colours;
+        for (const QImage &page : f.images)
+            for (int y = 0; y < page.height(); y += 2)
+                for (int x = 0; x < page.width(); x += 2)
+                    colours.insert(page.pixel(x, y));
+        if (colours.size() < 50)
+            problems << QStringLiteral("%1 colours only").arg(colours.size());
+        SaneWithoutScanners::finish(problems);
+    };
+    EXPECT_EXIT(child(), testing::ExitedWithCode(0), "");
+}
+
+TEST(AcquireEndToEndDeathTest, WithoutAScannerOrTheDemonstrationOneTheCallerIsToldOnce)
+{
+    GTEST_FLAG_SET(death_test_style, "threadsafe");
+    auto child = [] {
+        SaneWithoutScanners none{QString()};
+        QStringList problems;
+        ScanFixture f;
+        scan::ScopedScannerMessages held(*f.scan);
+        if (f.scan->Acquire())
+            problems << QStringLiteral("no session");
+        const std::optional<scan::ScanFailure> failure = scan::failureOf(f.scan->SessionEnd());
+        if (!failure || failure->reason() != QStringLiteral("aucun scanner n'est branché"))
+            problems << QStringLiteral("told there is no scanner");
+        if (!f.messages.texts().isEmpty() || held.texts().size() != 1)
+            problems << QStringLiteral("the component's own box held back");
+        SaneWithoutScanners::finish(problems);
+    };
+    EXPECT_EXIT(child(), testing::ExitedWithCode(0), "");
+}
+
+TEST(AcquireEndToEnd, ScannerChosenBeforeAndGoneIsNamedNotReplaced)
+{
+    SaneTestBackend backend;
+    QSettings chosen(QSettings::IniFormat, QSettings::UserScope, QStringLiteral("Quillon"), QStringLiteral("twain_32"));
+    chosen.setValue(QStringLiteral("DefaultSource/Name"), QStringLiteral("test:7"));
+    chosen.setValue(QStringLiteral("DefaultSource/Vendor"), QStringLiteral("Acme"));
+    chosen.setValue(QStringLiteral("DefaultSource/Model"), QStringLiteral("Flatbed 9"));
+    chosen.sync();
+    ScanFixture f;
+    f.recordImages();
+    scan::ScopedScannerMessages held(*f.scan);
+    EXPECT_FALSE(f.scan->Acquire());
+    chosen.remove(QStringLiteral("DefaultSource"));
+    chosen.sync();
+    EXPECT_TRUE(f.events.isEmpty());
+    EXPECT_EQ(f.scan->SessionEnd().stage, TcsSessionStage::SourceNotOpened);
+    const std::optional<scan::ScanFailure> failure = scan::failureOf(f.scan->SessionEnd());
+    ASSERT_TRUE(failure.has_value());
+    EXPECT_EQ(failure->kind, scan::FailureKind::ScannerMissing);
+    EXPECT_EQ(failure->reason(), QStringLiteral("le scanner « Acme Flatbed 9 » est introuvable"));
+    EXPECT_TRUE(f.messages.texts().isEmpty());
 }

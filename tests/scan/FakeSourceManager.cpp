@@ -117,6 +117,8 @@ TW_UINT16 FakeSourceManager::answer(pTW_IDENTITY dest, TW_UINT32 dg, TW_UINT16 d
             const TW_ONEVALUE value = *lock.as<TW_ONEVALUE>();
             sets[capability->Cap] = {value.ItemType, value.Item};
             setOrder.push_back(capability->Cap);
+            const TW_UINT32 item = value.Item; // a copy: the packed record's item is not aligned
+            setItems.emplace_back(capability->Cap, item);
             return TWRC_SUCCESS;
         }
         auto found = answers.find(capability->Cap);

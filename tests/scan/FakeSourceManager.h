@@ -52,6 +52,8 @@ public:
     };
     std::map<TW_UINT16, SetValue> sets;
     std::vector<TW_UINT16> setOrder;
+    // Every item set, in order: a capability set twice shows both values.
+    std::vector<std::pair<TW_UINT16, TW_UINT32>> setItems;
     std::vector<TW_IMAGELAYOUT> layouts;
 
     int count(TW_UINT16 dat, TW_UINT16 msg) const;

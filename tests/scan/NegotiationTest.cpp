@@ -6,6 +6,7 @@
 #include <gtest/gtest.h>
 
 #include <cstring>
+#include <optional>
 
 namespace {
 
@@ -113,6 +114,40 @@ TEST(Negotiation, SetsEveryCapabilityInOrderAndTellsWhichWorked)
     EXPECT_NEAR(TcsTwainScan::Fix32ToFloat(s.dsm.layouts[0].Frame.Right), 20.9, 1e-4);
     EXPECT_NEAR(TcsTwainScan::Fix32ToFloat(s.dsm.layouts[0].Frame.Bottom), 29.6, 1e-4);
     EXPECT_EQ(s.dsm.layouts[0].DocumentNumber, 1u);
+}
+
+TEST(Negotiation, EmptyFeederThatSaysSoScansFromTheGlass)
+{
+    struct Case {
+        const char *what;
+        bool feeder;
+        std::optional<TW_UINT32> loaded; // what the paper sensor says; none without a sensor
+        std::vector<TW_UINT32> sent;     // CAP_FEEDERENABLED values, in order
+    };
+    const Case cases[] = {
+        {"paper in the feeder", true, 1, {1}},
+        {"empty feeder", true, 0, {1, 0}},
+        {"no sensor: the feeder as set", true, std::nullopt, {1}},
+        {"glass chosen", false, 0, {0}},
+    };
+    for (const Case &c : cases) {
+        SCOPED_TRACE(c.what);
+        OpenSource s;
+        s.acceptEverything();
+        if (c.loaded)
+            s.dsm.answers[CAP_FEEDERLOADED] = FakeSourceManager::oneValue(TWTY_BOOL, *c.loaded);
+        else
+            s.dsm.answers.erase(CAP_FEEDERLOADED);
+        s.scan->SetFeederEnabled(c.feeder);
+        ASSERT_TRUE(s.scan->Negotiate());
+        std::vector<TW_UINT32> sent;
+        for (const auto &[cap, item] : s.dsm.setItems)
+            if (cap == CAP_FEEDERENABLED)
+                sent.push_back(item);
+        EXPECT_EQ(sent, c.sent);
+        // The setting itself is the user's: a session does not change it.
+        EXPECT_EQ(s.scan->FeederEnabled(), c.feeder);
+    }
 }
 
 TEST(Negotiation, RefusedCapabilitiesAreSkipped)

@@ -8,7 +8,11 @@
 #include "spredefine.h"
 
 #include <QComboBox>
+#include <QCoreApplication>
+#include <QElapsedTimer>
 #include <QLabel>
+#include <QPointer>
+#include <QWindow>
 #include <gtest/gtest.h>
 
 namespace {
@@ -135,4 +139,42 @@ TEST_F(Presets, WindowShowsItsArtworkAtItsPlaces)
     }
     EXPECT_FALSE(window.Image1->pixmap().isNull());
     EXPECT_EQ(window.Image1->pixmap().size(), QSize(297, 238));
+}
+
+// The scan that follows the presets holds the GUI thread while it reads the
+// page: the window beneath must be drawn again before it starts, not at the
+// next turn of the event loop.
+TEST(PresetsClosing, WindowBeneathIsDrawnAgainBeforeTheScanStarts)
+{
+    class Beneath : public QWidget {
+    public:
+        int paints = 0;
+        bool presetsShownWhilePainting = false;
+        QPointer<QWidget> presets;
+
+    protected:
+        void paintEvent(QPaintEvent *) override
+        {
+            ++paints;
+            presetsShownWhilePainting = presetsShownWhilePainting || (presets && presets->isVisible());
+        }
+    };
+    Beneath main;
+    main.resize(400, 300);
+    main.show();
+    TPredefine presets(&main);
+    main.presets = &presets;
+    presets.show();
+    QElapsedTimer clock;
+    clock.start();
+    while (!(main.windowHandle() && main.windowHandle()->isExposed()) && clock.elapsed() < 5000)
+        QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
+    QCoreApplication::processEvents();
+    const int before = main.paints;
+    main.presetsShownWhilePainting = false;
+    // The mode buttons and "Utiliser les réglages du scanner" close it to scan.
+    presets.findChild<TMMBitmapButton *>(QStringLiteral("MMBitmapButton6"))->click();
+    EXPECT_FALSE(presets.isVisible());
+    EXPECT_GT(main.paints, before);
+    EXPECT_FALSE(main.presetsShownWhilePainting);
 }

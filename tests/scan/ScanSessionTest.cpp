@@ -315,44 +315,126 @@ TEST(ScanSession, NothingHappensWithoutALiveParentWindow)
     platform::ScopedMessageService service(&messages);
     TcsTwainScan scan(nullptr);
     EXPECT_FALSE(scan.Acquire());
+    EXPECT_EQ(scan.SessionEnd().stage, TcsSessionStage::NotStarted);
     EXPECT_FALSE(scan.SelectSource());
     EXPECT_TRUE(dsm.calls.empty());
     EXPECT_TRUE(messages.texts().isEmpty());
 }
 
-TEST(ScanSession, FailedTransferKeepsItsConditionForTheCaller)
+// What stays of a session for the caller once it is closed: where it
+// stopped, the condition behind it (the stopping call's own, also when an
+// earlier refusal holds the component's record), and the pages that came.
+TEST(ScanSession, SessionEndSaysWhereItStoppedAndWhy)
 {
+    using Stage = TcsSessionStage;
     struct Case {
         const char *what;
-        TW_UINT16 code;
-        bool refusedCapability;
-        std::optional<TW_UINT16> failure;
+        std::function<void(FakeSourceManager &, TcsTwainScan &)> script;
+        Stage stage;
+        TW_UINT16 condition;
+        int pages;
+    };
+    auto page = [] { return FakeSourceManager::greyDib(2, 2); };
+    // Refused at negotiation with one condition; the source has another for what fails next.
+    auto refuseACapabilityFirst = [](FakeSourceManager &dsm, TcsTwainScan &scan, TW_UINT16 next) {
+        dsm.refused.insert(CAP_INDICATORS);
+        dsm.condition = TWCC_BADCAP;
+        QObject::connect(&scan, &TcsTwainScan::OnEnableSource,
+                         [&dsm, next](QObject *, bool &, TcsCapSet) { dsm.condition = next; });
     };
     const Case cases[] = {
-        {"failure", TWRC_FAILURE, false, TWCC_PAPERJAM},
-        {"failure after a refused capability holds the record", TWRC_FAILURE, true, TWCC_PAPERJAM},
-        {"cancel", TWRC_CANCEL, false, std::nullopt},
-        {"page delivered", TWRC_XFERDONE, true, std::nullopt},
+        {"manager will not open",
+         [](FakeSourceManager &dsm, TcsTwainScan &) { dsm.codes[{DAT_PARENT, MSG_OPENDSM}] = TWRC_FAILURE; },
+         Stage::ManagerNotOpened, TWCC_SEQERROR, 0},
+        {"no source",
+         [](FakeSourceManager &dsm, TcsTwainScan &) {
+             dsm.codes[{DAT_IDENTITY, MSG_OPENDS}] = TWRC_FAILURE;
+             dsm.condition = TWCC_NODS;
+         },
+         Stage::SourceNotOpened, TWCC_NODS, 0},
+        {"negotiation handler stops",
+         [](FakeSourceManager &, TcsTwainScan &scan) {
+             QObject::connect(&scan, &TcsTwainScan::OnNegotiate, [](QObject *, bool &bEnable, bool &) { bEnable = false; });
+         },
+         Stage::NegotiationRefused, TWCC_SUCCESS, 0},
+        {"enable handler stops",
+         [](FakeSourceManager &, TcsTwainScan &scan) {
+             QObject::connect(&scan, &TcsTwainScan::OnEnableSource, [](QObject *, bool &bEnable, TcsCapSet) { bEnable = false; });
+         },
+         Stage::NegotiationRefused, TWCC_SUCCESS, 0},
+        {"enabling fails after a refused capability",
+         [&](FakeSourceManager &dsm, TcsTwainScan &scan) {
+             refuseACapabilityFirst(dsm, scan, TWCC_MAXCONNECTIONS);
+             dsm.codes[{DAT_USERINTERFACE, MSG_ENABLEDS}] = TWRC_FAILURE;
+         },
+         Stage::EnablingRefused, TWCC_MAXCONNECTIONS, 0},
+        {"source window closed before scanning",
+         [](FakeSourceManager &dsm, TcsTwainScan &scan) {
+             scan.SetUserInterface(true);
+             dsm.sourceMessages = {MSG_NULL, MSG_CLOSEDSREQ};
+         },
+         Stage::Cancelled, TWCC_SUCCESS, 0},
+        {"a page cancelled, the next one delivered",
+         [&](FakeSourceManager &dsm, TcsTwainScan &) {
+             dsm.pages.push_back({TWRC_CANCEL, page});
+             dsm.pages.push_back({TWRC_XFERDONE, page});
+         },
+         Stage::Cancelled, TWCC_SUCCESS, 1},
+        {"transfer fails after a refused capability",
+         [&](FakeSourceManager &dsm, TcsTwainScan &scan) {
+             refuseACapabilityFirst(dsm, scan, TWCC_PAPERJAM);
+             dsm.pages.push_back({TWRC_FAILURE, page});
+         },
+         Stage::TransferFailed, TWCC_PAPERJAM, 0},
+        {"second page fails",
+         [&](FakeSourceManager &dsm, TcsTwainScan &) {
+             dsm.condition = TWCC_PAPERJAM;
+             dsm.pages.push_back({TWRC_XFERDONE, page});
+             dsm.pages.push_back({TWRC_FAILURE, page});
+         },
+         Stage::TransferFailed, TWCC_PAPERJAM, 1},
+        {"every page delivered",
+         [&](FakeSourceManager &dsm, TcsTwainScan &) {
+             for (int i = 0; i < 3; ++i)
+                 dsm.pages.push_back({TWRC_XFERDONE, page});
+         },
+         Stage::Completed, TWCC_SUCCESS, 3},
+        {"source closed by itself without a page",
+         [](FakeSourceManager &dsm, TcsTwainScan &) { dsm.sourceMessages = {MSG_CLOSEDSOK}; },
+         Stage::Completed, TWCC_SUCCESS, 0},
     };
     for (const Case &c : cases) {
         SCOPED_TRACE(c.what);
         ScanFixture f;
         FakeSourceManager dsm;
-        dsm.condition = TWCC_BADCAP;
-        if (c.refusedCapability)
-            dsm.refused.insert(CAP_INDICATORS);
-        // The source's condition at the transfer differs from the one at negotiation.
-        QObject::connect(f.scan.get(), &TcsTwainScan::OnNewImage, [&dsm](QObject *) { dsm.condition = TWCC_PAPERJAM; });
-        dsm.pages.push_back({c.code, [] { return FakeSourceManager::greyDib(2, 2); }});
-        EXPECT_TRUE(f.scan->Acquire());
-        EXPECT_EQ(f.scan->TransferFailure(), c.failure);
-        EXPECT_TRUE(f.messages.texts().isEmpty());
+        c.script(dsm, *f.scan);
+        f.scan->Acquire();
+        const TcsSessionEnd &end = f.scan->SessionEnd();
+        EXPECT_EQ(end.stage, c.stage);
+        EXPECT_EQ(end.condition, c.condition);
+        EXPECT_EQ(end.pages, c.pages);
+        // The component's own record is cleared by then.
+        EXPECT_EQ(f.scan->ErrorKind(), 0);
+        EXPECT_EQ(f.scan->SessionState(), 1);
+        if (c.stage > Stage::SourceNotOpened) {
+            EXPECT_EQ(end.source.Id, 5u);
+        }
+
         // The next session starts afresh.
-        dsm.sourceMessages = {MSG_XFERREADY};
-        dsm.pages.push_back({TWRC_XFERDONE, [] { return FakeSourceManager::greyDib(2, 2); }});
+        FakeSourceManager working;
+        working.pages.push_back({TWRC_XFERDONE, page});
+        f.scan->SetUserInterface(false);
+        QObject::disconnect(f.scan.get(), nullptr, nullptr, nullptr);
         EXPECT_TRUE(f.scan->Acquire());
-        EXPECT_EQ(f.scan->TransferFailure(), std::nullopt);
+        EXPECT_EQ(f.scan->SessionEnd().stage, Stage::Completed);
+        EXPECT_EQ(f.scan->SessionEnd().condition, TWCC_SUCCESS);
+        EXPECT_EQ(f.scan->SessionEnd().pages, 1);
     }
+    // Without a source manager nothing was opened.
+    ScanFixture f;
+    TcsScopedSourceManager missing(nullptr);
+    EXPECT_FALSE(f.scan->Acquire());
+    EXPECT_EQ(f.scan->SessionEnd().stage, Stage::ManagerNotLoaded);
 }
 
 // A scanner's DIB is made outside our libraries: its own row order and

@@ -10,7 +10,17 @@
 
 #include <cstring>
 #include <memory>
+#include <ostream>
 #include <vector>
+
+// Stages by name in the tests' failure reports.
+inline void PrintTo(TcsSessionStage stage, std::ostream *os)
+{
+    static const char *const names[] = {"NotStarted",         "ManagerNotLoaded", "ManagerNotOpened",
+                                        "SourceNotOpened",    "NegotiationRefused", "EnablingRefused",
+                                        "Cancelled",          "TransferFailed",   "Completed"};
+    *os << names[int(stage)];
+}
 
 struct RecordedPage {
     BITMAPINFOHEADER header{};

@@ -203,11 +203,15 @@ TEST_F(SettingsDialog, OkAppliesEveryControl)
     scan->SetHighlight(250);
     scan->SetShadow(200);
     SettingsWindowAnswer answer([&](TTwainDialogForm &form) {
+        auto *feeder = form.findChild<QCheckBox *>(QStringLiteral("chbFeeder"));
+        EXPECT_EQ(feeder->text(), QStringLiteral("Chargeur de documents"));
+        EXPECT_TRUE(feeder->isChecked());
         form.cmbPixelType->setCurrentIndex(3);
         form.cmbFrameSize->setCurrentIndex(2);
         form.cmbBitDepthReduction->setCurrentIndex(2);
         form.chbAutoBrightness->setChecked(false);
         form.chbInverted->setChecked(true);
+        feeder->setChecked(false);
         form.trbResolution->setValue(600);
         form.trbBrightness->setValue(30);
         form.trbContrast->setValue(240);
@@ -220,6 +224,7 @@ TEST_F(SettingsDialog, OkAppliesEveryControl)
     scan::ScannerSettings expected = scan::ScannerSettings::of(TcsTwainScan());
     expected.AutoBrightness = false;
     expected.Inverted = true;
+    expected.FeederEnabled = false;
     expected.PixelType = pxPalette;
     expected.BitDepth = bd4Bit;
     expected.BitDepthReduction = brDiffusion;
@@ -240,15 +245,19 @@ TEST_F(SettingsDialog, CancelAndClosingPutBackExactlyWhatTheComponentHeld)
     scan->SetBitDepthReduction(brCustom);
     scan->SetFrameSize(fsCustom);
     scan->SetUserInterface(true);
+    scan->SetFeederEnabled(false);
     scan->SetHighlight(150);
     scan->SetShadow(100);
     const scan::ScannerSettings before = settings();
     auto moveEverything = [](TTwainDialogForm &form) {
+        // Each showing starts from the component.
+        EXPECT_FALSE(form.chbFeeder->isChecked());
         form.cmbPixelType->setCurrentIndex(5);
         form.cmbFrameSize->setCurrentIndex(0);
         form.cmbBitDepthReduction->setCurrentIndex(1);
         form.chbAutoBrightness->setChecked(false);
         form.chbInverted->setChecked(true);
+        form.chbFeeder->setChecked(true);
         for (QSlider *bar : form.findChildren<QSlider *>())
             bar->setValue(bar->maximum());
     };
@@ -270,6 +279,7 @@ TEST_F(SettingsDialog, CancelAndClosingPutBackExactlyWhatTheComponentHeld)
         form.btnAcquire->click();
         EXPECT_EQ(scan->Resolution(), 1200);
         EXPECT_EQ(scan->PixelType(), pxRGB);
+        EXPECT_TRUE(scan->FeederEnabled());
         // The title bar's close goes the same way as cancel.
         form.close();
         return form.result();
@@ -430,7 +440,7 @@ TEST_F(SettingsDialog, FailingTrialScanSaysWhyAndChangesNothing)
     });
     dialog.Execute();
     EXPECT_EQ(messages.texts(),
-              QStringList({QStringLiteral("L'essai de numérisation a échoué : du papier est coincé dans le scanner.")}));
+              QStringList({QStringLiteral("L'essai de numérisation a échoué : bourrage papier.")}));
     EXPECT_EQ(messages.requests()[0].kind, platform::MessageKind::Error);
     EXPECT_EQ(settings(), before);
 }

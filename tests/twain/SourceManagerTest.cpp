@@ -3,9 +3,11 @@
 // window, the feeder, and failures told by condition codes.
 #include "SaneStatus.h"
 #include "SaneTestBackend.h"
+#include "SaneWithoutScanners.h"
 #include "ScanDialogs.h"
 #include "SourceManager.h"
 #include "dib.h"
+#include "twainidentity.h"
 #include "twainmsg.h"
 
 #include <QApplication>
@@ -21,6 +23,7 @@
 
 #include <cmath>
 #include <cstring>
+#include <set>
 
 namespace {
 
@@ -196,29 +199,87 @@ TEST(SourceManager, SaneDevicesAreTheSources)
     EXPECT_STREQ(fallback.ProductName, "test:0");
 }
 
-// Runs in a process of its own: there SANE is loaded afresh, as in a
-// session of the program, and finds no scanner in an empty configuration.
-TEST(SourceManagerDeathTest, OffersTheTestScannerWhenSaneFindsNone)
+// The demonstration cases run in a process of their own: there SANE is
+// loaded afresh, as in a session of the program.
+TEST(SourceManagerDeathTest, OffersTheDemonstrationScannerWhenSaneFindsNone)
 {
     GTEST_FLAG_SET(death_test_style, "threadsafe");
-    QTemporaryDir empty;
-    QFile(empty.filePath(QStringLiteral("dll.conf"))).open(QIODevice::WriteOnly);
-    auto probe = [&empty] {
-        setenv("SANE_CONFIG_DIR", QFile::encodeName(empty.path()).constData(), 1);
-        bool found = false;
+    auto child = [] {
+        QTemporaryDir demonstration;
+        SaneWithoutScanners none(demonstration.path());
+        QStringList problems;
+        auto check = [&problems](bool ok, const char *what) {
+            if (!ok)
+                problems << QString::fromLatin1(what);
+        };
+        // A default chosen earlier, gone now: told, not replaced by the demonstration scanner.
+        QSettings stored(QSettings::IniFormat, QSettings::UserScope, QStringLiteral("Quillon"),
+                         QStringLiteral("twain_32"));
+        stored.setValue(QStringLiteral("DefaultSource/Name"), QStringLiteral("gone:0"));
+        stored.sync();
         {
             Session session;
             TW_IDENTITY identity{};
-            found = session.manager(DAT_IDENTITY, MSG_GETFIRST, &identity) == TWRC_SUCCESS
-                && std::strcmp(identity.ProductName, "test:0") == 0;
+            check(session.manager(DAT_IDENTITY, MSG_GETFIRST, &identity) == TWRC_SUCCESS, "listed");
+            check(std::strcmp(identity.ProductName, "test:0") == 0, "the test device");
+            check(identity.Manufacturer == DemonstrationManufacturer, "maker named");
+            check(identity.ProductFamily == DemonstrationModel, "model named");
+            check(isDemonstrationSource(identity), "identity says demonstration");
+            TW_IDENTITY missing{};
+            check(session.manager(DAT_IDENTITY, MSG_OPENDS, &missing) == TWRC_FAILURE, "gone default not opened");
+            check(session.condition(false) == TWCC_NODS, "gone default told as no data source");
+            check(std::strcmp(missing.ProductName, "gone:0") == 0 && !isDemonstrationSource(missing),
+                  "gone default named");
+            // Choosing the demonstration scanner forgets the default: it opens from then on.
+            answerSelection(true);
+            TW_IDENTITY chosen{};
+            check(session.manager(DAT_IDENTITY, MSG_USERSELECT, &chosen) == TWRC_SUCCESS, "chosen");
             session.open();
+            check(isDemonstrationSource(session.identity), "opened as the demonstration scanner");
+            check(session.set(ICAP_PIXELTYPE, TWTY_UINT16, TWPT_RGB) == TWRC_SUCCESS, "colour");
+            check(session.setFix32(ICAP_XRESOLUTION, 20) == TWRC_SUCCESS, "resolution");
+            check(session.enable(false) == TWRC_SUCCESS && session.nextMessage() == MSG_XFERREADY, "enabled");
+            GlobalBlock dib;
+            check(session.transfer(&dib) == TWRC_XFERDONE, "scanned");
+            // The colour pattern, not a black page.
+            std::set<uint32_t> colours;
+            if (dib) {
+                GlobalLockGuard lock(dib.get());
+                auto *info = lock.as<BITMAPINFOHEADER>();
+                const BYTE *bits = dib_bits(info);
+                for (size_t i = 0; i + 3 <= size_t(info->biSizeImage); i += 3)
+                    colours.insert(uint32_t(bits[i]) << 16 | uint32_t(bits[i + 1]) << 8 | bits[i + 2]);
+            }
+            check(colours.size() > 100, "many colours");
+            TW_UINT16 count = 0;
+            session.endTransfer(&count);
         }
+        check(QFile::exists(demonstration.filePath(QStringLiteral("test.conf"))), "configuration in the folder given");
         // The user's own setting comes back once the session is over.
-        const bool restored = qgetenv("SANE_CONFIG_DIR") == QFile::encodeName(empty.path());
-        // SANE, loaded and unloaded here on purpose, keeps a few bytes per load: no leak check in this child.
-        std::_Exit(found && restored ? 0 : 1);
+        check(qgetenv("SANE_CONFIG_DIR") == QFile::encodeName(none.folder()), "SANE_CONFIG_DIR restored");
+        SaneWithoutScanners::finish(problems);
     };
-    EXPECT_EXIT(probe(), testing::ExitedWithCode(0), "");
+    EXPECT_EXIT(child(), testing::ExitedWithCode(0), "");
+}
+
+TEST(SourceManagerDeathTest, NoDemonstrationScannerWhenItsFolderIsEmpty)
+{
+    GTEST_FLAG_SET(death_test_style, "threadsafe");
+    auto child = [] {
+        SaneWithoutScanners none{QString()};
+        QStringList problems;
+        Session session;
+        TW_IDENTITY identity{};
+        if (session.manager(DAT_IDENTITY, MSG_GETFIRST, &identity) != TWRC_FAILURE)
+            problems << QStringLiteral("a source was listed");
+        if (session.manager(DAT_IDENTITY, MSG_OPENDS, &identity) != TWRC_FAILURE
+            || session.condition(false) != TWCC_NODS)
+            problems << QStringLiteral("a source was opened");
+        if (identity.ProductName[0] != 0)
+            problems << QStringLiteral("a source was named");
+        SaneWithoutScanners::finish(problems);
+    };
+    EXPECT_EXIT(child(), testing::ExitedWithCode(0), "");
 }
 
 TEST(SourceManager, UserSelectionBecomesTheDefault)
@@ -247,16 +308,26 @@ TEST(SourceManager, UserSelectionBecomesTheDefault)
     forgetDefaultSource();
 }
 
-TEST(SourceManager, FirstDeviceStandsInForAVanishedDefault)
+TEST(SourceManager, VanishedDefaultIsToldNotReplaced)
 {
     SaneTestBackend backend;
     QSettings settings(QSettings::IniFormat, QSettings::UserScope, QStringLiteral("Quillon"), QStringLiteral("twain_32"));
     settings.setValue(QStringLiteral("DefaultSource/Name"), QStringLiteral("test:7"));
+    settings.setValue(QStringLiteral("DefaultSource/Vendor"), QStringLiteral("Acme"));
+    settings.setValue(QStringLiteral("DefaultSource/Model"), QStringLiteral("Flatbed 9"));
     settings.sync();
     {
         Session session;
-        session.open();
-        EXPECT_STREQ(session.identity.ProductName, "test:0");
+        TW_IDENTITY identity{};
+        EXPECT_EQ(session.manager(DAT_IDENTITY, MSG_OPENDS, &identity), TWRC_FAILURE);
+        EXPECT_EQ(session.condition(false), TWCC_NODS);
+        // Named, for the application to say which scanner is missing.
+        EXPECT_STREQ(identity.ProductName, "test:7");
+        EXPECT_STREQ(identity.Manufacturer, "Acme");
+        EXPECT_STREQ(identity.ProductFamily, "Flatbed 9");
+        // The choice stands until the user makes another.
+        ASSERT_EQ(session.manager(DAT_IDENTITY, MSG_GETDEFAULT, &identity), TWRC_SUCCESS);
+        EXPECT_STREQ(identity.ProductName, "test:7");
     }
     forgetDefaultSource();
 }
@@ -416,9 +487,11 @@ TEST(SourceManager, DeviceFailuresEndTheTransferWithTheirCause)
         TW_UINT16 condition;
     };
     const Case cases[] = {{"SANE_STATUS_JAMMED", TWCC_PAPERJAM},
-                          {"SANE_STATUS_COVER_OPEN", TWCC_CHECKDEVICEONLINE},
-                          {"SANE_STATUS_NO_DOCS", dsm::TWCC_NOMEDIA},
+                          {"SANE_STATUS_COVER_OPEN", TWCC_INTERLOCK},
+                          {"SANE_STATUS_NO_DOCS", TWCC_NOMEDIA},
                           {"SANE_STATUS_IO_ERROR", TWCC_OPERATIONERROR},
+                          {"SANE_STATUS_DEVICE_BUSY", TWCC_MAXCONNECTIONS},
+                          {"SANE_STATUS_ACCESS_DENIED", TWCC_DENIED},
                           {"SANE_STATUS_NO_MEM", TWCC_LOWMEMORY}};
     for (const Case &c : cases) {
         SCOPED_TRACE(c.status);
