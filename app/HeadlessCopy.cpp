@@ -3,7 +3,7 @@
 #include "AtomicFileDevice.h"
 #include "Exception.h"
 #include "Identity.h"
-#include "MessageBox.h"
+#include "ScanFailure.h"
 #include "Printer.h"
 #include "Rounding.h"
 #include "TMultiP.h"
@@ -24,21 +24,6 @@ namespace {
 // Poster sizes go through the window's screen pixels at this resolution.
 constexpr int PosterPpi = 96;
 
-// Keeps the first message a component would have shown in a box.
-class FirstMessage : public platform::MessageService {
-public:
-    platform::MessageAnswer show(const platform::MessageRequest &request) override
-    {
-        if (text_.isEmpty())
-            text_ = request.text.section(QLatin1Char('\n'), 0, 0).trimmed();
-        return platform::MessageAnswer::Ok;
-    }
-    const QString &text() const { return text_; }
-
-private:
-    QString text_;
-};
-
 // Dots per inch of a picture, from what its source said; 0 when unknown.
 int dotsPerInch(const QImage &picture)
 {
@@ -49,8 +34,6 @@ int dotsPerInch(const QImage &picture)
 
 std::vector<QImage> scanPages(const ScanRequest &request, const Report &report)
 {
-    FirstMessage message;
-    platform::ScopedMessageService capture(&message);
     QWidget owner; // the scanner component wants a window to hand to the source
     TcsTwainScan scan(&owner);
     scan.SetAppIdentity(identity::scanner());
@@ -75,16 +58,13 @@ std::vector<QImage> scanPages(const ScanRequest &request, const Report &report)
         if (!request.allPages)
             scan.SetFeederEnabled(false);
     });
-    const bool scanned = scan.Acquire();
-    // The component's report of a source it could not open: the scanner is not there.
-    if (!scanned && message.text() == QLatin1String("Unable to open default Data Source."))
-        throw platform::Exception(request.device.isEmpty()
-                                      ? QStringLiteral("aucun scanner")
-                                      : QStringLiteral("aucun scanner « %1 »").arg(request.device));
-    if (!scanned)
-        throw platform::Exception(message.text().isEmpty() ? QStringLiteral("le scanner a échoué") : message.text());
-    if (pages.empty())
-        throw platform::Exception(QStringLiteral("le scanner n'a livré aucune page (bourrage, capot ouvert ou chargeur vide ?)"));
+    {
+        const scan::ScopedScannerMessages held(scan);
+        scan.Acquire();
+    }
+    // The same reasons as the window's: a copy prints only what was scanned whole.
+    if (const std::optional<scan::ScanFailure> failure = scan::failureOf(scan.SessionEnd()))
+        throw platform::Exception(failure->reason());
     if (!request.allPages)
         pages.resize(1);
     return pages;

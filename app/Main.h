@@ -283,6 +283,10 @@ private:
     bool readPageFile(const QString &pageFile);
     void writePageFile(const QString &pageFile) const;
 
+    // MainScan.cpp
+    // Pages a scan gave: the first on the sheet as a new picture, the others kept for printing.
+    void takeScannedPages(std::vector<QImage> pages);
+
     // MainCorrections.cpp
     // Runs one of the imaging library's corrections on the whole picture through Tampon.
     void correctThroughTampon(const std::function<void()> &correction);
@@ -326,6 +330,7 @@ private:
     platform::SheetGeometry sheet_; // the ratios of the last DrawSheet
     ModeLayout duplicationLayout_, posterLayout_;
     std::vector<QImage> scannedPages_; // the pages the scanner delivered in this session
+    bool demonstrationTold_ = false;   // the demonstration scanner is announced once a run
     // The pages a feeder gave after the first, as they came: printed after
     // the picture on the sheet until another picture arrives.
     std::vector<QImage> morePages_;

@@ -9,6 +9,7 @@
 #include "Folders.h"
 #include "Handles.h"
 #include "Identity.h"
+#include "MessageBox.h"
 #include "Modal.h"
 #include "TMMBitmapButton.h"
 #include "TPicture.h"
@@ -131,20 +132,37 @@ void TForm1::ScanImageClick()
         return;
     }
     setWindowTitle(identity::Title);
-    // Nothing prints unless a page comes: a failed or cancelled scan keeps
-    // the picture the user had and says why.
+    // Nothing prints unless the scan went through: a failed or cancelled
+    // scan keeps the picture the user had (or takes the pages that did come)
+    // and says why in one message.
     ContinueToPrint = false;
     scannedPages_.clear();
-    const bool enabled = csTwainScan->Acquire();
+    std::optional<scan::ScanFailure> failure;
+    {
+        const scan::ScopedScannerMessages held(*csTwainScan);
+        csTwainScan->Acquire();
+        failure = scan::failureOf(csTwainScan->SessionEnd());
+    }
+    if (csTwainScan->SessionEnd().demonstration() && !demonstrationTold_) {
+        demonstrationTold_ = true;
+        platform::showInformation(QStringLiteral(
+            "Aucun scanner n'a été trouvé : le scanner de démonstration le remplace et numérise une mire de couleurs. "
+            "Branchez un scanner puis choisissez-le avec le bouton « Choix du scanner »."));
+    }
     std::vector<QImage> pages = std::exchange(scannedPages_, {});
-    if (pages.empty()) {
-        if (csTwainScan->SessionEnd().stage == TcsSessionStage::TransferFailed)
-            throw platform::Exception(QStringLiteral("La numérisation a échoué : %1. Rien n'a été imprimé.")
-                                          .arg(scan::failureOf(csTwainScan->SessionEnd())->reason()));
-        if (enabled)
-            say(QStringLiteral("Aucune page n'a été numérisée : rien n'a été imprimé."));
+    if (!pages.empty())
+        takeScannedPages(std::move(pages));
+    if (failure && failure->kind == scan::FailureKind::Cancelled) {
+        say(QStringLiteral("Numérisation annulée : rien n'a été imprimé."));
         return;
     }
+    if (failure)
+        throw platform::Exception(QStringLiteral("La copie est arrêtée : %1. Rien n'a été imprimé.").arg(failure->reason()));
+    ContinueToPrint = true;
+}
+
+void TForm1::takeScannedPages(std::vector<QImage> pages)
+{
     Image->setPicture(pages.front());
     SH->Detach();
     PlaceArrivedPicture();
@@ -156,7 +174,6 @@ void TForm1::ScanImageClick()
     ResetPosterSize();
     if (!morePages_.empty())
         say(QStringLiteral("%1 pages numérisées : la première est affichée, toutes seront imprimées.").arg(pages.size()));
-    ContinueToPrint = true;
 }
 
 void TForm1::csTwainScanNewImage()

@@ -1,5 +1,7 @@
 #include "DataSource.h"
 
+#include "twainidentity.h"
+
 #include "DibBuilder.h"
 #include "SaneStatus.h"
 #include "ScanProgress.h"
@@ -37,6 +39,8 @@ private:
 DataSource::DataSource(std::unique_ptr<SaneDevice> device, const TW_IDENTITY &identity)
     : device_(std::move(device)), capabilities_(*device_), identity_(identity), notifier_(std::make_unique<QObject>())
 {
+    if (isDemonstrationSource(identity))
+        capabilities_.glassOnly();
 }
 
 DataSource::~DataSource()

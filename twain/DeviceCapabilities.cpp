@@ -105,6 +105,13 @@ std::string DeviceCapabilities::flatbedChoice() const
     return {};
 }
 
+void DeviceCapabilities::glassOnly()
+{
+    if (hasFeeder())
+        setFeeder(false);
+    feederOffered_ = false;
+}
+
 bool DeviceCapabilities::feederActive() const
 {
     const std::string feeder = feederChoice();

@@ -25,7 +25,10 @@ public:
     TW_UINT16 pixelType() const;
     // The device's feeder is its chosen source.
     bool feederActive() const;
-    bool hasFeeder() const { return !feederChoice().empty(); }
+    bool hasFeeder() const { return feederOffered_ && !feederChoice().empty(); }
+    // Scans from the glass only, whatever the device has: the demonstration
+    // scanner would otherwise give ten pages for one press.
+    void glassOnly();
     // Whether the source shows its progress while it scans.
     bool indicators() const { return indicators_; }
     // What the source dialog offers.
@@ -44,6 +47,7 @@ private:
     Reply setGeometry(const char *option, double millimetres);
 
     SaneDevice &device_;
+    bool feederOffered_ = true;
     TW_UINT16 units_ = TWUN_INCHES;
     bool indicators_ = true;
 };

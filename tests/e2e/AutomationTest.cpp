@@ -1,5 +1,6 @@
 // The real program driven through its automation channel, with a PDF
 // printer of known geometry (A4, 600 dpi, 4 mm margins).
+#include "PdfProbe.h"
 #include "ProgramEnvironment.h"
 #include "Waiting.h"
 
@@ -243,14 +244,14 @@ namespace {
 // SANE's test device as the only scanner, for a program started after it.
 struct TestScanner {
     QTemporaryDir folder;
-    TestScanner()
+    explicit TestScanner(const QByteArray &extraLines = {})
     {
         QFile dll(folder.filePath(QStringLiteral("dll.conf")));
         dll.open(QIODevice::WriteOnly);
         dll.write("test\n");
         QFile conf(folder.filePath(QStringLiteral("test.conf")));
         conf.open(QIODevice::WriteOnly);
-        conf.write("number_of_devices 1\nresolution 100.0\ngeometry_max 300.0\nbr_x 210.0\nbr_y 297.0\n");
+        conf.write("number_of_devices 1\nresolution 100.0\ngeometry_max 300.0\nbr_x 210.0\nbr_y 297.0\n" + extraLines);
         qputenv("SANE_CONFIG_DIR", QFile::encodeName(folder.path()));
     }
     ~TestScanner() { qunsetenv("SANE_CONFIG_DIR"); }
@@ -447,4 +448,85 @@ TEST(Automation, OpensThePictureNamedOnTheCommandLine)
         EXPECT_TRUE(program.command({{"cmd", "quit"}}).value("ok").toBool());
         EXPECT_TRUE(program.finished());
     }
+}
+
+namespace {
+
+// A program past its tips, ready for the copy button.
+void closeTheTips(Program &program)
+{
+    ASSERT_TRUE(program.waitForModal(QStringLiteral("Trucs et astuces")));
+    program.command({{"cmd", "answer"}, {"button", "Fermer"}});
+}
+
+// The copy button, the presets answered "keep the scanner's settings".
+void copy(Program &program)
+{
+    EXPECT_EQ(program.command({{"cmd", "click"}, {"object", "GoBtn"}}).value("modal").toString(),
+              QStringLiteral("Réglages prédéfinis du scanner"));
+    EXPECT_TRUE(program.command({{"cmd", "click"}, {"object", "MMBitmapButton6"}}).value("ok").toBool());
+    program.command({{"cmd", "idle"}});
+}
+
+bool onlyMainWindowShown(Program &program)
+{
+    const QJsonArray windows = program.command({{"cmd", "windows"}}).value("windows").toArray();
+    return windows.size() == 1 && windows[0].toObject().value("name").toString() == QLatin1String("TForm1");
+}
+
+} // namespace
+
+// A scanner that fails stops the copy: one message naming the reason, nothing
+// printed, the picture on the sheet as it was, no window left over it.
+TEST(Automation, AFailedScanStopsTheCopyAndSaysWhy)
+{
+    struct Case {
+        const char *status;
+        const char *reason;
+    };
+    const Case cases[] = {{"SANE_STATUS_JAMMED", "bourrage"},
+                          {"SANE_STATUS_NO_DOCS", "pas de document"},
+                          {"SANE_STATUS_COVER_OPEN", "capot"},
+                          {"SANE_STATUS_DEVICE_BUSY", "occupé"},
+                          {"SANE_STATUS_IO_ERROR", "communication"}};
+    for (const Case &c : cases) {
+        TestScanner scanner(QByteArray("read-status-code \"") + c.status + "\"\n");
+        QTemporaryDir home;
+        Program program(home.path());
+        closeTheTips(program);
+        const int before = program.property("Image", "pictureWidth").toInt();
+        copy(program);
+        const QJsonArray messages = program.command({{"cmd", "messages"}}).value("messages").toArray();
+        ASSERT_EQ(messages.size(), 1) << c.status;
+        EXPECT_TRUE(messages[0].toString().contains(QString::fromUtf8(c.reason))) << messages[0].toString().toStdString();
+        EXPECT_FALSE(QFile::exists(home.filePath(QStringLiteral("out.pdf")))) << c.status;
+        EXPECT_EQ(program.property("Image", "pictureWidth").toInt(), before) << c.status;
+        EXPECT_TRUE(onlyMainWindowShown(program)) << c.status;
+        EXPECT_TRUE(program.command({{"cmd", "quit"}}).value("ok").toBool());
+        EXPECT_TRUE(program.finished()) << c.status;
+    }
+}
+
+// The feeder's ten pages all print, in one job, in as many copies as asked;
+// the PDF printer numbers its files and the status line names the last.
+TEST(Automation, TheFeedersPagesPrintInOneJobToNumberedFiles)
+{
+    TestScanner scanner;
+    QTemporaryDir home;
+    Program program(home.path(), QStringLiteral("pdf"));
+    closeTheTips(program);
+    program.command({{"cmd", "type"}, {"object", "SpinEdit"}, {"text", "2"}, {"key", "Return"}});
+    const QString first = home.filePath(QStringLiteral("Documents/Quillon.pdf"));
+    const QString second = home.filePath(QStringLiteral("Documents/Quillon-2.pdf"));
+    copy(program);
+    EXPECT_TRUE(program.command({{"cmd", "messages"}}).value("messages").toArray().isEmpty());
+    EXPECT_EQ(pdfPageCount(first), 20);
+    copy(program);
+    EXPECT_EQ(pdfPageCount(second), 20);
+    EXPECT_TRUE(program.property("TForm1", "Status").toString().contains(second))
+        << program.property("TForm1", "Status").toString().toStdString();
+    EXPECT_EQ(pdfPageCount(first), 20); // the first copy is still there
+    EXPECT_TRUE(onlyMainWindowShown(program));
+    EXPECT_TRUE(program.command({{"cmd", "quit"}}).value("ok").toBool());
+    EXPECT_TRUE(program.finished());
 }

@@ -121,8 +121,8 @@ TEST(Command, FailuresSayWhyAndWriteNothing)
         const char *reason;
     };
     const Case cases[] = {
-        {{}, {QStringLiteral("--scanner"), QStringLiteral("nosuch")}, "aucun scanner « nosuch »"},
-        {"read-status-code \"SANE_STATUS_JAMMED\"\n", {}, "aucune page"},
+        {{}, {QStringLiteral("--scanner"), QStringLiteral("nosuch")}, "le scanner « nosuch » est introuvable"},
+        {"read-status-code \"SANE_STATUS_JAMMED\"\n", {}, "bourrage papier"},
         {{}, {QStringLiteral("--mode"), QStringLiteral("sepia")}, "--mode"},
         {{}, {QStringLiteral("--copies"), QStringLiteral("0")}, "--copies"},
         {{}, {QStringLiteral("--poster"), QStringLiteral("big")}, "--poster"},
