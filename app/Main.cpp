@@ -14,6 +14,7 @@
 #include "Resources.h"
 #include "SettingsTable.h"
 #include "TMMBitmapButton.h"
+#include "TMMBitmapCheckBox.h"
 #include "TPicture.h"
 #include "TSpinEdit.h"
 #include "TTipsDialog.h"
@@ -24,6 +25,7 @@
 #include <QAction>
 #include <QApplication>
 #include <QComboBox>
+#include <QScrollBar>
 #include <QDesktopServices>
 #include <QKeyEvent>
 #include <QMenu>
@@ -96,6 +98,7 @@ TForm1::TForm1(QWidget *parent) : QMainWindow(parent)
     buildScanning();
     buildCorrections();
     finishMenus();
+    setTabOrder();
     FormCreate();
     csTwainScan->Loaded();
 }
@@ -167,6 +170,21 @@ void TForm1::finishMenus()
     auto *help = new QShortcut(QKeySequence(Qt::Key_F1), this);
     connectGuarded(help, &QShortcut::activated, this,
                    [this] { HelpViewer::showContext(HelpFile, helpContextOf(nullptr), this); });
+}
+
+void TForm1::setTabOrder()
+{
+    // Copy and print first, then the modes, the sheet's bars and buttons, the corrections.
+    const std::initializer_list<QWidget *> order = {
+        GoBtn, ScanSelect, ScanImage, PrintBtn, ConfigBtn, SpinEdit, Dupliquer, Poster, PaysBtn, CheckBox1, FormatBtn,
+        Zoom, Haut, Gauche, LargIm, HautIm, ComboFormats, conserver, OrigBtn, FillBtn, centrerh, centrerv, centrerp,
+        RetourneBtn, SpeedButton1, SpeedButton3, SpeedButton2, FXBtn, ComboBox1, EditBtn, UndoBtn};
+    QWidget *previous = nullptr;
+    for (QWidget *control : order) {
+        if (previous)
+            QWidget::setTabOrder(previous, control);
+        previous = control;
+    }
 }
 
 void TForm1::FormCreate()

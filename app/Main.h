@@ -138,6 +138,7 @@ public slots:
     void ImageClick();
     void PageClick();
     void SHMouseUp();
+    void SHKeyDown();
     void ZoomScroll();
     void HautScroll();
     void GaucheScroll();
@@ -257,6 +258,7 @@ private:
     void buildScanning();
     void buildCorrections();
     void finishMenus(); // Main.cpp: the items of the window's own, the tips and the about box
+    void setTabOrder();  // Main.cpp: the keyboard's way through the controls of every concern
 
     // Main.cpp
     void FormCreate();

@@ -23,6 +23,9 @@ TMMBitmapButton *TForm1::makeButton(QWidget *parent, const QString &name, int im
     button->setImageIndex(image);
     button->setText(caption);
     button->setToolTip(hint);
+    // A button with only a picture is named for screen readers by its hint.
+    button->setAccessibleName(caption.isEmpty() ? hint : caption);
+    button->setAccessibleDescription(hint);
     return button;
 }
 
@@ -32,6 +35,8 @@ TMMBitmapCheckBox *TForm1::makeCheckBox(QWidget *parent, const QString &name, co
     auto *box = named<TMMBitmapCheckBox>(name, parent, caption);
     box->setGlyph(images_.image(0));
     box->setToolTip(hint);
+    box->setAccessibleName(caption);
+    box->setAccessibleDescription(hint);
     return box;
 }
 

@@ -37,6 +37,7 @@ void TForm1::buildSheet()
     connectGuarded(Image, &TPicture::clicked, this, &TForm1::ImageClick);
     connectGuarded(Page, &TPicture::clicked, this, &TForm1::PageClick);
     connectGuarded(SH.get(), &TStretchHandle::mouseUp, this, &TForm1::SHMouseUp);
+    connectGuarded(SH.get(), &TStretchHandle::keyDown, this, &TForm1::SHKeyDown);
 
     // Positions and sizes.
     Panel3 = named<QFrame>(QStringLiteral("Panel3"), Client);
@@ -83,6 +84,9 @@ void TForm1::buildSheet()
         row.bar->setPageStep(10);
         row.bar->setSingleStep(1);
         place(row.bar, 8, y + 15, 146, 16, QString::fromUtf8(row.hint));
+        // The bars take the keyboard too: the arrows move them as the mouse does.
+        row.bar->setFocusPolicy(Qt::StrongFocus);
+        row.bar->setAccessibleName(QString::fromUtf8(row.hint));
         row.value = makeLabel(Panel3, QString::fromLatin1(row.valueName), QString::fromUtf8(row.initial));
         place(row.value, 158, y + 15, 50, 16);
         onUserScroll(row.bar, row.scroll);
@@ -301,6 +305,12 @@ void TForm1::SHMouseUp()
     UpdateZoomBar();
     UpdatePositionBars();
     ComboFormats->setCurrentIndex(0);
+}
+
+void TForm1::SHKeyDown()
+{
+    // The arrows have moved the picture: the margins follow.
+    UpdatePositionBars();
 }
 
 void TForm1::ZoomChange()

@@ -2,6 +2,7 @@
 
 #include "TMMImageList.h"
 
+#include <QKeyEvent>
 #include <QMouseEvent>
 
 TMMBitmapButton::TMMBitmapButton(QWidget *parent) : QPushButton(parent)
@@ -42,4 +43,13 @@ void TMMBitmapButton::mouseReleaseEvent(QMouseEvent *event)
     if (event->button() == Qt::LeftButton)
         emit mouseUp();
     QPushButton::mouseReleaseEvent(event);
+}
+
+void TMMBitmapButton::keyPressEvent(QKeyEvent *event)
+{
+    if ((event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter) && event->modifiers() == Qt::NoModifier) {
+        click();
+        return;
+    }
+    QPushButton::keyPressEvent(event);
 }

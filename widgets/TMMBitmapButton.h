@@ -21,6 +21,8 @@ signals:
 protected:
     void mousePressEvent(QMouseEvent *event) override;
     void mouseReleaseEvent(QMouseEvent *event) override;
+    // Return and Enter press a focused button, as the space bar does.
+    void keyPressEvent(QKeyEvent *event) override;
 
 private:
     void refresh();

@@ -290,3 +290,34 @@ TEST(Splash, ClientAreaWithinItsBorder)
     EXPECT_EQ(splash.size(), QSize(300, 267));
     EXPECT_EQ(splash.Client->geometry(), QRect(1, 1, 298, 265));
 }
+
+// The keyboard reaches every control in a sensible order; the bars follow
+// the arrow keys, and the margins follow the picture the handles' arrows move.
+TEST_F(MainWindow, TheKeyboardReachesEveryControlAndTheBarsFollowIt)
+{
+    QStringList chain;
+    QWidget *control = ui("GoBtn");
+    for (int step = 0; step < 200 && chain.size() < 31; ++step, control = control->nextInFocusChain())
+        if ((control->focusPolicy() & Qt::TabFocus) && !control->objectName().isEmpty()
+            && !control->objectName().startsWith(QLatin1String("qt_")) && control->window() == form.get())
+            if (!chain.contains(control->objectName()))
+                chain << control->objectName();
+    EXPECT_EQ(chain.mid(0, 12), (QStringList{"GoBtn", "ScanSelect", "ScanImage", "PrintBtn", "ConfigBtn", "SpinEdit",
+                                             "Dupliquer", "Poster", "PaysBtn", "CheckBox1", "FormatBtn", "Zoom"}));
+    EXPECT_TRUE(chain.indexOf(QStringLiteral("HautIm")) < chain.indexOf(QStringLiteral("SpeedButton1")));
+
+    auto press = [](QWidget *target, Qt::Key key) {
+        QKeyEvent event(QEvent::KeyPress, key, Qt::NoModifier);
+        QApplication::sendEvent(target, &event);
+    };
+    auto *top = ui<QScrollBar>("Haut");
+    EXPECT_TRUE(top->focusPolicy() & Qt::TabFocus);
+    press(top, Qt::Key_Right);
+    EXPECT_EQ(image()->y(), form->MmToPixelsY(top->value())); // the bar moved the picture
+    form->ImageClick();
+    const int left = ui<QScrollBar>("Gauche")->value();
+    for (int i = 0; i < 5; ++i)
+        press(handles(), Qt::Key_Right);
+    EXPECT_EQ(ui<QScrollBar>("Gauche")->value(), form->PixelsToMmX(image()->x()));
+    EXPECT_GT(ui<QScrollBar>("Gauche")->value(), left);
+}

@@ -7,6 +7,8 @@
 #include <QDialog>
 #include <QPainter>
 #include <QPushButton>
+#include <QApplication>
+#include <QKeyEvent>
 #include <gtest/gtest.h>
 
 TEST(ImageList, CutsTheStripIntoCells)
@@ -65,6 +67,18 @@ TEST(BitmapButton, ShowsItsPicture)
     EXPECT_EQ(button.imageIndex(), 1);
     EXPECT_FALSE(button.icon().isNull());
     EXPECT_EQ(button.iconSize(), QSize(32, 32));
+}
+
+TEST(BitmapButton, ReturnAndEnterPressAFocusedButton)
+{
+    TMMBitmapButton button;
+    int clicks = 0;
+    QObject::connect(&button, &QPushButton::clicked, [&] { ++clicks; });
+    for (Qt::Key key : {Qt::Key_Return, Qt::Key_Enter}) {
+        QKeyEvent press(QEvent::KeyPress, key, Qt::NoModifier);
+        QApplication::sendEvent(&button, &press);
+    }
+    EXPECT_EQ(clicks, 2);
 }
 
 TEST(TipsDialog, ShownOnlyWhenAskedAndWalksThroughTheTips)
