@@ -273,7 +273,8 @@ TEST(Automation, TheCopyButtonScansThroughThePresetsAndPrints)
     const QJsonObject go = program.command({{"cmd", "click"}, {"object", "GoBtn"}});
     EXPECT_EQ(go.value("modal").toString(), QStringLiteral("Réglages prédéfinis du scanner"));
     EXPECT_TRUE(program.command({{"cmd", "click"}, {"object", "MMBitmapButton3"}}).value("ok").toBool());
-    program.command({{"cmd", "idle"}});
+    // The scan's own loop takes commands too: the copy is done when the status line says where it went.
+    EXPECT_TRUE(waitUntil([&] { return program.property("TForm1", "Status").toString().contains(pdf); }));
     EXPECT_TRUE(program.command({{"cmd", "messages"}}).value("messages").toArray().isEmpty());
 
     // The A4 page at 100 dpi, fitted into the printable area.
@@ -496,7 +497,12 @@ TEST(Automation, AFailedScanStopsTheCopyAndSaysWhy)
         closeTheTips(program);
         const int before = program.property("Image", "pictureWidth").toInt();
         copy(program);
-        const QJsonArray messages = program.command({{"cmd", "messages"}}).value("messages").toArray();
+        // The scan's own loop goes on taking commands: the message comes when the scan has ended.
+        QJsonArray messages;
+        EXPECT_TRUE(waitUntil([&] {
+            messages = program.command({{"cmd", "messages"}}).value("messages").toArray();
+            return !messages.isEmpty();
+        })) << c.status;
         ASSERT_EQ(messages.size(), 1) << c.status;
         EXPECT_TRUE(messages[0].toString().contains(QString::fromUtf8(c.reason))) << messages[0].toString().toStdString();
         EXPECT_FALSE(QFile::exists(home.filePath(QStringLiteral("out.pdf")))) << c.status;
@@ -518,10 +524,15 @@ TEST(Automation, TheFeedersPagesPrintInOneJobToNumberedFiles)
     program.command({{"cmd", "type"}, {"object", "SpinEdit"}, {"text", "2"}, {"key", "Return"}});
     const QString first = home.filePath(QStringLiteral("Documents/Quillon.pdf"));
     const QString second = home.filePath(QStringLiteral("Documents/Quillon-2.pdf"));
+    auto printedTo = [&](const QString &file) {
+        return waitUntil([&] { return program.property("TForm1", "Status").toString().contains(file); });
+    };
     copy(program);
+    EXPECT_TRUE(printedTo(first));
     EXPECT_TRUE(program.command({{"cmd", "messages"}}).value("messages").toArray().isEmpty());
     EXPECT_EQ(pdfPageCount(first), 20);
     copy(program);
+    EXPECT_TRUE(printedTo(second));
     EXPECT_EQ(pdfPageCount(second), 20);
     EXPECT_TRUE(program.property("TForm1", "Status").toString().contains(second))
         << program.property("TForm1", "Status").toString().toStdString();
