@@ -104,6 +104,8 @@ bool mostlyDocument(const QImage &pixels, bool row, int index, int from, int to,
 
 QRect findDocument(const QImage &page)
 {
+    if (page.isNull())
+        return {};
     const QImage pixels = workPage(page).pixels;
     // Cells of about four pixels on an A4 page at 300 dpi.
     const int factor = std::max(1, std::min(pixels.width(), pixels.height()) / 600);

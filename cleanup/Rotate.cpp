@@ -1,5 +1,6 @@
 #include "Rotate.h"
 
+#include "Exception.h"
 #include "Page.h"
 #include "Rounding.h"
 
@@ -116,6 +117,8 @@ void resample(const QImage &source, QImage &target, double degrees, QRgb fill, c
 
 QImage rotated(const QImage &page, double degrees, QRgb fill)
 {
+    if (!std::isfinite(degrees))
+        throw platform::Exception(QStringLiteral("Angle de rotation invalide."));
     const WorkPage work = workPage(page);
     static const std::array<Weights, weightSteps> cubic = makeWeights(true), linear = makeWeights(false);
     QImage target(work.pixels.size(), work.pixels.format());

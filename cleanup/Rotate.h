@@ -4,7 +4,8 @@
 // and colour pages are resampled bicubically (Catmull-Rom); black-and-white
 // pages bilinearly, then thresholded at mid-grey, so that they stay 1-bit.
 // The corners the turn uncovers, and the samples that fall outside the
-// page, take the colour `fill`.
+// page, take the colour `fill`.  An angle that is not a number throws
+// platform::Exception.
 #include <QImage>
 #include <QRgb>
 

@@ -59,6 +59,8 @@ int peakHalfWidth(const Histogram &histogram, int peak)
 
 Whitened whitenBackground(const QImage &page)
 {
+    if (page.isNull())
+        return {page};
     const WorkPage work = workPage(page);
     if (work.kind == PageKind::Bilevel)
         return {page};

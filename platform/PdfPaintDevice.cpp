@@ -193,6 +193,8 @@ void PdfPaintEngine::stroke(const QPainterPath &path)
 PdfPaintDevice::PdfPaintDevice(PdfDocument &document, QSize paper, int dpi)
     : document_(document), paper_(paper), dpi_(dpi), engine_(std::make_unique<PdfPaintEngine>(document, dpi))
 {
+    if (paper.isEmpty() || dpi <= 0)
+        throw PdfError(QStringLiteral("Format de papier ou résolution d'impression invalide."));
     newPage();
 }
 

@@ -29,6 +29,7 @@ class PdfPaintEngine;
 class PdfPaintDevice : public QPaintDevice {
 public:
     // paper: the sheet's size in device pixels; dpi: device pixels per inch.
+    // Throws PdfError when either is not positive.
     PdfPaintDevice(PdfDocument &document, QSize paper, int dpi);
     ~PdfPaintDevice() override;
 

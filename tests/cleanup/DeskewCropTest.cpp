@@ -4,6 +4,7 @@
 #include "Crop.h"
 #include "Deskew.h"
 #include "GlassScene.h"
+#include "Exception.h"
 #include "Rotate.h"
 
 #include <gtest/gtest.h>
@@ -102,12 +103,15 @@ TEST(DeskewCrop, AStraightPageIsLeftAsItIs)
     }
 }
 
-TEST(DeskewCrop, ABlankPageMeasuresNothing)
+TEST(DeskewCrop, BlankAndEmptyPagesMeasureNothing)
 {
     QImage blank(400, 500, QImage::Format_Grayscale8);
     blank.fill(250);
     EXPECT_EQ(cleanup::deskew(blank).angle, 0.0);
     EXPECT_EQ(cleanup::findDocument(blank), blank.rect());
+    const QImage none;
+    EXPECT_FALSE(cleanup::deskew(none).turned);
+    EXPECT_TRUE(cleanup::crop(none).page.isNull());
 }
 
 TEST(Rotate, TurnsAboutTheCentreAndFillsTheCorners)
@@ -125,7 +129,8 @@ TEST(Rotate, TurnsAboutTheCentreAndFillsTheCorners)
     EXPECT_EQ(turned.pixelColor(145, 50).red(), 255);
     EXPECT_EQ(turned.pixelColor(5, 5).red(), 128);   // outside the turned page
     EXPECT_EQ(turned.pixelColor(100, 50).red(), 255);
-    // A turn by nothing changes nothing.
+    // A turn by nothing changes nothing; a turn by no number is refused.
     const QImage same = cleanup::rotated(page, 0, qRgb(0, 0, 0));
     EXPECT_EQ(same, page);
+    EXPECT_THROW(cleanup::rotated(page, std::nan(""), qRgb(0, 0, 0)), platform::Exception);
 }

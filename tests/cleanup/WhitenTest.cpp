@@ -86,4 +86,5 @@ TEST(Whiten, PagesWithNothingToWhitenStayAsTheyAre)
     QImage night(200, 200, QImage::Format_RGB888);
     night.fill(QColor(30, 30, 60));
     EXPECT_FALSE(cleanup::whitenBackground(night).changed);
+    EXPECT_TRUE(cleanup::whitenBackground(QImage()).page.isNull());
 }

@@ -145,6 +145,15 @@ TEST(PdfPaintDevice, NewPageStartsTheNextSheetWithThePainterKept)
     EXPECT_FALSE(dark(third.pixel(20, 30)));
 }
 
+TEST(PdfPaintDevice, RefusesAPaperOrResolutionOfNothing)
+{
+    QBuffer buffer;
+    buffer.open(QIODevice::WriteOnly);
+    platform::PdfDocument document(buffer, {});
+    EXPECT_THROW(platform::PdfPaintDevice(document, QSize(0, 800), dpi), platform::PdfError);
+    EXPECT_THROW(platform::PdfPaintDevice(document, paper, 0), platform::PdfError);
+}
+
 // Everything else a painter may draw, compared with Qt's raster engine
 // painting the same on a picture of the page's size and resolution.
 TEST(PdfPaintDevice, OtherDrawingLooksAsQtPaintsIt)
