@@ -140,11 +140,22 @@ QByteArray blackBits(const QImage &image)
         }
         return bits;
     }
+    if (image.format() == QImage::Format_Indexed8) {
+        for (int y = 0; y < image.height(); ++y) {
+            const uchar *row = image.constScanLine(y);
+            auto *target = reinterpret_cast<std::uint8_t *>(bits.data()) + qsizetype(y) * rowBytes;
+            for (int x = 0; x < image.width(); ++x)
+                if (isBlack(palette[row[x]]))
+                    target[x >> 3] |= std::uint8_t(0x80u >> (x & 7));
+        }
+        return bits;
+    }
+    const QImage argb = image.convertToFormat(QImage::Format_ARGB32);
     for (int y = 0; y < image.height(); ++y) {
-        const uchar *row = image.constScanLine(y);
+        const auto *row = reinterpret_cast<const QRgb *>(argb.constScanLine(y));
         auto *target = reinterpret_cast<std::uint8_t *>(bits.data()) + qsizetype(y) * rowBytes;
         for (int x = 0; x < image.width(); ++x)
-            if (isBlack(palette[row[x]]))
+            if (isBlack(row[x]))
                 target[x >> 3] |= std::uint8_t(0x80u >> (x & 7));
     }
     return bits;
@@ -186,11 +197,19 @@ PdfStream greyStream(const QImage &image)
             for (int x = 0; x < image.width(); ++x)
                 target[x] = char(qRed(palette[row[x]]));
         }
-    } else {
+    } else if (image.format() == QImage::Format_Grayscale8 || image.format() == QImage::Format_Grayscale16) {
         // 16-bit grey keeps its high byte: PDF 1.4 samples have at most 8 bits.
         const QImage grey = image.convertToFormat(QImage::Format_Grayscale8);
         for (int y = 0; y < image.height(); ++y)
             std::copy_n(grey.constScanLine(y), image.width(), samples.data() + qsizetype(y) * image.width());
+    } else { // true colour whose every pixel is grey
+        const QImage argb = image.convertToFormat(QImage::Format_ARGB32);
+        for (int y = 0; y < image.height(); ++y) {
+            const auto *row = reinterpret_cast<const QRgb *>(argb.constScanLine(y));
+            char *target = samples.data() + qsizetype(y) * image.width();
+            for (int x = 0; x < image.width(); ++x)
+                target[x] = char(qRed(row[x]));
+        }
     }
     return flateSamples(image, samples, 1);
 }
@@ -246,14 +265,27 @@ PdfPixels pdfPixelsOf(const QImage &image)
 {
     if (image.format() == QImage::Format_Grayscale8 || image.format() == QImage::Format_Grayscale16)
         return PdfPixels::Grey;
-    if (!isIndexed(image.format()))
+    if (isIndexed(image.format())) {
+        const QList<QRgb> palette = fullPalette(image);
+        if (std::all_of(palette.begin(), palette.end(), [](QRgb c) { return isBlack(c) || isWhite(c); }))
+            return PdfPixels::Bilevel;
+        if (std::all_of(palette.begin(), palette.end(), isGrey))
+            return PdfPixels::Grey;
         return PdfPixels::Colour;
-    const QList<QRgb> palette = fullPalette(image);
-    if (std::all_of(palette.begin(), palette.end(), [](QRgb c) { return isBlack(c) || isWhite(c); }))
-        return PdfPixels::Bilevel;
-    if (std::all_of(palette.begin(), palette.end(), isGrey))
-        return PdfPixels::Grey;
-    return PdfPixels::Colour;
+    }
+    // True colour by its pixels: a black-and-white or grey page that went
+    // through a 24- or 32-bit picture on its way still prints as what it is.
+    const QImage argb = image.convertToFormat(QImage::Format_ARGB32);
+    bool bilevel = true;
+    for (int y = 0; y < argb.height(); ++y) {
+        const auto *row = reinterpret_cast<const QRgb *>(argb.constScanLine(y));
+        for (int x = 0; x < argb.width(); ++x) {
+            if (!isGrey(row[x]))
+                return PdfPixels::Colour;
+            bilevel = bilevel && (isBlack(row[x]) || isWhite(row[x]));
+        }
+    }
+    return bilevel ? PdfPixels::Bilevel : PdfPixels::Grey;
 }
 
 PdfImageObjects encodePdfImage(const QImage &image, const PdfImageOptions &options)

@@ -4,7 +4,9 @@
 // halftones), grey ones as 8-bit DeviceGray, the others as 8-bit DeviceRGB,
 // Flate-compressed with PNG predictors, or JPEG when the caller prefers
 // small files for colour.  A picture with transparent pixels carries its
-// alpha as a soft mask.
+// alpha as a soft mask.  What a picture is depends on its palette when it
+// has one, on its pixels otherwise: a 1-bit scan stored in 32 bits is still
+// written as 1-bit.
 #include <QByteArray>
 #include <QImage>
 

@@ -116,6 +116,8 @@ TEST(PdfDocument, PicturesComeBackExactWithTheirDepthAndResolution)
         {"colour", colourNoise(123, 45, QImage::Format_RGB888), "rgb", 8, "image"},
         {"colour of 32 bits", colourNoise(64, 9, QImage::Format_RGB32), "rgb", 8, "image"},
         {"colour palette", indexed(50, 20, colours), "rgb", 8, "image"},
+        {"black and white in 32 bits", textLike(150, 70, QImage::Format_RGB32), "gray", 1, "ccitt"},
+        {"grey in 24 bits", greyRamp(90, 31).convertToFormat(QImage::Format_RGB888), "gray", 8, "image"},
     };
     for (const Case &c : cases) {
         SCOPED_TRACE(c.name);
