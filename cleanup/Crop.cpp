@@ -100,6 +100,36 @@ bool mostlyDocument(const QImage &pixels, bool row, int index, int from, int to,
     return 2 * far > to - from + 1;
 }
 
+// One side of the document, found on the reduced copy, to be placed to the pixel.
+struct Side {
+    bool row;    // a row (top, bottom) or a column (left, right)
+    int coarse;  // where the reduced copy puts it, in pixels
+    int inwards; // +1 or -1: the direction towards the document
+    QRect paper; // a strip just inside it
+};
+
+// The side to the pixel: within `reach` of the coarse place, the first line
+// (coming from the glass) of which most pixels (between the inner
+// rectangle's ends) are nearer the paper's colour than the glass's, the
+// paper's colour being the one just inside.  Where that is the glass's own
+// colour, the document shows only by its content, and the coarse place stands.
+int placed(const QImage &pixels, const Side &side, const QRect &inner, QRgb glass, int tolerance, int reach)
+{
+    const QRgb paper = medianColour(pixels, side.paper);
+    const uchar paperChannels[3] = {uchar(qRed(paper)), uchar(qGreen(paper)), uchar(qBlue(paper))};
+    const int contrast = distance(paperChannels, channelsOf(pixels), glass);
+    if (contrast <= tolerance)
+        return side.coarse;
+    const int limit = side.row ? pixels.height() : pixels.width();
+    const int from = side.row ? inner.left() : inner.top(), to = side.row ? inner.right() : inner.bottom();
+    for (int n = -reach; n <= reach; ++n) {
+        const int line = side.coarse + n * side.inwards;
+        if (line >= 0 && line < limit && mostlyDocument(pixels, side.row, line, from, to, glass, contrast / 2))
+            return line;
+    }
+    return side.coarse;
+}
+
 } // namespace
 
 QRect findDocument(const QImage &page)
@@ -130,46 +160,23 @@ QRect findDocument(const QImage &page)
     if (!top || !left || *bottom <= *top || *right <= *left)
         return page.rect();
 
-    // Each edge to the pixel: within a cell and a half of the coarse one, the
-    // first line (from outside) that is mostly nearer the paper's colour than
-    // the glass's, the paper's colour taken just inside that edge.
     const QRect coarse(QPoint(*left * factor, *top * factor),
                        QPoint(std::min((*right + 1) * factor, pixels.width()) - 1,
                               std::min((*bottom + 1) * factor, pixels.height()) - 1));
     const QRect inner = coarse.adjusted(2 * factor, 2 * factor, -2 * factor, -2 * factor);
     if (inner.width() < 4 || inner.height() < 4)
         return coarse;
-    struct Edge {
-        bool row;       // the edge is a row (top, bottom) or a column
-        int outside;    // where the search starts, outside the coarse edge
-        int step;       // towards the inside
-        QRect paper;    // a strip just inside the edge
+    const int depth = 2 * factor;
+    const Side sides[] = {
+        {true, coarse.top(), 1, QRect(inner.left(), coarse.top() + factor, inner.width(), depth)},
+        {true, coarse.bottom(), -1, QRect(inner.left(), coarse.bottom() - factor - depth + 1, inner.width(), depth)},
+        {false, coarse.left(), 1, QRect(coarse.left() + factor, inner.top(), depth, inner.height())},
+        {false, coarse.right(), -1, QRect(coarse.right() - factor - depth + 1, inner.top(), depth, inner.height())},
     };
-    const int reach = 3 * factor / 2 + 1, depth = 2 * factor;
-    const Edge edges[] = {
-        {true, coarse.top() - reach, 1, QRect(inner.left(), coarse.top() + factor, inner.width(), depth)},
-        {true, coarse.bottom() + reach, -1, QRect(inner.left(), coarse.bottom() - factor - depth + 1, inner.width(), depth)},
-        {false, coarse.left() - reach, 1, QRect(coarse.left() + factor, inner.top(), depth, inner.height())},
-        {false, coarse.right() + reach, -1, QRect(coarse.right() - factor - depth + 1, inner.top(), depth, inner.height())},
-    };
+    const int reach = 3 * factor / 2 + 1;
     int found[4];
-    for (int e = 0; e < 4; ++e) {
-        const Edge &edge = edges[e];
-        const int coarseEdge = e == 0 ? coarse.top() : e == 1 ? coarse.bottom() : e == 2 ? coarse.left() : coarse.right();
-        found[e] = coarseEdge;
-        const QRgb paper = medianColour(pixels, edge.paper & pixels.rect());
-        const uchar paperChannels[3] = {uchar(qRed(paper)), uchar(qGreen(paper)), uchar(qBlue(paper))};
-        const int step = distance(paperChannels, channels, glass);
-        if (step <= tolerance)
-            continue; // no paper edge here: the content's coarse edge stands
-        const int limit = edge.row ? pixels.height() : pixels.width();
-        const int from = edge.row ? inner.left() : inner.top(), to = edge.row ? inner.right() : inner.bottom();
-        for (int i = std::clamp(edge.outside, 0, limit - 1), n = 0; n <= 2 * reach && i >= 0 && i < limit; i += edge.step, ++n)
-            if (mostlyDocument(pixels, edge.row, i, from, to, glass, step / 2)) {
-                found[e] = i;
-                break;
-            }
-    }
+    for (int i = 0; i < 4; ++i)
+        found[i] = placed(pixels, sides[i], inner, glass, tolerance, reach);
     return QRect(QPoint(found[2], found[0]), QPoint(found[3], found[1]));
 }
 
