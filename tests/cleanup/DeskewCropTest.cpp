@@ -6,8 +6,10 @@
 #include "GlassScene.h"
 #include "Exception.h"
 #include "Rotate.h"
+#include "Whiten.h"
 
 #include <gtest/gtest.h>
+#include <omp.h>
 
 #include <cmath>
 
@@ -101,6 +103,22 @@ TEST(DeskewCrop, AStraightPageIsLeftAsItIs)
         // A page that fills the scan has no glass around it: nothing to crop.
         EXPECT_EQ(cleanup::findDocument(page), page.rect());
     }
+}
+
+TEST(DeskewCrop, TheSameWhateverTheNumberOfThreads)
+{
+    const glass::Scene scene = glass::onGlass(pageOf(Content::Photo, offWhite), glassSize, QColor(90, 90, 90), {500, 650},
+                                              3.3, 4, QImage::Format_RGB888);
+    const auto cleaned = [&](int threads) {
+        omp_set_num_threads(threads);
+        const cleanup::Deskewed straight = cleanup::deskew(scene.scan);
+        return std::pair{straight.angle, cleanup::whitenBackground(cleanup::crop(straight.page).page).page};
+    };
+    const int usual = omp_get_max_threads();
+    const auto one = cleaned(1), three = cleaned(3);
+    omp_set_num_threads(usual);
+    EXPECT_EQ(one.first, three.first);
+    EXPECT_EQ(one.second, three.second);
 }
 
 TEST(DeskewCrop, BlankAndEmptyPagesMeasureNothing)
