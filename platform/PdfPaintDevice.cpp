@@ -190,11 +190,12 @@ void PdfPaintEngine::stroke(const QPainterPath &path)
     document_.strokePath(transform_.map(path), shift * toPage_, pen);
 }
 
-PdfPaintDevice::PdfPaintDevice(PdfDocument &document, QSize paper, int dpi)
+PdfPaintDevice::PdfPaintDevice(PdfDocument &document, QSize paper, int dpi, QSizeF page)
     : document_(document), paper_(paper), dpi_(dpi), engine_(std::make_unique<PdfPaintEngine>(document, dpi))
 {
     if (paper.isEmpty() || dpi <= 0)
         throw PdfError(QStringLiteral("Format de papier ou résolution d'impression invalide."));
+    page_ = page.isEmpty() ? QSizeF(paper) * (72.0 / dpi) : page;
     newPage();
 }
 
@@ -202,7 +203,7 @@ PdfPaintDevice::~PdfPaintDevice() = default;
 
 void PdfPaintDevice::newPage()
 {
-    document_.beginPage(QSizeF(paper_) * (72.0 / dpi_));
+    document_.beginPage(page_);
 }
 
 QPaintEngine *PdfPaintDevice::paintEngine() const

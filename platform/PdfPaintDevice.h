@@ -28,9 +28,11 @@ class PdfPaintEngine;
 
 class PdfPaintDevice : public QPaintDevice {
 public:
-    // paper: the sheet's size in device pixels; dpi: device pixels per inch.
-    // Throws PdfError when either is not positive.
-    PdfPaintDevice(PdfDocument &document, QSize paper, int dpi);
+    // paper: the sheet's size in device pixels; dpi: device pixels per inch;
+    // page: the sheet's exact size in points, when the pixels round it (A4 is
+    // 595.28 points, not the 4961 pixels at 600 dpi), else the pixels' size.
+    // Throws PdfError when the paper or the resolution is not positive.
+    PdfPaintDevice(PdfDocument &document, QSize paper, int dpi, QSizeF page = QSizeF());
     ~PdfPaintDevice() override;
 
     void newPage();
@@ -44,6 +46,7 @@ private:
     PdfDocument &document_;
     QSize paper_;
     int dpi_;
+    QSizeF page_;
     std::unique_ptr<PdfPaintEngine> engine_;
 };
 

@@ -4,11 +4,12 @@
 
 #include "AtomicFileDevice.h"
 #include "Exception.h"
+#include "PdfDocument.h"
+#include "PdfPaintDevice.h"
 
 #include <QDir>
 #include <QFileInfo>
 #include <QPainter>
-#include <QPdfWriter>
 #include <QPrinter>
 #include <QTemporaryFile>
 
@@ -57,7 +58,7 @@ PrintJob::PrintJob(Printer &printer, const QString &title, const PrintOptions &o
         if (!temporary->open())
             throw Exception(why(QStringLiteral("Impossible de lancer l'impression : pas de fichier temporaire."),
                                 temporary->errorString()));
-        document_ = std::move(temporary);
+        file_ = std::move(temporary);
     } else {
         // A PDF file has no copy count: its pages are drawn once per copy, in order.
         passes_ = options_.copies;
@@ -65,20 +66,22 @@ PrintJob::PrintJob(Printer &printer, const QString &title, const PrintOptions &o
         // The printer's folder (Documents) may not exist yet on a new account.
         QDir().mkpath(QFileInfo(target_).absolutePath());
         try {
-            document_ = std::make_unique<AtomicFileDevice>(target_);
+            file_ = std::make_unique<AtomicFileDevice>(target_);
         } catch (const WriteError &error) {
             throw Exception(QStringLiteral("Impossible de lancer l'impression. ") + QString::fromUtf8(error.what()));
         }
     }
-    writer_ = std::make_unique<QPdfWriter>(document_.get());
-    writer_->setTitle(title);
-    writer_->setCreator(title);
-    writer_->setResolution(printer.logPixelsX());
-    const QPageLayout::Orientation orientation =
-        printer.orientation() == Orientation::Landscape ? QPageLayout::Landscape : QPageLayout::Portrait;
-    writer_->setPageLayout(QPageLayout(printer.paper(), orientation, QMarginsF()));
+    PdfOptions pdf;
+    pdf.title = title;
+    pdf.images.colour = options.jpegColour ? PdfColourCoding::Jpeg : PdfColourCoding::Lossless;
+    document_ = std::make_unique<PdfDocument>(*file_, pdf);
+    // The whole paper, in the printer's pixels; the canvas starts at the printable corner.
+    QSizeF page = printer.paper().size(QPageSize::Point);
+    if (printer.orientation() == Orientation::Landscape)
+        page.transpose();
+    device_ = std::make_unique<PdfPaintDevice>(*document_, printer.physicalPageSize(), printer.logPixelsX(), page);
     painter_ = std::make_unique<QPainter>();
-    if (!painter_->begin(writer_.get()))
+    if (!painter_->begin(device_.get()))
         throw Exception(QStringLiteral("Impossible de lancer l'impression."));
     painter_->translate(printer.printingOffset());
 }
@@ -96,19 +99,21 @@ void PrintJob::beginPage()
         firstPage_ = false;
         return;
     }
-    writer_->newPage();
-    painter_->resetTransform();
+    painter_->end();
+    device_->newPage();
+    painter_->begin(device_.get());
     painter_->translate(printer_.printingOffset());
 }
 
 PrintedTo PrintJob::finish()
 {
     painter_->end();
-    if (auto *file = dynamic_cast<AtomicFileDevice *>(document_.get())) {
+    document_->finish();
+    if (auto *file = dynamic_cast<AtomicFileDevice *>(file_.get())) {
         file->commit();
         return {target_, {}, 0};
     }
-    auto *temporary = static_cast<QTemporaryFile *>(document_.get());
+    auto *temporary = static_cast<QTemporaryFile *>(file_.get());
     if (!temporary->flush())
         throw Exception(why(QStringLiteral("Le travail d'impression n'a pas pu être préparé."), temporary->errorString()));
     return {{}, queue_, submit(queue_, temporary->fileName(), title_, options_, printer_.paper())};

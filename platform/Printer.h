@@ -14,7 +14,6 @@
 #include <optional>
 
 class QPainter;
-class QPdfWriter;
 class QPrintDialog;
 class QPrinter;
 class QIODevice;
@@ -133,9 +132,15 @@ struct PrintOptions {
     int copies = 1;
     bool collate = true;  // 1 2 3, 1 2 3 rather than 1 1, 2 2, 3 3
     bool twoSided = false; // where the queue can
+    bool jpegColour = false; // colour pictures as JPEG: smaller files, no longer exact
 };
 
-// One print job.  Its pages are drawn into a PDF document first; finish()
+class PdfDocument;
+class PdfPaintDevice;
+
+// One print job.  Its pages are drawn into a PDF document first, every
+// picture with its pixels and resolution intact (1-bit, grey and colour as
+// they are); finish()
 // hands that document over whole: renamed into place for the PDF printer,
 // given to CUPS for a queue.  A job that cannot start, or whose document
 // cannot be written or handed over, throws platform::Exception saying why,
@@ -165,8 +170,9 @@ private:
     QString target_; // the PDF printer's file
     int passes_ = 1;
     bool firstPage_ = true;
-    std::unique_ptr<QIODevice> document_;
-    std::unique_ptr<QPdfWriter> writer_;
+    std::unique_ptr<QIODevice> file_;
+    std::unique_ptr<PdfDocument> document_;
+    std::unique_ptr<PdfPaintDevice> device_;
     std::unique_ptr<QPainter> painter_;
 };
 

@@ -37,6 +37,8 @@ public:
         QProcess process;
         QProcessEnvironment env = programEnvironment(home_.path());
         env.insert(QStringLiteral("SANE_CONFIG_DIR"), path(QStringLiteral("sane")));
+        if (demonstration_)
+            env.insert(QStringLiteral("QUILLON_DEMO_SCANNER_DIR"), path(QStringLiteral("demo")));
         env.remove(QStringLiteral("DISPLAY"));
         env.remove(QStringLiteral("QT_QPA_PLATFORM"));
         process.setProcessEnvironment(env);
@@ -52,10 +54,18 @@ public:
         return QStringLiteral("pdf:%1,dpi=300,paper=A4,margins=4").arg(path(file));
     }
 
+    // No scanner at all: the demonstration scanner, with its colour pattern, stands in.
+    void useDemonstrationScanner()
+    {
+        write(QStringLiteral("sane/dll.conf"), "");
+        demonstration_ = true;
+    }
+
     QString errors;
     QString out; // standard output
 
 private:
+    bool demonstration_ = false;
     void write(const QString &name, const QByteArray &text)
     {
         QFile file(path(name));
@@ -234,5 +244,40 @@ TEST(Command, TheCommandLineWithoutAScreen)
         const QString &said = c.status == 0 ? quillon.out : quillon.errors;
         EXPECT_TRUE(said.contains(QString::fromUtf8(c.says))) << c.arguments.join(QLatin1Char(' ')).toStdString() << ": "
                                                                << said.toStdString();
+    }
+}
+
+// A copy is exact: the picture in the PDF is the scanned page, pixel for
+// pixel, 1-bit as 1-bit, grey as grey, colour as colour, at its resolution.
+TEST(Command, TheCopysPdfHoldsTheScannedPixels)
+{
+    struct Case {
+        const char *mode;
+        QImage::Format format;
+        const char *colourSpace; // as pdfimages -list says it
+        int bitsPerComponent;
+    };
+    for (const Case &c : {Case{"bw", QImage::Format_Mono, "gray", 1}, Case{"gray", QImage::Format_Grayscale8, "gray", 8},
+                          Case{"color", QImage::Format_RGB888, "rgb", 8}}) {
+        Command quillon;
+        quillon.useDemonstrationScanner();
+        const QStringList scan{QStringLiteral("--mode"), QString::fromLatin1(c.mode), QStringLiteral("--resolution"),
+                               QStringLiteral("75"), QStringLiteral("--frame"), QStringLiteral("60x40")};
+        const QString png = quillon.path(QStringLiteral("scan.png")), pdf = quillon.path(QStringLiteral("copy.pdf"));
+        ASSERT_EQ(quillon.run(QStringList{QStringLiteral("scan")} + scan + QStringList{png}), 0) << quillon.errors.toStdString();
+        ASSERT_EQ(quillon.run(QStringList{QStringLiteral("copy"), QStringLiteral("--printer"), quillon.pdfPrinter(QStringLiteral("copy.pdf"))} + scan), 0)
+            << quillon.errors.toStdString();
+        const QString list = toolOutput(QStringLiteral("pdfimages"), {QStringLiteral("-list"), pdf});
+        const QStringList fields = list.section(QLatin1Char('\n'), 2, 2).simplified().split(QLatin1Char(' '));
+        ASSERT_GE(fields.size(), 14) << list.toStdString();
+        EXPECT_EQ(fields[5], QString::fromLatin1(c.colourSpace)) << c.mode;
+        EXPECT_EQ(fields[7].toInt(), c.bitsPerComponent) << c.mode;
+        EXPECT_EQ(fields[12].toInt(), 75) << c.mode; // the page's own resolution
+        QProcess::execute(QStringLiteral("pdfimages"), {QStringLiteral("-png"), pdf, quillon.path(QStringLiteral("image"))});
+        const QImage printed = QImage(quillon.path(QStringLiteral("image-000.png"))).convertToFormat(QImage::Format_RGB888);
+        const QImage scanned = QImage(png).convertToFormat(QImage::Format_RGB888);
+        ASSERT_FALSE(scanned.isNull()) << c.mode;
+        EXPECT_GT(scanned.width() * scanned.height(), 1000) << c.mode;
+        EXPECT_TRUE(printed == scanned) << c.mode << ": " << printed.width() << "x" << printed.height();
     }
 }
