@@ -3,6 +3,7 @@
 #include "AtomicFileDevice.h"
 #include "Exception.h"
 #include "Identity.h"
+#include "PdfDocument.h"
 #include "ScanFailure.h"
 #include "Printer.h"
 #include "Rounding.h"
@@ -11,7 +12,6 @@
 #include <QCoreApplication>
 #include <QFileInfo>
 #include <QPainter>
-#include <QPdfWriter>
 #include <algorithm>
 #include <QWidget>
 
@@ -96,18 +96,14 @@ void writePicture(const QImage &picture, const QString &fileName)
 {
     const QString extension = QFileInfo(fileName).suffix().toLower();
     if (extension == QLatin1String("pdf")) {
-        // One page the size of the picture at its resolution.
+        // One page the size of the picture at its resolution, its pixels as they are.
         const int dpi = std::max(1, dotsPerInch(picture));
+        const QSizeF page = QSizeF(picture.size()) * (72.0 / dpi);
         platform::AtomicFileDevice file(fileName);
-        {
-            QPdfWriter pdf(&file);
-            pdf.setResolution(dpi);
-            pdf.setPageMargins(QMarginsF());
-            pdf.setPageSize(QPageSize(QSizeF(picture.width() * 25.4 / dpi, picture.height() * 25.4 / dpi),
-                                      QPageSize::Millimeter));
-            QPainter painter(&pdf);
-            painter.drawImage(QRect(QPoint(0, 0), picture.size()), picture);
-        }
+        platform::PdfDocument pdf(file, {identity::Title, {}});
+        pdf.beginPage(page);
+        pdf.drawImage(picture, QRectF(QPointF(0, 0), page));
+        pdf.finish();
         file.commit();
         return;
     }
