@@ -19,6 +19,8 @@ void useCutLinePen(QPainter &canvas)
     canvas.setBrush(Qt::NoBrush);
 }
 
+} // namespace
+
 // Portrait for the length of a job, landscape again after.
 class UprightForTheJob {
 public:
@@ -40,8 +42,6 @@ private:
     platform::Printer &printer_;
     bool landscape_;
 };
-
-} // namespace
 
 void drawBitmap(QPainter &canvas, const QImage &bitmap, int x, int y, int width, int height)
 {
@@ -77,27 +77,44 @@ void drawTiles(QPainter &canvas, const QImage &picture, QSize tile, QSize printa
     }
 }
 
+SheetJob::SheetJob(platform::Printer &printer, const platform::PrintOptions &options, const QString &title)
+    : upright_(std::make_unique<UprightForTheJob>(printer)), offset_(printer.printingOffset()),
+      paper_(platform::PaperMetrics::of(printer)), job_(std::make_unique<platform::PrintJob>(printer, title, options))
+{
+}
+
+SheetJob::~SheetJob() = default;
+
+int SheetJob::passes() const
+{
+    return job_->passes();
+}
+
+void SheetJob::print(const Sheet &sheet)
+{
+    const platform::SheetGeometry shown(paper_, QSize(sheet.sheet.width(), sheet.sheet.height()));
+    const long double sx = shown.scaleX(), sy = shown.scaleY();
+    job_->beginPage();
+    if (sheet.tiles)
+        drawTiles(job_->canvas(), sheet.picture, sheet.bounds.size(),
+                  QSize(sheet.sheet.printableWidth(), sheet.sheet.printableHeight()), QPoint(0, 0), sx, sy, sheet.cutLines);
+    else
+        drawImageAt(job_->canvas(), sheet.picture, sheet.bounds.size(), roundInt(sx * sheet.bounds.x()) - offset_.x(),
+                    roundInt(sy * sheet.bounds.y()) - offset_.y(), sx, sy);
+}
+
+platform::PrintedTo SheetJob::finish()
+{
+    return job_->finish();
+}
+
 platform::PrintedTo printSheets(platform::Printer &printer, const std::vector<Sheet> &sheets,
                                 const platform::PrintOptions &options, const QString &title)
 {
-    UprightForTheJob upright(printer);
-    const QPoint offset = printer.printingOffset();
-    const platform::PaperMetrics paper = platform::PaperMetrics::of(printer);
-    platform::PrintJob job(printer, title, options);
-    for (int pass = 0; pass < job.passes(); ++pass) {
-        for (const Sheet &sheet : sheets) {
-            const platform::SheetGeometry shown(paper, QSize(sheet.sheet.width(), sheet.sheet.height()));
-            const long double sx = shown.scaleX(), sy = shown.scaleY();
-            job.beginPage();
-            if (sheet.tiles)
-                drawTiles(job.canvas(), sheet.picture, sheet.bounds.size(),
-                          QSize(sheet.sheet.printableWidth(), sheet.sheet.printableHeight()), QPoint(0, 0), sx, sy,
-                          sheet.cutLines);
-            else
-                drawImageAt(job.canvas(), sheet.picture, sheet.bounds.size(), roundInt(sx * sheet.bounds.x()) - offset.x(),
-                            roundInt(sy * sheet.bounds.y()) - offset.y(), sx, sy);
-        }
-    }
+    SheetJob job(printer, options, title);
+    for (int pass = 0; pass < job.passes(); ++pass)
+        for (const Sheet &sheet : sheets)
+            job.print(sheet);
     return job.finish();
 }
 

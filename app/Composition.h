@@ -10,12 +10,14 @@
 #include <QPointF>
 #include <QRect>
 #include <QString>
+#include <memory>
 #include <vector>
 
 class QPainter;
 
 namespace platform {
 class Printer;
+class PrintJob;
 struct PrintedTo;
 struct PrintOptions;
 }
@@ -45,6 +47,26 @@ struct Sheet {
     platform::SheetGeometry sheet; // the sheet as shown, on its preview
     bool tiles = false;
     bool cutLines = false;
+};
+
+class UprightForTheJob;
+
+// A job of sheets taken one at a time, as they come: the pages of a feeder
+// print while the next is scanned.  A landscape sheet prints upright.  With
+// several passes (the copies of a PDF file) every sheet is given once per pass.
+class SheetJob {
+public:
+    SheetJob(platform::Printer &printer, const platform::PrintOptions &options, const QString &title);
+    ~SheetJob();
+    int passes() const;
+    void print(const Sheet &sheet);
+    platform::PrintedTo finish();
+
+private:
+    std::unique_ptr<UprightForTheJob> upright_;
+    QPoint offset_;
+    platform::PaperMetrics paper_;
+    std::unique_ptr<platform::PrintJob> job_;
 };
 
 // Prints sheets in one job, in as many copies as asked; tells where the job
