@@ -101,8 +101,9 @@ TEST_F(Files, EachFormatSavedOpensAgain)
         open(file);
         const QImage reopened = image()->picture().convertToFormat(QImage::Format_RGB888);
         EXPECT_EQ(reopened.size(), gradient().size()) << c.name;
-        if (c.lossless)
+        if (c.lossless) {
             EXPECT_EQ(reopened, gradient()) << c.name;
+        }
     }
     EXPECT_TRUE(messages.texts().isEmpty()) << messages.texts().join(QLatin1Char('\n')).toStdString();
 }

@@ -1,7 +1,8 @@
 #pragma once
 // SANE's test backend as the scanner of a test: a configuration folder of
 // the test's own (dll.conf naming only "test", and test.conf) made the only
-// one SANE searches.
+// one SANE searches, and the test backend whose failing reads are safe
+// (FaultyTestBackend.cpp) the one it loads.
 //
 // SANE reads where its configuration lives once per load of the library, and
 // the source manager unloads it with every session.  The tests keep libsane
@@ -17,6 +18,14 @@
 
 #include <cstdlib>
 #include <string>
+
+// Where SANE's dll backend finds the test backend whose failing reads start
+// no reader thread (FaultyTestBackend.cpp) before the real one.
+inline std::string faultySaneSearchPath()
+{
+    const char *path = std::getenv("LD_LIBRARY_PATH");
+    return std::string(QUILLON_FAULTY_SANE_DIR) + (path && *path ? std::string(":") + path : std::string());
+}
 
 class SaneTestBackend {
 public:
@@ -42,8 +51,9 @@ private:
     static bool keepSaneLoaded()
     {
         setenv("SANE_CONFIG_DIR", QFile::encodeName(folder().path()).constData(), 1);
+        setenv("LD_LIBRARY_PATH", faultySaneSearchPath().c_str(), 1);
         return dlopen("libsane.so.1", RTLD_NOW | RTLD_LOCAL) != nullptr
-            && dlopen(SANE_TEST_BACKEND_PATH, RTLD_NOW | RTLD_LOCAL) != nullptr;
+            && dlopen(QUILLON_FAULTY_SANE_DIR "/libsane-test.so.1", RTLD_NOW | RTLD_LOCAL) != nullptr;
     }
     static void write(const char *name, const std::string &text)
     {
