@@ -100,13 +100,15 @@ void TEffectRunner::runEnded(Run *run, std::shared_ptr<TEffectOutcome> outcome, 
         launch(std::move(waiting_));
     if (ended->dropped)
         return;
-    if (failure)
-        platform::guarded([&] { std::rethrow_exception(failure); });
     const bool stopped = ended->stopRequested;
     if (stopped || failure)
         *outcome = {};
     if (ended->events.finished)
         ended->events.finished(std::move(*outcome), stopped);
+    // Shown once the window has taken the run's end: the box's own event
+    // loop may start the next run, which must find the window settled.
+    if (failure)
+        platform::guarded([&] { std::rethrow_exception(failure); });
 }
 
 std::int16_t TEffectRunner::progressCallback(std::int16_t percent, void *user)

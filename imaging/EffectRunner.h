@@ -44,7 +44,8 @@ public:
         std::function<void(int percent, const QString &caption)> progress;
         // A step the effect showed, scaled to fit the preview.
         std::function<void(const QImage &step)> step;
-        // The outcome (empty when the effect gave none); stopped when Stop was asked for.
+        // The outcome (empty when the effect gave none or failed); stopped
+        // when Stop was asked for.  A failure is shown after this has run.
         std::function<void(TEffectOutcome outcome, bool stopped)> finished;
     };
 
@@ -57,6 +58,7 @@ public:
     void stop();
     // Drops the running and the waiting work and waits for the worker.
     void wait();
+    // From start until the wanted run's `finished`, or until wait().
     bool busy() const { return current_ != nullptr || waiting_ != nullptr; }
 
 private:
