@@ -7,7 +7,6 @@
 #include "Exception.h"
 #include "Handles.h"
 #include "HelpViewer.h"
-#include "ImagingProgress.h"
 #include "IniFile.h"
 #include "Modal.h"
 #include "PGPixelGraphic.h"
@@ -65,7 +64,7 @@ void TForm1::buildFiles()
     Tampon->setJPegSaveQuality(25);
     Tampon->setJPegSaveSmooth(5);
     // Loading and saving a page take a while: the library's caption and percentage show meanwhile.
-    Tampon->OnProgress = (new imaging::TImagingProgress(this))->handler();
+    Tampon->ShowProgressWindow = true;
     Tampon->Loaded();
 
     OpenDial = new TOpenDial(this);

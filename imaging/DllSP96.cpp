@@ -23,9 +23,9 @@ const QString ImagingExceptionMessage = QStringLiteral(
     "An exception error occured in the imaging library. We recommend to exit the application and to restart it by "
     "clicking its icon!");
 
-QString ImagingProgressCaption;
-TImagingError LastImagingError;
-bool TwainBusy = false;
+thread_local QString ImagingProgressCaption;
+thread_local TImagingError LastImagingError;
+std::atomic<bool> TwainBusy = false;
 
 QString ImagingLoadFailureMessage(const QString &dllName)
 {
@@ -38,26 +38,37 @@ ImagingLibrary::~ImagingLibrary() = default;
 
 void *ImagingLibrary::symbol(const char *name)
 {
+    std::unique_lock lock(mutex_);
     if (!module_) {
         module_ = platform::Module::load(dllName_);
         if (!module_) {
+            const QString message = ImagingLoadFailureMessage(dllName_);
+            lock.unlock();
             if (failure_ == LoadFailure::Raise)
-                throw EImagingError(ImagingLoadFailureMessage(dllName_));
-            platform::showError(ImagingLoadFailureMessage(dllName_));
+                throw EImagingError(message);
+            platform::showError(message);
             return nullptr;
         }
     }
     return module_->symbol(name);
 }
 
+bool ImagingLibrary::isLoaded() const
+{
+    const std::lock_guard lock(mutex_);
+    return module_ != nullptr;
+}
+
 void ImagingLibrary::release()
 {
+    const std::lock_guard lock(mutex_);
     module_.reset();
 }
 
 void ImagingLibrary::setDllName(const QString &dllName)
 {
-    release();
+    const std::lock_guard lock(mutex_);
+    module_.reset();
     dllName_ = dllName;
 }
 
@@ -710,13 +721,22 @@ bool getdxfinfo(const QString &path, int &width, int &height, int &bits)
 
 namespace {
 
-// Keeps a second TWAIN call from starting while one runs; cleared on every way out.
+// Keeps a second TWAIN call from starting while one runs: claims the flag
+// unless another call holds it, and clears it on every way out.
 class TwainCall {
 public:
-    TwainCall() { TwainBusy = true; }
-    ~TwainCall() { TwainBusy = false; }
+    TwainCall() : claimed_(!TwainBusy.exchange(true)) {}
+    ~TwainCall()
+    {
+        if (claimed_)
+            TwainBusy = false;
+    }
     TwainCall(const TwainCall &) = delete;
     TwainCall &operator=(const TwainCall &) = delete;
+    bool claimed() const { return claimed_; }
+
+private:
+    bool claimed_;
 };
 
 } // namespace
@@ -724,12 +744,12 @@ public:
 bool aquiredibimage(void *window, int bits, bool dither, HGLOBAL &dib, void *userData, ILProgressProc callback)
 {
     dib = nullptr;
-    if (TwainBusy)
+    const TwainCall call;
+    if (!call.claimed())
         return false;
     const auto acquire = CRDE2000().function<AcquireFn>("aquiredibimage");
     if (!acquire)
         return false;
-    TwainCall busy;
     HGLOBAL result = nullptr;
     const std::optional<int> status = callLibrary(
         [&] { return int(acquire(window, bits, dither ? 1 : 0, 0, &result, nullptr, userData, callback, 0)); });
@@ -747,12 +767,12 @@ bool aquiredibimage(void *window, int bits, bool dither, HGLOBAL &dib, void *use
 
 bool selectsource(void *window)
 {
-    if (TwainBusy)
+    const TwainCall call;
+    if (!call.claimed())
         return false;
     const auto select = CRDE2000().function<SelectFn>("selectsource");
     if (!select)
         return false;
-    TwainCall busy;
     const std::optional<int> status = callLibrary([&] { return int(select(window, 0)); });
     if (!status)
         return false;

@@ -15,8 +15,10 @@
 #include <QList>
 #include <QRgb>
 #include <QString>
+#include <atomic>
 #include <cstdint>
 #include <memory>
+#include <mutex>
 
 namespace platform {
 class Module;
@@ -33,7 +35,8 @@ using ILProgressProc = std::int16_t (*)(std::int16_t percent, void *userData);
 enum class LoadFailure { MessageBox, Raise };
 
 // One DLL of the library, loaded on first need and kept for the program's
-// life; exports are looked up by name at each call.
+// life; exports are looked up by name at each call, from whichever thread
+// calls the library.
 class ImagingLibrary {
 public:
     ImagingLibrary(QString dllName, LoadFailure failure);
@@ -42,7 +45,7 @@ public:
     ImagingLibrary &operator=(const ImagingLibrary &) = delete;
 
     const QString &dllName() const { return dllName_; }
-    bool isLoaded() const { return module_ != nullptr; }
+    bool isLoaded() const;
     // Null when the DLL cannot be loaded (shown or raised as chosen) or has no such export.
     void *symbol(const char *name);
     template <typename Function> Function function(const char *name) { return reinterpret_cast<Function>(symbol(name)); }
@@ -51,6 +54,7 @@ public:
     void setDllName(const QString &dllName);
 
 private:
+    mutable std::mutex mutex_;
     QString dllName_;
     LoadFailure failure_;
     std::unique_ptr<platform::Module> module_;
@@ -68,11 +72,14 @@ struct TImagingError {
 };
 
 // Text of the running imaging operation, shown by the progress callbacks.
-extern QString ImagingProgressCaption;
-// Status and text of the last failing call.
-extern TImagingError LastImagingError;
-// Set while a TWAIN call of the library runs.
-extern bool TwainBusy;
+// Each thread has its own, as it has its own last error: the effects dialog
+// runs effects on a worker while its window may call the library itself,
+// and what one call sets must not show up as another's.
+extern thread_local QString ImagingProgressCaption;
+// Status and text of the last failing call made on this thread.
+extern thread_local TImagingError LastImagingError;
+// Set while a TWAIN call of the library runs, whichever thread makes it.
+extern std::atomic<bool> TwainBusy;
 
 // Key "App Name" of section "Imaging Twain" in "iltwain.ini": the program's base name in lower case.
 void WriteTwainProfileEntry();

@@ -3,22 +3,20 @@
 // that the window keeps answering while a large picture is worked on.
 //
 // A newer run replaces an older one: the older is asked to stop and its
-// outcome dropped, never shown.  Stopping keeps the outcome from being
-// used at all, so a stopped application leaves the picture as it was.
-// The imaging library reports to the run's own callbacks; what they learn
-// (progress, the steps of an effect that shows them) reaches the window as
-// posted calls.  While a run goes on, the GUI thread leaves the library to
-// it: whoever wants to call the library itself first calls wait().
+// outcome dropped, never shown (platform/LatestWorker).  Stopping keeps the
+// outcome from being used at all, so a stopped application leaves the
+// picture as it was.  The imaging library reports to the run's own
+// callbacks; what they learn (progress, the steps of an effect that shows
+// them) reaches the window as posted calls.  While a run goes on, the GUI
+// thread leaves the library to it: whoever wants to call the library itself
+// first calls wait().
 #include "DllSP96.h"
+#include "LatestWorker.h"
 
 #include <QImage>
-#include <QObject>
 #include <QSize>
 
-#include <atomic>
 #include <functional>
-#include <memory>
-#include <thread>
 
 namespace imaging {
 
@@ -35,8 +33,7 @@ struct TEffectOutcome {
     GlobalBlock preview;
 };
 
-class TEffectRunner : public QObject {
-    Q_OBJECT
+class TEffectRunner {
 public:
     using Work = std::function<TEffectOutcome(const TLibraryCallbacks &callbacks)>;
     // Called on the GUI thread, for the run that is wanted only.
@@ -44,30 +41,22 @@ public:
         std::function<void(int percent, const QString &caption)> progress;
         // A step the effect showed, scaled to fit the preview.
         std::function<void(const QImage &step)> step;
-        // The outcome (empty when the effect gave none); stopped when Stop was asked for.
+        // The outcome (empty when the effect gave none or failed); stopped
+        // when Stop was asked for.  A failure is shown after this has run.
         std::function<void(TEffectOutcome outcome, bool stopped)> finished;
     };
-
-    explicit TEffectRunner(QObject *parent = nullptr);
-    ~TEffectRunner() override;
 
     // Runs `work` now, or as soon as the run it replaces has stopped.
     void start(Work work, Events events, QSize stepSize);
     // Asks the running work to stop; its `finished` comes with stopped set.
-    void stop();
+    void stop() { worker_.stop(); }
     // Drops the running and the waiting work and waits for the worker.
-    void wait();
-    bool busy() const { return current_ != nullptr || waiting_ != nullptr; }
+    void wait() { worker_.cancel(); }
+    // From start until the wanted run's `finished`, or until wait().
+    bool busy() const { return worker_.busy(); }
 
 private:
-    struct Run;
-    static std::int16_t progressCallback(std::int16_t percent, void *run);
-    static std::int32_t frameCallback(HGLOBAL dib, void *run);
-    void launch(std::unique_ptr<Run> run);
-    void runEnded(Run *run, std::shared_ptr<TEffectOutcome> outcome, std::exception_ptr failure);
-
-    std::unique_ptr<Run> current_;
-    std::unique_ptr<Run> waiting_;
+    platform::LatestWorker worker_;
 };
 
 } // namespace imaging

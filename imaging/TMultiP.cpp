@@ -131,13 +131,37 @@ int TPMultiImage::WriteDepth(const QString &format) const
 
 // ---- progress and errors ---------------------------------------------------------
 
+// Sets the caption of a long operation before its first report, so that no
+// report shows the caption of the operation before it, and shows the
+// progress window while the operation runs when the component has one.
+TPMultiImage::ProgressScope::ProgressScope(TPMultiImage &owner, const QString &caption) : owner_(owner)
+{
+    ImagingProgressCaption = caption;
+    if (owner_.ShowProgressWindow && !owner_.progressWindow_) {
+        owner_.progressWindow_.emplace(owner_.parentWidget() ? owner_.window() : nullptr,
+                                       platform::ProgressLook{QStringLiteral("Traitement en cours"),
+                                                              platform::StopButton::Arreter,
+                                                              QStringLiteral("ImagingProgress")});
+        opened_ = true;
+    }
+}
+
+TPMultiImage::ProgressScope::~ProgressScope()
+{
+    if (opened_)
+        owner_.progressWindow_.reset();
+}
+
 std::int16_t TPMultiImage::progressRelay(std::int16_t percent, void *userData)
 {
     auto *self = static_cast<TPMultiImage *>(userData);
-    if (!self || !self->OnProgress)
+    if (!self)
         return 1;
     bool cancel = false;
-    self->OnProgress(self, percent, ImagingProgressCaption.toLower(), cancel);
+    if (self->OnProgress)
+        self->OnProgress(self, percent, ImagingProgressCaption.toLower(), cancel);
+    if (self->progressWindow_ && !self->progressWindow_->report({ImagingProgressCaption, percent, 100}))
+        cancel = true;
     return cancel ? 0 : 1;
 }
 

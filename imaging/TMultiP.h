@@ -23,6 +23,7 @@
 #include "Bitmap.h"
 #include "DllSP96.h"
 #include "ImagingError.h"
+#include "ProgressWindow.h"
 #include "ilsurface.h"
 
 #include <QColor>
@@ -132,7 +133,13 @@ public:
     // The file information keeps the file's own size.  For previews.
     QSize ReduceToFit;
 
+    // Loads, saves and corrections show the program's progress window over
+    // the component's window while they run (it closes when they end).
+    bool ShowProgressWindow = false;
+
     // ---- events -----------------------------------------------------------------
+    // The library's progress with its caption in lower case, as the
+    // component has always given it; the progress window shows it as it is.
     TILMesProgress OnProgress;
     TlibError OnIlibError;
     TMultiImageEvent OnFinishedLoadSave;
@@ -276,6 +283,18 @@ private:
         QString text;
     };
     class BusyScope;
+    // A long operation: its caption, and the progress window while it runs.
+    class ProgressScope {
+    public:
+        ProgressScope(TPMultiImage &owner, const QString &caption);
+        ~ProgressScope();
+        ProgressScope(const ProgressScope &) = delete;
+        ProgressScope &operator=(const ProgressScope &) = delete;
+
+    private:
+        TPMultiImage &owner_;
+        bool opened_ = false;
+    };
     friend class AnnotationLayer;
 
     // TMultiP.cpp
@@ -298,7 +317,8 @@ private:
     int libraryTiffPage() const;
 
     // TMultiPCorrect.cpp
-    template <typename Correction> void correct(Correction correction);
+    // The correction by the export `exportName`, under its caption.
+    template <typename Correction> void correct(const char *exportName, Correction correction);
 
     // TMultiPDisplay.cpp
     bool barsAllowed() const;
@@ -333,6 +353,8 @@ private:
     int jpegSaveQuality_ = 25;
     int jpegSaveSmooth_ = 0;
     std::optional<Failure> pendingError_;
+    // while a long operation runs, when the component shows progress
+    std::optional<platform::ProgressWindow> progressWindow_;
 
     bool stretch_ = false;
     bool stretchRatio_ = false;

@@ -3,6 +3,7 @@
 #include "TMultiP.h"
 
 #include "ClipboardDib.h"
+#include "EffectParameters.h"
 #include "EffectsDialog.h"
 #include "Modal.h"
 #include "WaitCursor.h"
@@ -12,8 +13,9 @@
 
 namespace imaging {
 
-template <typename Correction> void TPMultiImage::correct(Correction correction)
+template <typename Correction> void TPMultiImage::correct(const char *exportName, Correction correction)
 {
+    const ProgressScope progress(*this, QString::fromLatin1(isp::exportRow(exportName).caption));
     reportProgress(0);
     platform::WaitCursor hourglass;
     Bitmap work = picture_;
@@ -23,17 +25,17 @@ template <typename Correction> void TPMultiImage::correct(Correction correction)
 
 void TPMultiImage::AutoContrastArea(int left, int top, int right, int bottom)
 {
-    correct([&](Bitmap &work) { AutoContrastBitmap(work, left, top, right, bottom, this, &progressRelay); });
+    correct("AutoContrast", [&](Bitmap &work) { AutoContrastBitmap(work, left, top, right, bottom, this, &progressRelay); });
 }
 
 void TPMultiImage::GrayAreaImage(int left, int top, int right, int bottom)
 {
-    correct([&](Bitmap &work) { GrayAreaBitmap(work, left, top, right, bottom, this, &progressRelay); });
+    correct("GrayArea", [&](Bitmap &work) { GrayAreaBitmap(work, left, top, right, bottom, this, &progressRelay); });
 }
 
 void TPMultiImage::InvertImage()
 {
-    correct([&](Bitmap &work) { InvertBitmap(work, this, &progressRelay); });
+    correct("ILInvert", [&](Bitmap &work) { InvertBitmap(work, this, &progressRelay); });
 }
 
 void TPMultiImage::ShowEffects()

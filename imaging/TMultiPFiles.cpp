@@ -109,6 +109,7 @@ void TPMultiImage::setImageName(const QString &name)
     }
     if (annotations_)
         annotations_->clear();
+    const ProgressScope progress(*this, QStringLiteral("Reading ") + name);
     reportProgress(0);
     platform::WaitCursor hourglass;
 
@@ -313,6 +314,7 @@ template <typename Write> void TPMultiImage::save(const QString &format, const Q
 {
     if (!name.isEmpty())
         DefSaveFilename = name;
+    const ProgressScope progress(*this, QStringLiteral("Writing ") + DefSaveFilename);
     if (format != QLatin1String("GIF"))
         reportProgress(0);
     platform::WaitCursor hourglass;

@@ -380,7 +380,7 @@ void TEffectForm::IlPagesChange()
 
 void TEffectForm::updateActions()
 {
-    if (running_ == Run::Application)
+    if (applying())
         return;
     TEffectPage *page = activePage();
     const bool picture = PreviewDib != nullptr;
@@ -394,7 +394,7 @@ void TEffectForm::updateActions()
 
 void TEffectForm::showSelection()
 {
-    const bool shown = activePage()->usesSelection() && !HSRubberband->isChecked() && running_ != Run::Application;
+    const bool shown = activePage()->usesSelection() && !HSRubberband->isChecked() && !applying();
     RubberBand->setVisible(shown);
     CropEdits[0]->parentWidget()->setVisible(shown); // the row of the four edits
     HSRubberband->setText(HSRubberband->isChecked() ? QStringLiteral("Montrer sélection") : QStringLiteral("Cacher sélection"));
@@ -424,10 +424,7 @@ void TEffectForm::CloseNadNotSaveBtnClick()
 void TEffectForm::done(int)
 {
     // an application still running is dropped: the picture stays as it was
-    runner_.wait();
-    if (running_ == Run::Application)
-        enableAfterRun();
-    running_ = Run::None;
+    takeLibrary();
     PreviewBackup.reset();
     QDialog::done(CloseWithResult ? Accepted : Rejected);
 }

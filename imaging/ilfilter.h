@@ -83,6 +83,8 @@ public:
     TSides selection() const { return {CropX, CropY, CropWidth, CropHeight}; }
     // An effect runs, or a preview is about to.
     bool running() const { return runner_.busy() || autoPreview_.isActive(); }
+    // The effect that runs is an application.
+    bool applying() const { return runner_.busy() && runKind_ == Run::Application; }
     bool nothingPending() const { return NothingPending; }
 
     // Handlers.
@@ -174,7 +176,8 @@ private:
     int shownPage_ = -1;
     ControlValues formValues_;
 
-    Run running_ = Run::None;
+    // What the newest run does; the runner alone says whether one runs.
+    Run runKind_ = Run::None;
     std::optional<platform::WaitCursor> hourglass_;
     std::vector<std::pair<QWidget *, bool>> disabled_;
     QElapsedTimer runClock_;

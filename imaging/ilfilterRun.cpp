@@ -60,7 +60,7 @@ void TEffectForm::ReloadimageBtnClick()
 
 void TEffectForm::scheduleAutoPreview()
 {
-    if (opened_ && running_ != Run::Application && PreviewDib && activePage()->offersPreview())
+    if (opened_ && !applying() && PreviewDib && activePage()->offersPreview())
         autoPreview_.start();
 }
 
@@ -92,7 +92,7 @@ void TEffectForm::runEffect(bool application)
 {
     autoPreview_.stop();
     TEffectPage *page = activePage();
-    if (!PreviewDib || page->showsWorkingPicture() || running_ == Run::Application)
+    if (!PreviewDib || page->showsWorkingPicture() || applying())
         return;
     const bool pasting = page->pastes();
     const DibSize preview = sizeOf(PreviewBackup.get());
@@ -117,7 +117,7 @@ void TEffectForm::runEffect(bool application)
         ReloadimageBtn->setEnabled(true);
         NothingPending = false;
     }
-    running_ = kind;
+    runKind_ = kind;
     StopProcessBtn->setEnabled(true);
     ilProgress->setValue(0);
     runClock_.start();
@@ -144,7 +144,6 @@ void TEffectForm::runEffect(bool application)
 
 void TEffectForm::runFinished(Run kind, TEffectOutcome outcome, bool stopped)
 {
-    running_ = Run::None;
     if (kind == Run::Application) {
         if (outcome.picture && !stopped) {
             WorkingDib = std::move(outcome.picture);
@@ -181,18 +180,18 @@ void TEffectForm::showProgress(int percent, const QString &caption)
         ilProgress->setValue(percent);
         statusPanels_[1]->setText(caption);
     }
-    if (running_ != Run::None && runClock_.elapsed() >= kSlowRunMilliseconds)
+    if (runner_.busy() && runClock_.elapsed() >= kSlowRunMilliseconds)
         PreviewImage->setProgress(std::clamp(percent, 0, 100));
 }
 
 void TEffectForm::takeLibrary()
 {
-    if (running_ == Run::None)
+    if (!runner_.busy())
         return;
+    const bool application = applying();
     runner_.wait();
-    if (running_ == Run::Application)
+    if (application)
         enableAfterRun();
-    running_ = Run::None;
     StopProcessBtn->setEnabled(false);
     PreviewImage->setProgress(-1);
     ilProgress->setValue(0);

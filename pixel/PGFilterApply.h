@@ -4,20 +4,17 @@
 // and put in place only when complete, so that a stopped or failing filter
 // leaves the picture as it was.
 #include "PGPixelGraphic.h"
+#include "ProgressWindow.h"
 
-#include <QElapsedTimer>
 #include <QString>
 
-#include <memory>
-
-class QProgressDialog;
 class QWidget;
 class TPGFilter;
 class TPGImage;
 
-// Shows the progress of Graphic's long operations while it lives; its Cancel
-// button makes the next progress report ask the operation to stop.  The
-// window appears only for work that lasts, and only then takes input.
+// Shows the progress of Graphic's long operations in the program's progress
+// window while it lives; its button makes the next progress report ask the
+// operation to stop.
 class TPGProgressWindow {
 public:
     TPGProgressWindow(TPixelGraphic &Graphic, const QString &Caption, QWidget *Parent);
@@ -25,15 +22,11 @@ public:
     TPGProgressWindow(const TPGProgressWindow &) = delete;
     TPGProgressWindow &operator=(const TPGProgressWindow &) = delete;
 
-    bool Stopped() const { return stopped_; }
+    bool Stopped() const { return window_.stopped(); }
 
 private:
-    void progress(int Current, bool &Abort, int Max);
-
     TPixelGraphic &graphic_;
-    std::unique_ptr<QProgressDialog> window_;
-    QElapsedTimer sinceUpdate_;
-    bool stopped_ = false;
+    platform::ProgressWindow window_;
 };
 
 // Holder's image becomes Filter(Holder's image).  False when there is no

@@ -17,27 +17,22 @@ TFilterPreview::TFilterPreview(TPGImage &Display, const TPixelGraphic &Source, T
     const QSize size = PreviewSize(QSize(Source.Width(), Source.Height()), Display.contentsRect().size());
     preview_->SetFormat(size.width(), size.height(), pg24Bit);
     TPixelGraphic &preview = *preview_;
-    sourceThread_ = std::make_unique<TPGThread>([this, &Source, &preview](TPGThread &thread) {
-        preview.OnProgress = [&thread](TPixelGraphic *, int, bool &abort, int) { abort = thread.Terminated(); };
+    source_.start([this, &Source, &preview](const platform::LatestWorker::Job &job) -> platform::LatestWorker::Delivery {
+        preview.OnProgress = [&job](TPixelGraphic *, int, bool &abort, int) { abort = job.stopRequested(); };
         const platform::ScopeExit detach([&preview] { preview.OnProgress = nullptr; });
         preview.CopyFrom(Source);
-        if (thread.Terminated())
-            return;
-        ++undelivered_;
-        PostToWindow(this, [this] {
-            --undelivered_;
-            sourceCopied();
-        });
+        if (job.stopRequested())
+            return {};
+        return [this](bool) { sourceCopied(); };
     });
-    sourceThread_->Resume();
 }
 
-// The threads read the preview image: they stop before it goes.
+// The workers read the preview image: they stop before it goes.
 TFilterPreview::~TFilterPreview()
 {
     quiet_.stop();
-    destinationThread_.reset();
-    sourceThread_.reset();
+    destination_.cancel();
+    source_.cancel();
     preview_.reset();
 }
 
@@ -55,17 +50,12 @@ QSize TFilterPreview::PreviewSize(QSize Source, QSize Client)
 
 bool TFilterPreview::Busy() const
 {
-    // A thread counts what it posts before it finishes: test finishing first.
-    const bool running = (!sourceReady_ && !sourceThread_->Finished()) ||
-                         (destinationThread_ && !destinationThread_->Finished());
-    return running || undelivered_ > 0 || quiet_.isActive();
+    return source_.busy() || destination_.busy() || quiet_.isActive();
 }
 
 void TFilterPreview::Changed()
 {
-    if (destinationThread_)
-        destinationThread_->Terminate();
-    ++computation_; // whatever is on its way is stale now
+    destination_.stop(); // whatever it computes is stale now
     quiet_.start();
 }
 
@@ -75,39 +65,24 @@ void TFilterPreview::sourceCopied()
     Changed();
 }
 
-void TFilterPreview::stopComputation()
-{
-    destinationThread_.reset(); // asks, then waits: the filter runs to its end on a small image
-}
-
 void TFilterPreview::quietPeriodOver()
 {
     if (!sourceReady_)
         return;
-    stopComputation();
+    // asks, then waits: the filter runs to its end on a small image
+    destination_.cancel();
     // Each computation has its own filter, so the dialog's filter is never shared with a thread.
     auto filter = std::shared_ptr<TPGFilter>(makeFilter_());
-    const uint64_t computation = ++computation_;
     const TPixelGraphic &preview = *preview_;
-    destinationThread_ = std::make_unique<TPGThread>([this, filter, &preview, computation](TPGThread &thread) mutable {
-        auto result = std::make_unique<TPixelGraphic>();
-        result->ApplyFilter(*filter, preview);
+    destination_.start([this, filter, &preview](const platform::LatestWorker::Job &job) mutable -> platform::LatestWorker::Delivery {
+        auto result = std::make_shared<std::unique_ptr<TPixelGraphic>>(std::make_unique<TPixelGraphic>());
+        (*result)->ApplyFilter(*filter, preview);
         filter.reset();
-        if (thread.Terminated())
-            return;
-        auto posted = std::make_shared<std::unique_ptr<TPixelGraphic>>(std::move(result));
-        ++undelivered_;
-        PostToWindow(this, [this, computation, posted] {
-            --undelivered_;
-            resultArrived(computation, std::move(*posted));
-        });
+        if (job.stopRequested())
+            return {};
+        return [this, result](bool stopped) {
+            if (!stopped) // asked to stop once it had finished
+                display_.SetPixelGraphic(std::move(*result));
+        };
     });
-    destinationThread_->Resume();
-}
-
-void TFilterPreview::resultArrived(uint64_t Computation, std::unique_ptr<TPixelGraphic> Result)
-{
-    if (Computation != computation_)
-        return; // asked to stop after it had posted
-    display_.SetPixelGraphic(std::move(Result));
 }

@@ -1,20 +1,19 @@
 #pragma once
-// The live preview of a colour filter dialog.  A source thread resamples the
+// The live preview of a colour filter dialog.  A source worker resamples the
 // caller's image into a small preview image once; after every change of the
-// controls, once they have been quiet for 100 ms, a destination thread
-// filters that small image into a new one, which is posted back and handed to
-// the preview control.  A newer computation always replaces the older one:
-// the running thread is asked to stop and its result is dropped, never queued.
-// A filter that raises ends its thread without a result; the control keeps
-// the previous picture.
+// controls, once they have been quiet for 100 ms, a destination worker
+// filters that small image into a new one, which is handed to the preview
+// control.  A newer computation always replaces the older one: the running
+// one is asked to stop and its result is dropped, never queued
+// (platform/LatestWorker).  A filter that raises ends its computation
+// without a result; the control keeps the previous picture.
+#include "LatestWorker.h"
 #include "PGPixelGraphic.h"
-#include "PGThread.h"
 
 #include <QObject>
 #include <QSize>
 #include <QTimer>
 
-#include <atomic>
 #include <functional>
 #include <memory>
 
@@ -43,16 +42,13 @@ public:
 private:
     void sourceCopied();
     void quietPeriodOver();
-    void resultArrived(uint64_t Computation, std::unique_ptr<TPixelGraphic> Result);
-    void stopComputation();
 
     TPGImage &display_;
     TFilterFactory makeFilter_;
     std::unique_ptr<TPixelGraphic> preview_;
     bool sourceReady_ = false;
     QTimer quiet_;
-    uint64_t computation_ = 0;            // the computation whose result is wanted
-    std::atomic<int> undelivered_{0};     // posted, not yet received
-    std::unique_ptr<TPGThread> sourceThread_;
-    std::unique_ptr<TPGThread> destinationThread_;
+    // last: they read the preview image, and stop before it goes
+    platform::LatestWorker source_;
+    platform::LatestWorker destination_;
 };

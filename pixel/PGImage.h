@@ -2,11 +2,11 @@
 // TPGImage: a control that owns one pixel image and shows it in a child
 // picture box (TPicBox), sized by a stretch rule, centred or scrolled.  When
 // the screen cannot show the image as it is (a palette screen) or a stretched
-// 24-bit copy is wanted, a display copy is built on a background paint thread
+// 24-bit copy is wanted, a display copy is built on a background paint worker
 // that posts its progress and its result back; the control stops and waits
-// for that thread before it reads, replaces or frees its image.
+// for that worker before it reads, replaces or frees its image.
+#include "LatestWorker.h"
 #include "PGPixelGraphic.h"
-#include "PGThread.h"
 
 #include <QAbstractScrollArea>
 #include <QColor>
@@ -148,8 +148,8 @@ private:
     void stopPaintThread();
     void paintPicture(QPainter &Painter);
     void startDisplayCopy(const TDisplayCopyPlan &Plan);
-    void installDisplayCopy(uint64_t Build, std::unique_ptr<TPixelGraphic> Copy);
-    void showBuildProgress(uint64_t Build, int Step, int Percent);
+    void installDisplayCopy(std::unique_ptr<TPixelGraphic> Copy);
+    void showBuildProgress(int Step, int Percent);
     void paintClocks(QPainter &Painter) const;
     int screenBits() const;
 
@@ -166,7 +166,6 @@ private:
     long double zoomFactor_ = 1;
     long double effectiveZoom_ = 1;
     TDisplaySettings display_;
-    uint64_t build_ = 0; // the build whose posts count; older posts are dropped
     int buildStep_ = 0, buildPercent_ = 0;
-    std::unique_ptr<TPGThread> paintThread_; // last: stopped before the images above go
+    platform::LatestWorker painter_; // last: stopped before the images above go
 };

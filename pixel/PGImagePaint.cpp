@@ -142,12 +142,9 @@ int TPGImage::screenBits() const
 
 void TPGImage::stopPaintThread()
 {
-    if (!paintThread_)
+    if (!painter_.busy())
         return;
-    paintThread_->Terminate();
-    paintThread_->WaitFor();
-    paintThread_.reset();
-    ++build_; // what it posted is dropped
+    painter_.cancel(); // what it posted is dropped
     buildStep_ = 0;
     displayCopyStale_ = true;
     picBox_->update(); // the next paint starts the build again
@@ -163,11 +160,11 @@ void TPGImage::paintPicture(QPainter &Painter)
             displayCopy_.reset();
             image->Draw(Painter, box);
         } else {
-            if (displayCopyStale_ && !paintThread_) {
+            if (displayCopyStale_ && !painter_.busy()) {
                 if (UseThread) {
                     startDisplayCopy(plan);
                 } else {
-                    installDisplayCopy(build_, BuildDisplayCopy(*image, plan, [](int, int) { return false; }));
+                    installDisplayCopy(BuildDisplayCopy(*image, plan, [](int, int) { return false; }));
                     image = pixelGraphic_.get(); // replaced when reducing on load
                 }
             }
@@ -177,7 +174,7 @@ void TPGImage::paintPicture(QPainter &Painter)
                 image->Draw(Painter, box); // the image itself is the reduced copy
         }
     }
-    if (paintThread_ && ProgressClockVisible)
+    if (painter_.busy() && ProgressClockVisible)
         paintClocks(Painter);
     if (PicBoxOnPaint)
         PicBoxOnPaint(this);
@@ -185,11 +182,10 @@ void TPGImage::paintPicture(QPainter &Painter)
 
 void TPGImage::startDisplayCopy(const TDisplayCopyPlan &Plan)
 {
-    const uint64_t build = ++build_;
     buildStep_ = 0;
     buildPercent_ = 0;
     const TPixelGraphic &image = *pixelGraphic_;
-    paintThread_ = std::make_unique<TPGThread>([this, &image, Plan, build](TPGThread &thread) {
+    painter_.start([this, &image, Plan](const platform::LatestWorker::Job &job) -> platform::LatestWorker::Delivery {
         // Progress is posted when the percentage changes, at most once a 50 ms tick.
         QElapsedTimer clock;
         clock.start();
@@ -200,26 +196,21 @@ void TPGImage::startDisplayCopy(const TDisplayCopyPlan &Plan)
             if (percent != lastPercent && tick != lastTick) {
                 lastPercent = percent;
                 lastTick = tick;
-                PostToWindow(this, [this, build, step, percent] { showBuildProgress(build, step, percent); });
+                job.post([this, step, percent] { showBuildProgress(step, percent); });
             }
-            return thread.Terminated();
+            return job.stopRequested();
         });
-        if (!copy || thread.Terminated())
-            return;
+        if (!copy)
+            return {};
         auto result = std::make_shared<std::unique_ptr<TPixelGraphic>>(std::move(copy));
-        PostToWindow(this, [this, build, result] { installDisplayCopy(build, std::move(*result)); });
+        return [this, result](bool) { installDisplayCopy(std::move(*result)); };
     });
-    paintThread_->Resume();
 }
 
-void TPGImage::installDisplayCopy(uint64_t Build, std::unique_ptr<TPixelGraphic> Copy)
+void TPGImage::installDisplayCopy(std::unique_ptr<TPixelGraphic> Copy)
 {
-    if (Build != build_ || !Copy)
-        return; // from a build that was stopped meanwhile
-    if (paintThread_) {
-        paintThread_->WaitFor();
-        paintThread_.reset();
-    }
+    if (!Copy)
+        return;
     if (display_.ReduceOnLoad) {
         pixelGraphic_ = std::move(Copy);
         attach(*pixelGraphic_);
@@ -231,10 +222,8 @@ void TPGImage::installDisplayCopy(uint64_t Build, std::unique_ptr<TPixelGraphic>
     picBox_->update();
 }
 
-void TPGImage::showBuildProgress(uint64_t Build, int Step, int Percent)
+void TPGImage::showBuildProgress(int Step, int Percent)
 {
-    if (Build != build_)
-        return;
     buildStep_ = Step;
     buildPercent_ = Percent;
     if (ProgressClockVisible)

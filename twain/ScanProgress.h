@@ -1,11 +1,11 @@
 #pragma once
-// The source's progress window while a page is read, when the application
-// asks for indicators: rows read so far, and a button that stops the scan.
-#include <QPointer>
+// The source's progress while a page is read, when the application asks
+// for indicators: the program's progress window ("Annuler" stops the scan),
+// counting rows.
+#include "ProgressWindow.h"
 
 #include <functional>
 
-class QProgressDialog;
 class QWidget;
 
 namespace dsm {
@@ -14,16 +14,13 @@ class ScanProgress {
 public:
     // lines <= 0: the height is not known, the window only shows that it works.
     ScanProgress(QWidget *parent, int lines, std::function<void()> cancel);
-    ~ScanProgress();
-    ScanProgress(const ScanProgress &) = delete;
-    ScanProgress &operator=(const ScanProgress &) = delete;
 
     void rowDone();
 
 private:
-    QPointer<QProgressDialog> dialog_;
+    platform::ProgressWindow window_;
+    platform::ProgressStep step_;
     std::function<void()> cancel_;
-    int rows_ = 0;
     bool cancelled_ = false;
 };
 

@@ -5,6 +5,9 @@
 #include <cstdint>
 #include <cstring>
 #include <functional>
+#include <tuple>
+#include <type_traits>
+#include <utility>
 
 namespace isp {
 
@@ -24,6 +27,22 @@ struct Values {
     std::int16_t s(std::size_t n) const { return std::int16_t(within(n, INT16_MIN, INT16_MAX)); }
     std::uint8_t b(std::size_t n) const { return std::uint8_t(within(n, 0, UINT8_MAX)); }
     double d(std::size_t n) const { return v[n]; }
+    // The value as the export's parameter type T takes it.
+    template <typename T> T as(std::size_t n) const
+    {
+        if constexpr (std::is_same_v<T, std::int32_t>)
+            return i(n);
+        else if constexpr (std::is_same_v<T, std::int16_t>)
+            return s(n);
+        else if constexpr (std::is_same_v<T, std::uint8_t>)
+            return b(n);
+        else if constexpr (std::is_same_v<T, std::uint32_t>)
+            return u(n);
+        else if constexpr (std::is_same_v<T, float>)
+            return float(d(n));
+        else
+            return d(n);
+    }
 };
 
 using Invoke = std::function<HGLOBAL(HGLOBAL, const Values &, const CallContext &)>;
@@ -35,9 +54,6 @@ struct Entry {
     Invoke invoke;
     Change change = {}; // for the exports that change their DIB
 };
-
-#define RECT c.left, c.top, c.right, c.bottom
-#define CB c.userData, c.progress
 
 // Exports that change their DIB run on a copy, which becomes the result.
 HGLOBAL onCopy(HGLOBAL dib, const std::function<std::int32_t(HGLOBAL)> &change)
@@ -55,134 +71,106 @@ HGLOBAL onCopy(HGLOBAL dib, const std::function<std::int32_t(HGLOBAL)> &change)
     return change(copy.get()) == 1 ? copy.release() : nullptr;
 }
 
-// The entry of an export that changes its DIB: called by name, it runs on a
-// copy, which becomes the result.
-Entry inPlace(ExportInfo info, Change change)
+// An export's name as a template argument, so that its row is read while compiling.
+template <std::size_t N> struct Name {
+    char text[N];
+    constexpr Name(const char (&name)[N]) { std::copy_n(name, N, text); }
+};
+
+// The entry of an export as its row describes it: fn(dib, values...,
+// [left, top, right, bottom,] userData, progress).  Its declaration in
+// isp2000.h must agree with the row, or this does not compile.
+template <Name name, typename R, typename... P> Entry standard(R (*fn)(HGLOBAL, P...))
 {
-    Invoke invoke = [change](HGLOBAL dib, const Values &v, const CallContext &c) {
-        return onCopy(dib, [&](HGLOBAL copy) { return change(copy, v, c); });
+    constexpr const ExportRow &row = exportRow(name.text);
+    static_assert(Declaration<R(HGLOBAL, P...)>::agreesWith(row), "the export's declaration differs from its row");
+    constexpr bool rectangle = row.rectangle;
+    constexpr std::size_t count = sizeof...(P) - (rectangle ? 6 : 2);
+    using Parameters = std::tuple<P...>;
+    const auto call = [fn](HGLOBAL d, const Values &v, const CallContext &c) {
+        return [&]<std::size_t... I>(std::index_sequence<I...>) {
+            if constexpr (rectangle)
+                return fn(d, v.as<std::tuple_element_t<I, Parameters>>(I)..., c.left, c.top, c.right, c.bottom, c.userData,
+                          c.progress);
+            else
+                return fn(d, v.as<std::tuple_element_t<I, Parameters>>(I)..., c.userData, c.progress);
+        }(std::make_index_sequence<count>());
     };
-    return {info, std::move(invoke), std::move(change)};
+    const ExportInfo info{row.name, row.caption, row.rectangle, row.result, parametersOf(row.name)};
+    if constexpr (row.result == ResultKind::NewDib) {
+        return {info, call};
+    } else {
+        const Change change = call;
+        return {info, [change](HGLOBAL d, const Values &v, const CallContext &c) {
+                    return onCopy(d, [&](HGLOBAL copy) { return change(copy, v, c); });
+                },
+                change};
+    }
 }
 
-ExportInfo info(const char *name, const char *caption, bool rectangle, ResultKind result)
+// An export whose arguments do not follow the common order; its row still
+// gives its caption and what it returns.
+template <Name name> Entry special(Invoke invoke)
 {
-    return {name, caption, rectangle, result, parametersOf(name)};
+    constexpr const ExportRow &row = exportRow(name.text);
+    static_assert(row.result == ResultKind::NewDib);
+    return {{row.name, row.caption, row.rectangle, row.result, parametersOf(row.name)}, std::move(invoke)};
 }
 
 std::vector<Entry> makeTable()
 {
-    const ResultKind N = ResultKind::NewDib, P = ResultKind::InPlace;
-    std::vector<Entry> table = {
-        {info("OilPainting", "Oil Painting Image ", true, N),
-         [](HGLOBAL d, const Values &v, const CallContext &c) { return OilPainting(d, v.i(0), RECT, CB); }},
-        {info("Blur", "Blurring Image ", true, N),
-         [](HGLOBAL d, const Values &v, const CallContext &c) { return Blur(d, v.i(0), RECT, CB); }},
-        {info("Engrave", "Engraving Image ", true, N),
-         [](HGLOBAL d, const Values &v, const CallContext &c) { return Engrave(d, v.i(0), RECT, CB); }},
-        {info("Bled", "Bleeding Image ", true, N),
-         [](HGLOBAL d, const Values &v, const CallContext &c) { return Bled(d, v.i(0), RECT, CB); }},
-        {info("Edge", "Finding Edges ", true, N),
-         [](HGLOBAL d, const Values &v, const CallContext &c) { return Edge(d, v.i(0), RECT, CB); }},
-        {info("Better", "Sharpen Image ", true, N),
-         [](HGLOBAL d, const Values &v, const CallContext &c) { return Better(d, v.i(0), RECT, CB); }},
-        {info("PixelFix", "Despeckling Image ", true, N),
-         [](HGLOBAL d, const Values &v, const CallContext &c) { return PixelFix(d, v.i(0), RECT, CB); }},
-        {info("PinchHole", "Pinching Hole ", true, N),
-         [](HGLOBAL d, const Values &v, const CallContext &c) { return PinchHole(d, v.d(0), RECT, CB); }},
-        {info("Whirl", "Whirling Image ", true, N),
-         [](HGLOBAL d, const Values &v, const CallContext &c) { return Whirl(d, v.d(0), RECT, CB); }},
-        {info("Wave", "Waving Image ", true, N),
-         [](HGLOBAL d, const Values &v, const CallContext &c) {
-             return Wave(d, v.d(0), v.i(1), v.d(2), v.s(3), v.s(4), RECT, CB);
-         }},
-        {info("Noise", "Noisifying Image ", true, N),
-         [](HGLOBAL d, const Values &v, const CallContext &c) {
-             return Noise(d, v.s(0), v.s(1), v.i(2), v.i(3), v.i(4), RECT, CB);
-         }},
-        {info("Enhance", "Enhancing Image ", true, N),
-         [](HGLOBAL d, const Values &v, const CallContext &c) {
-             return Enhance(d, v.i(0), v.i(1), v.i(2), v.i(3), v.i(4), RECT, CB);
-         }},
-        {info("Motion", "Motion Blurring Image ", true, N),
-         [](HGLOBAL d, const Values &v, const CallContext &c) { return Motion(d, v.i(0), v.i(1), v.s(2), RECT, CB); }},
-        {info("GrayArea", "Applying Gray Area ", true, N),
-         [](HGLOBAL d, const Values &, const CallContext &c) { return GrayArea(d, RECT, CB); }},
-        {info("AutoContrast", "Applying Auto Contrast ", true, N),
-         [](HGLOBAL d, const Values &, const CallContext &c) { return AutoContrast(d, RECT, CB); }},
-        {info("RecToPolar", "Polar Image ", true, N),
-         [](HGLOBAL d, const Values &v, const CallContext &c) {
-             return RecToPolar(d, v.i(0), v.i(1), v.i(2), v.i(3), RECT, CB);
-         }},
-        {info("Jiggle", "Jiggling Image ", true, N),
-         [](HGLOBAL d, const Values &v, const CallContext &c) { return Jiggle(d, v.i(0), v.i(1), v.s(2), RECT, CB); }},
-        {info("Spray", "Spraying Image ", true, N),
-         [](HGLOBAL d, const Values &v, const CallContext &c) { return Spray(d, v.i(0), v.i(1), RECT, CB); }},
-        {info("FadeDib", "Fading Image ", true, N),
-         [](HGLOBAL d, const Values &v, const CallContext &c) {
-             return FadeDib(d, v.i(0), v.i(1), v.i(2), v.i(3), RECT, CB);
-         }},
-        {info("ThresholdDib", "Applying Threshold ", true, N),
-         [](HGLOBAL d, const Values &v, const CallContext &c) { return ThresholdDib(d, v.i(0), v.s(1), RECT, CB); }},
-        {info("Curl", "Applying Page Curl ", true, N),
-         [](HGLOBAL d, const Values &v, const CallContext &c) {
-             return Curl(d, v.s(0), v.s(1), v.s(2), v.s(3), v.s(4), v.d(5), v.s(6), v.s(7), v.s(8), v.s(9), v.s(10),
-                         v.s(11), v.s(12), v.b(13), v.b(14), v.b(15), v.b(16), v.b(17), v.b(18), RECT, CB);
-         }},
-        {info("Mosaic", "Applying Mosaic Effect ", true, N),
-         [](HGLOBAL d, const Values &v, const CallContext &c) {
-             return Mosaic(d, v.i(0), v.i(1), v.i(2), v.i(3), v.i(4), v.i(5), v.s(6), v.s(7), v.b(8), v.b(9),
-                           v.b(10), v.b(11), v.b(12), v.b(13), RECT, CB);
-         }},
-        inPlace(info("ilHueAndSaturation", "Applying Hue and Saturation ", true, P),
-                [](HGLOBAL d, const Values &v, const CallContext &c) {
-                    return ilHueAndSaturation(d, v.s(0), v.s(1), v.s(2), v.s(3), v.s(4), v.s(5), v.s(6), v.s(7), v.s(8),
-                                              RECT, CB);
-                }),
-        {info("ExtrudeDib", "Extruding Image ", false, N),
-         [](HGLOBAL d, const Values &v, const CallContext &c) { return ExtrudeDib(d, v.s(0), v.i(1), CB); }},
-        {info("HToneImage", "Half Toning Image ", false, N),
-         [](HGLOBAL d, const Values &v, const CallContext &c) {
-             return HToneImage(d, v.i(0), float(v.d(1)), v.i(2), CB);
-         }},
-        {info("TileDib", "Tiling Image ", false, N),
-         [](HGLOBAL d, const Values &, const CallContext &c) { return TileDib(d, CB); }},
-        {info("Warp", "Warp disolve Image ", false, N),
-         [](HGLOBAL d, const Values &v, const CallContext &c) {
-             return Warp(d, v.s(0), v.s(1), v.s(2), v.i(3), v.i(4), v.i(5), v.i(6), CB, nullptr);
-         }},
-        {info("MergeDib", "Merging Image ", false, N),
-         [](HGLOBAL d, const Values &v, const CallContext &c) {
-             return MergeDib(d, c.overlay, v.s(0), v.s(1), v.s(2), v.i(3), v.i(4), CB);
-         }},
-        {info("DropDib", "Merging Image ", false, N),
-         [](HGLOBAL d, const Values &v, const CallContext &c) {
-             return DropDib(d, c.overlay, v.s(0), v.s(1), v.s(2), v.i(3), v.i(4), CB);
-         }},
-        {info("ILRotate", "Rotating Image ", true, N),
-         [](HGLOBAL d, const Values &v, const CallContext &c) {
-             return ILRotate(d, v.d(0), RECT, v.u(1), CB);
-         }},
-        inPlace(info("ILMirror", "Mirroring Image ", false, P),
-                [](HGLOBAL d, const Values &v, const CallContext &c) { return ILMirror(d, v.i(0), v.i(1), CB); }),
-        inPlace(info("ILInvert", "Inverting Image", false, P),
-                [](HGLOBAL d, const Values &, const CallContext &c) { return ILInvert(d, CB); }),
-        inPlace(info("ILBrightness", "Brighten Image ", false, P),
-                [](HGLOBAL d, const Values &v, const CallContext &c) { return ILBrightness(d, v.i(0), CB); }),
-        inPlace(info("ILGamma", "Gamma Correct Image ", false, P),
-                [](HGLOBAL d, const Values &v, const CallContext &c) { return ILGamma(d, v.i(0), CB); }),
-        {info("ScaleDib", "Resizing Image", false, N),
-         [](HGLOBAL d, const Values &v, const CallContext &c) { return ScaleDib(d, v.i(0), v.i(1), CB); }},
-        {info("ILReduceColors", "Reducing colors ", false, N),
-         [](HGLOBAL d, const Values &v, const CallContext &c) { return ILReduceColors(d, v.i(0), v.i(1), CB); }},
-        {info("ReduceDib", "Reducing colors ", false, N),
-         [](HGLOBAL d, const Values &v, const CallContext &c) { return ReduceDib(d, v.i(0), v.s(1), 0, 0, v.i(2), CB); }},
+    return {
+        standard<"OilPainting">(&OilPainting),
+        standard<"Blur">(&Blur),
+        standard<"Engrave">(&Engrave),
+        standard<"Bled">(&Bled),
+        standard<"Edge">(&Edge),
+        standard<"Better">(&Better),
+        standard<"PixelFix">(&PixelFix),
+        standard<"PinchHole">(&PinchHole),
+        standard<"Whirl">(&Whirl),
+        standard<"Wave">(&Wave),
+        standard<"Noise">(&Noise),
+        standard<"Enhance">(&Enhance),
+        standard<"Motion">(&Motion),
+        standard<"GrayArea">(&GrayArea),
+        standard<"AutoContrast">(&AutoContrast),
+        standard<"RecToPolar">(&RecToPolar),
+        standard<"Jiggle">(&Jiggle),
+        standard<"Spray">(&Spray),
+        standard<"FadeDib">(&FadeDib),
+        standard<"ThresholdDib">(&ThresholdDib),
+        standard<"Curl">(&Curl),
+        standard<"Mosaic">(&Mosaic),
+        standard<"ilHueAndSaturation">(&ilHueAndSaturation),
+        standard<"ExtrudeDib">(&ExtrudeDib),
+        standard<"HToneImage">(&HToneImage),
+        standard<"TileDib">(&TileDib),
+        // the steps of a warp are not shown here
+        special<"Warp">([](HGLOBAL d, const Values &v, const CallContext &c) {
+            return Warp(d, v.s(0), v.s(1), v.s(2), v.i(3), v.i(4), v.i(5), v.i(6), c.userData, c.progress, nullptr);
+        }),
+        special<"MergeDib">([](HGLOBAL d, const Values &v, const CallContext &c) {
+            return MergeDib(d, c.overlay, v.s(0), v.s(1), v.s(2), v.i(3), v.i(4), c.userData, c.progress);
+        }),
+        special<"DropDib">([](HGLOBAL d, const Values &v, const CallContext &c) {
+            return DropDib(d, c.overlay, v.s(0), v.s(1), v.s(2), v.i(3), v.i(4), c.userData, c.progress);
+        }),
+        // the rectangle comes between the angle and the background
+        special<"ILRotate">([](HGLOBAL d, const Values &v, const CallContext &c) {
+            return ILRotate(d, v.d(0), c.left, c.top, c.right, c.bottom, v.u(1), c.userData, c.progress);
+        }),
+        standard<"ILMirror">(&ILMirror),
+        standard<"ILInvert">(&ILInvert),
+        standard<"ILBrightness">(&ILBrightness),
+        standard<"ILGamma">(&ILGamma),
+        standard<"ScaleDib">(&ScaleDib),
+        standard<"ILReduceColors">(&ILReduceColors),
+        special<"ReduceDib">([](HGLOBAL d, const Values &v, const CallContext &c) {
+            return ReduceDib(d, v.i(0), v.s(1), 0, 0, v.i(2), c.userData, c.progress);
+        }),
     };
-    return table;
 }
-
-#undef RECT
-#undef CB
 
 const std::vector<Entry> &entries()
 {

@@ -1,9 +1,9 @@
 #pragma once
-// The table of the library's effect exports: for each its name, the caption
-// of its progress, whether it takes a rectangle, what it returns and its
-// parameter rows (EffectParameters.h).  One call runs any of them by name
-// with its values in row order.  Used by the command-line tool, the tests
-// and the benchmarks.
+// The table of the library's effect exports, as their rows say
+// (EffectParameters.h): for each its name, the caption of its progress,
+// whether it takes a rectangle, what it returns and its parameter rows.  One
+// call runs any of them by name with its values in row order.  Used by the
+// command-line tool, the tests and the benchmarks.
 #include "EffectParameters.h"
 #include "isp2000.h"
 
@@ -12,11 +12,6 @@
 #include <vector>
 
 namespace isp {
-
-enum class ResultKind {
-    NewDib,  // a new DIB, the input unchanged
-    InPlace, // the input DIB itself changed
-};
 
 struct ExportInfo {
     const char *name;

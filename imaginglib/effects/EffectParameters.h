@@ -1,6 +1,12 @@
 #pragma once
-// Every value of every effect export, declared once: one row per parameter,
-// the rows of an export together and in its argument order.  A row names
+// Every effect export, described once: one row per export (its name, the
+// caption of its progress, whether it takes a rectangle, what it returns,
+// the C type of each value) and one row per parameter, the rows of an
+// export together and in its argument order.  The catalogue, the program's
+// bridge and the tests' stand-ins read these rows and check their calls
+// against isp2000.h's declarations with them when they compile.
+//
+// Parameter rows.  A row names
 // the range the export itself accepts, which its own check reads, and the
 // range and start value the effects dialog offers, which are usually
 // narrower (a whirl of 36000 degrees is a valid call; the dialog's bar goes
@@ -14,10 +20,12 @@
 // effects dialog can read it without linking the library.
 #include <cstddef>
 #include <cstdint>
+#include <iterator>
 #include <limits>
 #include <span>
 #include <stdexcept>
 #include <string_view>
+#include <type_traits>
 
 namespace isp {
 
@@ -174,6 +182,78 @@ inline constexpr ParameterRow kParameterRows[] = {
 
 constexpr bool sameName(const char *a, const char *b) { return std::string_view(a) == std::string_view(b); }
 
+// What an export gives back.
+enum class ResultKind {
+    NewDib,  // a new DIB, the input unchanged
+    InPlace, // the input DIB itself changed
+};
+
+// One letter per value of an export, in argument order, naming its C type.
+namespace kinds {
+inline constexpr char Int32 = 'i', Int16 = 's', Real = 'd', Single = 'f', Byte = 'b', Unsigned = 'u';
+} // namespace kinds
+
+struct ExportRow {
+    const char *name;
+    const char *caption;   // what its progress shows
+    bool rectangle;        // takes left, top, right, bottom
+    ResultKind result;
+    const char *valueKinds; // the C types of its values (kinds above), as many as its parameter rows
+};
+
+// clang-format off
+inline constexpr ExportRow kExportRows[] = {
+    // export              caption                            rect   result                 values
+    {"OilPainting",        "Oil Painting Image ",             true,  ResultKind::NewDib,  "i"},
+    {"Blur",               "Blurring Image ",                 true,  ResultKind::NewDib,  "i"},
+    {"Engrave",            "Engraving Image ",                true,  ResultKind::NewDib,  "i"},
+    {"Bled",               "Bleeding Image ",                 true,  ResultKind::NewDib,  "i"},
+    {"Edge",               "Finding Edges ",                  true,  ResultKind::NewDib,  "i"},
+    {"Better",             "Sharpen Image ",                  true,  ResultKind::NewDib,  "i"},
+    {"PixelFix",           "Despeckling Image ",              true,  ResultKind::NewDib,  "i"},
+    {"PinchHole",          "Pinching Hole ",                  true,  ResultKind::NewDib,  "d"},
+    {"Whirl",              "Whirling Image ",                 true,  ResultKind::NewDib,  "d"},
+    {"Wave",               "Waving Image ",                   true,  ResultKind::NewDib,  "didss"},
+    {"Noise",              "Noisifying Image ",               true,  ResultKind::NewDib,  "ssiii"},
+    {"Enhance",            "Enhancing Image ",                true,  ResultKind::NewDib,  "iiiii"},
+    {"Motion",             "Motion Blurring Image ",          true,  ResultKind::NewDib,  "iis"},
+    {"GrayArea",           "Applying Gray Area ",             true,  ResultKind::NewDib,  ""},
+    {"AutoContrast",       "Applying Auto Contrast ",         true,  ResultKind::NewDib,  ""},
+    {"RecToPolar",         "Polar Image ",                    true,  ResultKind::NewDib,  "iiii"},
+    {"Jiggle",             "Jiggling Image ",                 true,  ResultKind::NewDib,  "iis"},
+    {"Spray",              "Spraying Image ",                 true,  ResultKind::NewDib,  "ii"},
+    {"FadeDib",            "Fading Image ",                   true,  ResultKind::NewDib,  "iiii"},
+    {"ThresholdDib",       "Applying Threshold ",             true,  ResultKind::NewDib,  "is"},
+    {"Curl",               "Applying Page Curl ",             true,  ResultKind::NewDib,  "sssssdsssssssbbbbbb"},
+    {"Mosaic",             "Applying Mosaic Effect ",         true,  ResultKind::NewDib,  "iiiiiissbbbbbb"},
+    {"ilHueAndSaturation", "Applying Hue and Saturation ",    true,  ResultKind::InPlace, "sssssssss"},
+    {"ExtrudeDib",         "Extruding Image ",                false, ResultKind::NewDib,  "si"},
+    {"HToneImage",         "Half Toning Image ",              false, ResultKind::NewDib,  "ifi"},
+    {"TileDib",            "Tiling Image ",                   false, ResultKind::NewDib,  ""},
+    {"Warp",               "Warp disolve Image ",             false, ResultKind::NewDib,  "sssiiii"},
+    {"MergeDib",           "Merging Image ",                  false, ResultKind::NewDib,  "sssii"},
+    {"DropDib",            "Merging Image ",                  false, ResultKind::NewDib,  "sssii"},
+    {"ILRotate",           "Rotating Image ",                 true,  ResultKind::NewDib,  "du"},
+    {"ILMirror",           "Mirroring Image ",                false, ResultKind::InPlace, "ii"},
+    {"ILInvert",           "Inverting Image",                 false, ResultKind::InPlace, ""},
+    {"ILBrightness",       "Brighten Image ",                 false, ResultKind::InPlace, "i"},
+    {"ILGamma",            "Gamma Correct Image ",            false, ResultKind::InPlace, "i"},
+    {"ScaleDib",           "Resizing Image",                  false, ResultKind::NewDib,  "ii"},
+    {"ILReduceColors",     "Reducing colors ",                false, ResultKind::NewDib,  "ii"},
+    {"ReduceDib",          "Reducing colors ",                false, ResultKind::NewDib,  "isi"},
+};
+// clang-format on
+
+// The row of one export.  In a constant expression a missing row does not
+// compile; at run time it throws std::logic_error.
+constexpr const ExportRow &exportRow(std::string_view name)
+{
+    for (const ExportRow &row : kExportRows)
+        if (name == row.name)
+            return row;
+    throw std::logic_error("no such effect export");
+}
+
 // The rows of one export, in argument order; empty for an export without values.
 constexpr std::span<const ParameterRow> parametersOf(const char *exportName)
 {
@@ -196,6 +276,61 @@ constexpr const ParameterRow &parameterRow(const char *exportName, const char *n
             return row;
     throw std::logic_error("no such effect parameter");
 }
+
+// The kind of a C value type; '?' for a type no export value has.
+template <typename T> constexpr char kindOf()
+{
+    if constexpr (std::is_same_v<T, std::int32_t>)
+        return kinds::Int32;
+    else if constexpr (std::is_same_v<T, std::int16_t>)
+        return kinds::Int16;
+    else if constexpr (std::is_same_v<T, double>)
+        return kinds::Real;
+    else if constexpr (std::is_same_v<T, float>)
+        return kinds::Single;
+    else if constexpr (std::is_same_v<T, std::uint8_t>)
+        return kinds::Byte;
+    else if constexpr (std::is_same_v<T, std::uint32_t>)
+        return kinds::Unsigned;
+    else
+        return '?';
+}
+
+// Whether the C declaration Fn of an export (isp2000.h) is what its row
+// says, for the exports whose arguments come in the common order: the DIB,
+// the values, the rectangle when it takes one, the user data and the
+// progress callback.
+template <typename Fn> struct Declaration;
+template <typename R, typename Dib, typename... P> struct Declaration<R(Dib, P...)> {
+    static constexpr bool agreesWith(const ExportRow &row)
+    {
+        const std::size_t tail = row.rectangle ? 6 : 2;
+        if (sizeof...(P) < tail)
+            return false;
+        const char declared[] = {kindOf<P>()..., '\0'};
+        return std::string_view(row.valueKinds) == std::string_view(declared, sizeof...(P) - tail)
+               && std::is_pointer_v<R> == (row.result == ResultKind::NewDib);
+    }
+};
+template <typename Fn> constexpr bool declaredAsItsRow(std::string_view name)
+{
+    return Declaration<Fn>::agreesWith(exportRow(name));
+}
+
+// Every export row has as many value kinds as parameter rows, and every
+// parameter row belongs to an export row.
+constexpr bool rowsAgree()
+{
+    std::size_t parameters = 0;
+    for (const ExportRow &row : kExportRows) {
+        const std::size_t count = parametersOf(row.name).size();
+        if (std::string_view(row.valueKinds).size() != count)
+            return false;
+        parameters += count;
+    }
+    return parameters == std::size(kParameterRows);
+}
+static_assert(rowsAgree(), "an export's value kinds and its parameter rows differ");
 
 // Whether the export takes the value: within the accepted range where
 // values outside are refused or cannot be carried, any number otherwise.

@@ -174,6 +174,62 @@ TEST_F(EffectFormTest, AFailureInsideTheLibraryIsShownAndChangesNothing)
     EXPECT_NE(bytesOf(dialog.workingDib()), before);
 }
 
+// Records every box and, while the first error box is open, runs what its
+// user does under it (the box's own event loop goes on meanwhile).
+class ActingUnderTheErrorBox : public platform::MessageRecorder {
+public:
+    std::function<void()> underTheBox;
+    platform::MessageAnswer show(const platform::MessageRequest &request) override
+    {
+        const platform::MessageAnswer answer = MessageRecorder::show(request);
+        if (request.kind == platform::MessageKind::Error && underTheBox)
+            std::exchange(underTheBox, {})();
+        return answer;
+    }
+};
+
+// A preview whose work raises is shown in a box; a preview started and a
+// page changed while that box is open find the window as the runs left it:
+// the running preview is known as running, and a change of page waits for
+// it before the window calls the library itself.
+TEST_F(EffectFormTest, APreviewThatRaisesLeavesTheWindowSettledUnderItsErrorBox)
+{
+    ActingUnderTheErrorBox boxes;
+    const platform::ScopedMessageService scoped(&boxes);
+    TEffectForm &dialog = open(testimages::pattern(8, 40, 30));
+    dialog.showPage(QStringLiteral("Nombre de couleurs"));
+    ASSERT_TRUE(settle());
+    // raising to millions of colours needs the file library, which is gone now
+    CRDE2000().setDllName(QStringLiteral("MISSING.DLL"));
+    bool runningUnderTheBox = false;
+    boxes.underTheBox = [&] {
+        CRDE2000().setDllName(QStringLiteral("CRDE2000.DLL"));
+        slowSteps() = 400;
+        dialog.showPage(QStringLiteral("Inversion"));
+        dialog.PreviewBtn->click();
+        runningUnderTheBox = multiimage::waitUntil([&] { return dialog.ilProgress->value() > 0; }, 5000);
+    };
+    child<QCheckBox>(dialog, "cr16Millions")->click();
+    ASSERT_TRUE(multiimage::waitUntil([&] { return !boxes.texts().isEmpty(); }, 5000));
+    EXPECT_TRUE(boxes.texts().first().startsWith(QStringLiteral("Can't load MISSING.DLL")));
+    ASSERT_TRUE(runningUnderTheBox);
+    // the box has closed: the preview started under it still runs, and says so
+    EXPECT_TRUE(dialog.running());
+    EXPECT_TRUE(dialog.StopProcessBtn->isEnabled());
+    // a new page waits for it before the window works with the library
+    dialog.showPage(QStringLiteral("Gamma"));
+    EXPECT_FALSE(dialog.running());
+    EXPECT_FALSE(dialog.StopProcessBtn->isEnabled());
+    EXPECT_EQ(boxes.texts().size(), 1);
+
+    slowSteps() = 0;
+    const int before = records();
+    dialog.PreviewBtn->click();
+    ASSERT_TRUE(settle());
+    EXPECT_EQ(records(), before + 1);
+    EXPECT_EQ(std::string(last().name), "ILGamma");
+}
+
 TEST_F(EffectFormTest, ClosingDuringAnApplicationDropsIt)
 {
     TEffectForm &dialog = open(testimages::pattern(24, 40, 30));

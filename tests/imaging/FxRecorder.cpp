@@ -1,12 +1,16 @@
 // A stand-in for the whole effect library, for the effects dialog's tests:
 // every export records its name, the picture it got, its values in argument
 // order and its rectangle, and answers with a checkable change (the picture
-// inverted).  With fxSlowSteps set, an export reports that many progress
+// inverted).  The exports are defined against isp2000.h's declarations, and
+// what a call carries is read from the export's row.  With fxSlowSteps set, an export reports that many progress
 // steps a few milliseconds apart and gives up, with no result, as soon as
 // it is asked to stop, as the real library does.  With fxFailing set, the
 // exports fail inside, with an exception.
+#include "EffectParameters.h"
 #include "isp2000.h"
 
+#include <algorithm>
+#include <array>
 #include <chrono>
 #include <cstring>
 #include <initializer_list>
@@ -52,12 +56,15 @@ FxRecord &record(const char *name, HGLOBAL dib, std::initializer_list<double> va
     return r;
 }
 
-FxRecord &record(const char *name, HGLOBAL dib, std::initializer_list<double> values, int32_t left, int32_t top,
-                 int32_t right, int32_t bottom, void *userData)
+// A call of an effect export, as its row describes it: its values, and the
+// rectangle when the row says it takes one.
+FxRecord &record(const char *name, HGLOBAL dib, std::initializer_list<double> values, void *userData,
+                 std::array<int32_t, 4> rect)
 {
     FxRecord &r = record(name, dib, values, userData);
-    r.hasRect = 1;
-    r.rect[0] = left, r.rect[1] = top, r.rect[2] = right, r.rect[3] = bottom;
+    r.hasRect = isp::exportRow(name).rectangle;
+    if (r.hasRect)
+        std::copy(rect.begin(), rect.end(), r.rect);
     return r;
 }
 
@@ -121,7 +128,7 @@ extern "C" {
 #define RECT_EFFECT_1(NAME, TYPE)                                                                                    \
     ISP_EXPORT HGLOBAL NAME(HGLOBAL dib, TYPE v, int32_t l, int32_t t, int32_t r, int32_t b, void *u, ILProgressProc p) \
     {                                                                                                                \
-        record(#NAME, dib, {double(v)}, l, t, r, b, u);                                                             \
+        record(#NAME, dib, {double(v)}, u, {l, t, r, b});                                                             \
         return changed(dib, u, p);                                                                                   \
     }
 RECT_EFFECT_1(OilPainting, int32_t)
@@ -137,76 +144,75 @@ RECT_EFFECT_1(Whirl, double)
 HGLOBAL Wave(HGLOBAL dib, double amplitude, int32_t waveLength, double phase, int16_t smooth, int16_t reflection,
              int32_t l, int32_t t, int32_t r, int32_t b, void *u, ILProgressProc p)
 {
-    record("Wave", dib, {amplitude, double(waveLength), phase, double(smooth), double(reflection)}, l, t, r, b, u);
+    record("Wave", dib, {amplitude, double(waveLength), phase, double(smooth), double(reflection)}, u, {l, t, r, b});
     return changed(dib, u, p);
 }
 
 HGLOBAL Noise(HGLOBAL dib, int16_t gaussian, int16_t byIntensity, int32_t red, int32_t green, int32_t blue, int32_t l,
               int32_t t, int32_t r, int32_t b, void *u, ILProgressProc p)
 {
-    record("Noise", dib, {double(gaussian), double(byIntensity), double(red), double(green), double(blue)}, l, t, r, b, u);
+    record("Noise", dib, {double(gaussian), double(byIntensity), double(red), double(green), double(blue)}, u, {l, t, r, b});
     return changed(dib, u, p);
 }
 
 HGLOBAL Enhance(HGLOBAL dib, int32_t brightness, int32_t contrast, int32_t blueGamma, int32_t greenGamma,
                 int32_t redGamma, int32_t l, int32_t t, int32_t r, int32_t b, void *u, ILProgressProc p)
 {
-    record("Enhance", dib, {double(brightness), double(contrast), double(blueGamma), double(greenGamma), double(redGamma)},
-           l, t, r, b, u);
+    record("Enhance", dib, {double(brightness), double(contrast), double(blueGamma), double(greenGamma), double(redGamma)}, u, {l, t, r, b});
     return changed(dib, u, p);
 }
 
 HGLOBAL Motion(HGLOBAL dib, int32_t value, int32_t angle, int16_t kind, int32_t l, int32_t t, int32_t r, int32_t b,
                void *u, ILProgressProc p)
 {
-    record("Motion", dib, {double(value), double(angle), double(kind)}, l, t, r, b, u);
+    record("Motion", dib, {double(value), double(angle), double(kind)}, u, {l, t, r, b});
     return changed(dib, u, p);
 }
 
 HGLOBAL GrayArea(HGLOBAL dib, int32_t l, int32_t t, int32_t r, int32_t b, void *u, ILProgressProc p)
 {
-    record("GrayArea", dib, {}, l, t, r, b, u);
+    record("GrayArea", dib, {}, u, {l, t, r, b});
     return changed(dib, u, p);
 }
 
 HGLOBAL AutoContrast(HGLOBAL dib, int32_t l, int32_t t, int32_t r, int32_t b, void *u, ILProgressProc p)
 {
-    record("AutoContrast", dib, {}, l, t, r, b, u);
+    record("AutoContrast", dib, {}, u, {l, t, r, b});
     return changed(dib, u, p);
 }
 
 HGLOBAL RecToPolar(HGLOBAL dib, int32_t value, int32_t angle, int32_t inverse, int32_t backward, int32_t l, int32_t t,
                    int32_t r, int32_t b, void *u, ILProgressProc p)
 {
-    record("RecToPolar", dib, {double(value), double(angle), double(inverse), double(backward)}, l, t, r, b, u);
+    record("RecToPolar", dib, {double(value), double(angle), double(inverse), double(backward)}, u, {l, t, r, b});
     return changed(dib, u, p);
 }
 
 HGLOBAL Jiggle(HGLOBAL dib, int32_t period, int32_t amplitude, int16_t triangle, int32_t l, int32_t t, int32_t r,
                int32_t b, void *u, ILProgressProc p)
 {
-    record("Jiggle", dib, {double(period), double(amplitude), double(triangle)}, l, t, r, b, u);
+    record("Jiggle", dib, {double(period), double(amplitude), double(triangle)}, u, {l, t, r, b});
     return changed(dib, u, p);
 }
 
 HGLOBAL Spray(HGLOBAL dib, int32_t value, int32_t randomness, int32_t l, int32_t t, int32_t r, int32_t b, void *u,
               ILProgressProc p)
 {
-    record("Spray", dib, {double(value), double(randomness)}, l, t, r, b, u);
+    record("Spray", dib, {double(value), double(randomness)}, u, {l, t, r, b});
     return changed(dib, u, p);
 }
 
 HGLOBAL FadeDib(HGLOBAL dib, int32_t size, int32_t red, int32_t green, int32_t blue, int32_t l, int32_t t, int32_t r,
                 int32_t b, void *u, ILProgressProc p)
 {
-    record("FadeDib", dib, {double(size), double(red), double(green), double(blue)}, l, t, r, b, u);
+    record("FadeDib", dib, {double(size), double(red), double(green), double(blue)}, u, {l, t, r, b});
     return changed(dib, u, p);
 }
 
 HGLOBAL ThresholdDib(HGLOBAL dib, int32_t threshold, int16_t antiAliasing, int32_t l, int32_t t, int32_t r, int32_t b,
                      void *u, ILProgressProc p)
 {
-    record("ThresholdDib", dib, {double(threshold), double(antiAliasing)}, l, t, r, b, u);
+    record("ThresholdDib", dib, {double(threshold), double(antiAliasing)}, u, {l, t, r, b});
     return changed(dib, u, p);
 }
 
@@ -220,8 +226,7 @@ HGLOBAL Curl(HGLOBAL dib, int16_t faceBackground, int16_t faceForeground, int16_
            {double(faceBackground), double(faceForeground), double(keepImage), double(shadowBackground),
             double(shadowForeground), shadowTransparency, double(shadowUnder), double(bottomLeft), double(bottomRight),
             double(topLeft), double(topRight), double(verticalFold), double(horizontalFold), double(foreRed),
-            double(foreGreen), double(foreBlue), double(backRed), double(backGreen), double(backBlue)},
-           l, t, r, b, u);
+            double(foreGreen), double(foreBlue), double(backRed), double(backGreen), double(backBlue)}, u, {l, t, r, b});
     return changed(dib, u, p);
 }
 
@@ -233,8 +238,7 @@ HGLOBAL Mosaic(HGLOBAL dib, int32_t size, int32_t height, int32_t spacing, int32
     record("Mosaic", dib,
            {double(size), double(height), double(spacing), double(light), double(randomness), double(antiAliasing),
             double(polygons), double(smooth), double(backBlue), double(backGreen), double(backRed), double(foreBlue),
-            double(foreGreen), double(foreRed)},
-           l, t, r, b, u);
+            double(foreGreen), double(foreRed)}, u, {l, t, r, b});
     return changed(dib, u, p);
 }
 
@@ -244,26 +248,25 @@ int32_t ilHueAndSaturation(HGLOBAL dib, int16_t red, int16_t green, int16_t blue
 {
     record("ilHueAndSaturation", dib,
            {double(red), double(green), double(blue), double(yellow), double(magenta), double(cyan), double(hue),
-            double(saturation), double(brightness)},
-           l, t, r, b, u);
+            double(saturation), double(brightness)}, u, {l, t, r, b});
     return changedInPlace(dib, u, p);
 }
 
 HGLOBAL ExtrudeDib(HGLOBAL dib, int16_t levels, int32_t size, void *u, ILProgressProc p)
 {
-    record("ExtrudeDib", dib, {double(levels), double(size)}, u);
+    record("ExtrudeDib", dib, {double(levels), double(size)}, u, {});
     return changed(dib, u, p);
 }
 
 HGLOBAL HToneImage(HGLOBAL dib, int32_t cellSize, float angle, int32_t dotShape, void *u, ILProgressProc p)
 {
-    record("HToneImage", dib, {double(cellSize), double(angle), double(dotShape)}, u);
+    record("HToneImage", dib, {double(cellSize), double(angle), double(dotShape)}, u, {});
     return changed(dib, u, p);
 }
 
 HGLOBAL TileDib(HGLOBAL dib, void *u, ILProgressProc p)
 {
-    record("TileDib", dib, {}, u);
+    record("TileDib", dib, {}, u, {});
     return changed(dib, u, p);
 }
 
@@ -274,7 +277,7 @@ HGLOBAL Warp(HGLOBAL dib, int16_t fromHue, int16_t fromSaturation, int16_t convo
     record("Warp", dib,
            {double(fromHue), double(fromSaturation), double(convolve), double(scale), double(vectorRotation),
             double(steps), double(displacement)},
-           u);
+           u, {});
     if (frame)
         frame(dib, u);
     HGLOBAL result = changed(dib, u, p);
@@ -291,7 +294,7 @@ static HGLOBAL overlay(const char *name, HGLOBAL dib, HGLOBAL over, int16_t red,
     record(name, dib,
            {double(red), double(green), double(blue), double(top), double(left), double(header->biWidth),
             double(header->biHeight)},
-           u);
+           u, {});
     return changed(dib, u, p);
 }
 
@@ -310,37 +313,37 @@ HGLOBAL DropDib(HGLOBAL dib, HGLOBAL over, int16_t red, int16_t green, int16_t b
 HGLOBAL ILRotate(HGLOBAL dib, double angle, int32_t l, int32_t t, int32_t r, int32_t b, uint32_t background, void *u,
                  ILProgressProc p)
 {
-    record("ILRotate", dib, {angle, double(background)}, l, t, r, b, u);
+    record("ILRotate", dib, {angle, double(background)}, u, {l, t, r, b});
     return changed(dib, u, p);
 }
 
 int32_t ILMirror(HGLOBAL dib, int32_t vertical, int32_t horizontal, void *u, ILProgressProc p)
 {
-    record("ILMirror", dib, {double(vertical), double(horizontal)}, u);
+    record("ILMirror", dib, {double(vertical), double(horizontal)}, u, {});
     return changedInPlace(dib, u, p);
 }
 
 int32_t ILInvert(HGLOBAL dib, void *u, ILProgressProc p)
 {
-    record("ILInvert", dib, {}, u);
+    record("ILInvert", dib, {}, u, {});
     return changedInPlace(dib, u, p);
 }
 
 int32_t ILBrightness(HGLOBAL dib, int32_t amount, void *u, ILProgressProc p)
 {
-    record("ILBrightness", dib, {double(amount)}, u);
+    record("ILBrightness", dib, {double(amount)}, u, {});
     return changedInPlace(dib, u, p);
 }
 
 int32_t ILGamma(HGLOBAL dib, int32_t gamma, void *u, ILProgressProc p)
 {
-    record("ILGamma", dib, {double(gamma)}, u);
+    record("ILGamma", dib, {double(gamma)}, u, {});
     return changedInPlace(dib, u, p);
 }
 
 HGLOBAL ILReduceColors(HGLOBAL dib, int32_t colours, int32_t dither, void *u, ILProgressProc p)
 {
-    record("ILReduceColors", dib, {double(colours), double(dither)}, u);
+    record("ILReduceColors", dib, {double(colours), double(dither)}, u, {});
     return changed(dib, u, p);
 }
 

@@ -1,15 +1,14 @@
 // A stand-in for the effect exports the bridge's tests need: it records how
-// it was called and makes simple, checkable changes.
-#include "dib.h"
-#include "globalmem.h"
+// it was called and makes simple, checkable changes.  Its exports are
+// defined against isp2000.h's declarations, so they take what the real ones
+// take.
+#include "isp2000.h"
 
 #include <cstdint>
 #include <cstring>
 #include <stdexcept>
 
 extern "C" {
-
-typedef int16_t (*ProgressProc)(int16_t, void *);
 
 struct FxCall {
     int bits;
@@ -20,7 +19,7 @@ struct FxCall {
     void *userData;
 };
 
-__attribute__((visibility("default"))) FxCall fxLastCall;
+ISP_EXPORT FxCall fxLastCall;
 
 static HGLOBAL copyOf(HGLOBAL dib)
 {
@@ -55,8 +54,8 @@ static void invert(HGLOBAL dib)
         bits[i] = BYTE(255 - bits[i]);
 }
 
-__attribute__((visibility("default"))) HGLOBAL OilPainting(HGLOBAL dib, int32_t strength, int32_t l, int32_t t,
-                                                           int32_t r, int32_t b, void *userData, ProgressProc)
+ISP_EXPORT HGLOBAL OilPainting(HGLOBAL dib, int32_t strength, int32_t l, int32_t t,
+                                                           int32_t r, int32_t b, void *userData, ILProgressProc)
 {
     if (strength == 666)
         throw std::runtime_error("failure inside the library");
@@ -66,14 +65,14 @@ __attribute__((visibility("default"))) HGLOBAL OilPainting(HGLOBAL dib, int32_t 
     return result;
 }
 
-__attribute__((visibility("default"))) HGLOBAL GrayArea(HGLOBAL dib, int32_t l, int32_t t, int32_t r, int32_t b,
-                                                        void *userData, ProgressProc)
+ISP_EXPORT HGLOBAL GrayArea(HGLOBAL dib, int32_t l, int32_t t, int32_t r, int32_t b,
+                                                        void *userData, ILProgressProc)
 {
     record(dib, l, t, r, b, 0, userData);
     return copyOf(dib);
 }
 
-__attribute__((visibility("default"))) int32_t ILInvert(HGLOBAL dib, void *userData, ProgressProc)
+ISP_EXPORT int32_t ILInvert(HGLOBAL dib, void *userData, ILProgressProc)
 {
     record(dib, 0, 0, 0, 0, 0, userData);
     invert(dib);
@@ -81,8 +80,8 @@ __attribute__((visibility("default"))) int32_t ILInvert(HGLOBAL dib, void *userD
 }
 
 // A quarter turn of a 24-bit DIB (other depths are refused with none).
-__attribute__((visibility("default"))) HGLOBAL ILRotate(HGLOBAL dib, double angle, int32_t l, int32_t t, int32_t r,
-                                                        int32_t b, uint32_t colour, void *userData, ProgressProc)
+ISP_EXPORT HGLOBAL ILRotate(HGLOBAL dib, double angle, int32_t l, int32_t t, int32_t r,
+                                                        int32_t b, uint32_t colour, void *userData, ILProgressProc)
 {
     record(dib, l, t, r, b, 0, userData);
     fxLastCall.angle = angle;
@@ -114,7 +113,7 @@ struct FxTransition {
     int32_t thickness, delay;
 };
 
-__attribute__((visibility("default"))) FxTransition fxLastTransition;
+ISP_EXPORT FxTransition fxLastTransition;
 
 static int32_t transition(const char *name, int32_t thickness, int32_t delay)
 {
@@ -125,12 +124,12 @@ static int32_t transition(const char *name, int32_t thickness, int32_t delay)
 }
 
 #define FX_BANDS(name)                                                                                   \
-    __attribute__((visibility("default"))) int32_t name(void *, HGLOBAL, int32_t thickness, int32_t delay) \
+    ISP_EXPORT int32_t name(ILSurface *, HGLOBAL, int32_t thickness, int32_t delay) \
     {                                                                                                    \
         return transition(#name, thickness, delay);                                                      \
     }
 #define FX_RINGS(name)                                                                                   \
-    __attribute__((visibility("default"))) int32_t name(void *, HGLOBAL, int32_t delay)                  \
+    ISP_EXPORT int32_t name(ILSurface *, HGLOBAL, int32_t delay)                  \
     {                                                                                                    \
         return transition(#name, -1, delay);                                                             \
     }
@@ -147,7 +146,7 @@ FX_RINGS(FXSkipRectanglesDib)
 
 // The file library's device bitmap of a DIB, made wrong: rows of 4 bytes
 // for a width of 8 pixels of 32 bits (the block holds exactly those rows).
-__attribute__((visibility("default"))) void DibtoDdb(const BITMAPINFOHEADER *, HGLOBAL *palette, HGLOBAL *bitmap)
+ISP_EXPORT void DibtoDdb(const BITMAPINFOHEADER *, HGLOBAL *palette, HGLOBAL *bitmap)
 {
     const int32_t device[4] = {8, 2, 32, 4}; // width, height, bits per pixel, row bytes
     *palette = nullptr;

@@ -14,6 +14,8 @@
 #include <QDialog>
 #include <QFile>
 #include <QKeyEvent>
+#include <QProgressDialog>
+#include <QThread>
 
 using namespace imaging;
 using namespace multiimage;
@@ -304,6 +306,69 @@ TEST_F(MultiImage, FailedLoadKeepsThePreviousPictureAndReports)
     EXPECT_THROW(raising.setImageName(path(QStringLiteral("notes.xyz"))), ErrorInvalid);
     EXPECT_EQ(raising.Picture().width(), 20);
     EXPECT_TRUE(messages.texts().isEmpty());
+}
+
+// The visible progress windows, and their texts.
+QStringList visibleProgressWindows()
+{
+    QStringList labels;
+    for (QWidget *window : QApplication::topLevelWidgets())
+        if (auto *progress = qobject_cast<QProgressDialog *>(window); progress && progress->isVisible())
+            labels << progress->labelText();
+    return labels;
+}
+
+// The progress window of a load or a save lives as long as the work: it
+// shows the file as it is named on disk while the work lasts, and nothing
+// is left on screen after a good file, a damaged one or a save, not even
+// once the event loop has run on.
+TEST_F(MultiImage, TheProgressWindowGoesWithTheLoadOrSaveItShows)
+{
+    QWidget owner;
+    auto *image = new TPMultiImage(&owner);
+    image->ShowProgressWindow = true;
+    const QString good = write(QStringLiteral("Grand Été.PNG"), pattern(24, 300, 300), codecs::Format::Png);
+    QByteArray truncated = contents(good);
+    truncated.chop(truncated.size() / 2);
+    const QString damaged = path(QStringLiteral("Abîmé.PNG"));
+    QFile damagedFile(damaged);
+    ASSERT_TRUE(damagedFile.open(QIODevice::WriteOnly));
+    damagedFile.write(truncated);
+    damagedFile.close();
+
+    QStringList shown;
+    std::vector<QString> firstCaptions;
+    bool started = false;
+    image->OnProgress = [&](TPMultiImage *, int, const QString &caption, bool &) {
+        if (!started) {
+            started = true;
+            firstCaptions.push_back(caption);
+            QThread::msleep(600); // the work lasts: the window shows at its next report
+        }
+        shown << visibleProgressWindows();
+    };
+    const auto nothingLeft = [&] {
+        started = false;
+        multiimage::waitUntil([] { return false; }, 700);
+        return visibleProgressWindows().isEmpty();
+    };
+
+    image->setImageName(good);
+    EXPECT_EQ(image->Picture().width(), 300);
+    EXPECT_TRUE(shown.contains(QStringLiteral("Reading ") + good)) << shown.join(QLatin1Char('|')).toStdString();
+    EXPECT_TRUE(nothingLeft());
+
+    EXPECT_THROW(image->setImageName(damaged), ErrorInvalid);
+    EXPECT_TRUE(nothingLeft());
+
+    shown.clear();
+    image->SaveAsPNG(path(QStringLiteral("Copie.PNG")));
+    EXPECT_TRUE(shown.contains(QStringLiteral("Writing ") + path(QStringLiteral("Copie.PNG"))));
+    EXPECT_TRUE(nothingLeft());
+    // each work's first report names its own file, never the one before
+    EXPECT_EQ(firstCaptions, (std::vector<QString>{(QStringLiteral("Reading ") + good).toLower(),
+                                                  (QStringLiteral("Reading ") + damaged).toLower(),
+                                                  (QStringLiteral("Writing ") + path(QStringLiteral("Copie.PNG"))).toLower()}));
 }
 
 TEST_F(MultiImage, StoppingALoadFromTheProgressHandlerIsNoError)

@@ -294,6 +294,7 @@ TEST(Catalogue, NamesEveryEffectExportOnce)
         rows += info.parameters.size();
     }
     EXPECT_EQ(names.size(), 37u);
+    EXPECT_EQ(names.size(), std::size(isp::kExportRows)); // every row has its entry
     EXPECT_EQ(rows, std::size(isp::kParameterRows)); // no row of an export the table lacks
     EXPECT_EQ(isp::findExport("NoSuchEffect"), nullptr);
 }
