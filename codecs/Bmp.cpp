@@ -66,7 +66,7 @@ DibView openDib(std::span<const std::uint8_t> dib, std::size_t pixelOffset)
     const DibStatus status = dib_view_open_at(&view, dib.data(), dib.size(), pixelOffset);
     if (status != DIB_OK)
         failDib(status);
-    checkDimensions(view.width, view.height, int(view.bits));
+    checkDimensions(view.width, view.height);
     return view;
 }
 
@@ -121,7 +121,7 @@ DibView openFile(std::span<const std::uint8_t> file)
     return openDib(file.subspan(14), offBits > 14 ? offBits - 14 : 0);
 }
 
-class BmpCodec final : public Codec {
+class BmpCodec final : public WholeFileCodec {
 public:
     Format format() const override { return Format::Bmp; }
     const char *name() const override { return "BMP"; }
@@ -130,7 +130,7 @@ public:
         return head.size() >= 18 && head[0] == 'B' && head[1] == 'M';
     }
 
-    ImageInfo readInfo(std::span<const std::uint8_t> file, const ReadOptions &) const override
+    ImageInfo describe(std::span<const std::uint8_t> file, const ReadOptions &) const override
     {
         const DibView view = openFile(file);
         ImageInfo info;
@@ -144,7 +144,7 @@ public:
         return info;
     }
 
-    Image read(std::span<const std::uint8_t> file, const ReadOptions &options) const override
+    Image decode(std::span<const std::uint8_t> file, const ReadOptions &options) const override
     {
         return decodeDib(openFile(file), options.progress);
     }

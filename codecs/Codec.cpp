@@ -158,64 +158,21 @@ std::optional<Format> formatFromExtension(std::string_view path)
     return std::nullopt;
 }
 
-namespace {
+ImageInfo Codec::readInfo(std::span<const std::uint8_t> file, const ReadOptions &options) const
+{
+    return readInfo(MemoryInput(file), options);
+}
 
-// A file's bytes, read whole into memory never initialised before: read,
-// not mapped, because a file another program shortens while we read it must
-// give an error, and a mapping would fault past its new end.
-class FileBytes {
-public:
-    explicit FileBytes(const std::string &path)
-    {
-        const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
-        if (fd < 0)
-            fail(ErrorCode::CannotOpen, "cannot open " + path);
-        const std::unique_ptr<int, void (*)(int *)> closing(new int(fd), [](int *f) {
-            ::close(*f);
-            delete f;
-        });
-        struct stat status;
-        std::size_t capacity = 65536;
-        if (::fstat(fd, &status) == 0 && S_ISREG(status.st_mode)) {
-            if (std::uint64_t(status.st_size) > kMaxImageBytes)
-                fail(ErrorCode::TooLarge, "file too large");
-            capacity = std::max<std::size_t>(std::size_t(status.st_size) + 1, capacity);
-        }
-        // One read of the size the file says (and a byte to see its end), more for what it did not say.
-        data_.reset(new std::uint8_t[capacity]);
-        for (;;) {
-            if (size_ == capacity) {
-                if (capacity >= kMaxImageBytes)
-                    fail(ErrorCode::TooLarge, "file too large");
-                const std::size_t larger = std::min<std::size_t>(capacity * 2, kMaxImageBytes);
-                std::unique_ptr<std::uint8_t[]> grown(new std::uint8_t[larger]);
-                std::memcpy(grown.get(), data_.get(), size_);
-                data_ = std::move(grown);
-                capacity = larger;
-            }
-            const ssize_t n = ::read(fd, data_.get() + size_, capacity - size_);
-            if (n < 0 && errno == EINTR)
-                continue;
-            if (n < 0)
-                fail(ErrorCode::CannotOpen, "cannot read " + path);
-            if (n == 0)
-                break;
-            size_ += std::size_t(n);
-        }
-    }
-    std::span<const std::uint8_t> bytes() const { return {data_.get(), size_}; }
-
-private:
-    std::unique_ptr<std::uint8_t[]> data_;
-    std::size_t size_ = 0;
-};
-
-} // namespace
+Image Codec::read(std::span<const std::uint8_t> file, const ReadOptions &options) const
+{
+    return read(MemoryInput(file), options);
+}
 
 std::vector<std::uint8_t> readWholeFile(const std::string &path)
 {
-    const FileBytes file(path);
-    return {file.bytes().begin(), file.bytes().end()};
+    const auto input = openInput(path);
+    const WholeInput whole(*input);
+    return {whole.bytes().begin(), whole.bytes().end()};
 }
 
 void writeWholeFile(const std::string &path, std::span<const std::uint8_t> bytes)
@@ -225,30 +182,34 @@ void writeWholeFile(const std::string &path, std::span<const std::uint8_t> bytes
     temporary.commit(path);
 }
 
-static const Codec &chooseCodec(std::span<const std::uint8_t> file, std::optional<Format> format)
+static const Codec &chooseCodec(const Input &file, std::optional<Format> format)
 {
     if (format)
         return codec(*format);
-    if (const Codec *c = probe(file))
+    if (const Codec *c = probe(file.head()))
         return *c;
     fail(ErrorCode::NotThisFormat, "unknown file format");
 }
 
 Image readMemory(std::span<const std::uint8_t> file, const ReadOptions &options)
 {
-    return chooseCodec(file, std::nullopt).read(file, options);
+    return readInput(MemoryInput(file), std::nullopt, options);
+}
+
+Image readInput(const Input &file, std::optional<Format> format, const ReadOptions &options)
+{
+    return chooseCodec(file, format).read(file, options);
 }
 
 Image readFile(const std::string &path, std::optional<Format> format, const ReadOptions &options)
 {
-    const FileBytes file(path);
-    return chooseCodec(file.bytes(), format).read(file.bytes(), options);
+    return readInput(*openInput(path), format, options);
 }
 
 ImageInfo readFileInfo(const std::string &path, std::optional<Format> format, const ReadOptions &options)
 {
-    const FileBytes file(path);
-    return chooseCodec(file.bytes(), format).readInfo(file.bytes(), options);
+    const auto file = openInput(path);
+    return chooseCodec(*file, format).readInfo(*file, options);
 }
 
 void writeFile(const std::string &path, Format format, const Image &image, const WriteOptions &options)

@@ -1,10 +1,12 @@
 #pragma once
 // One codec object per file format: "can I read this?", "read the header",
-// "read the pixels", "write".  Codecs work on whole files in memory; the
-// file functions below add reading from disk and safe writing to disk.
-// Every failure is a codecs::Error (Error.h); nothing else escapes.
+// "read the pixels", "write".  Codecs read from an Input (Input.h), a file
+// decoded while it is read or bytes in memory, and write whole files in
+// memory or straight into a file; the file functions below add safe writing
+// to disk.  Every failure is a codecs::Error (Error.h); nothing else escapes.
 #include "Error.h"
 #include "Image.h"
+#include "Input.h"
 
 #include <cstdint>
 #include <functional>
@@ -82,10 +84,13 @@ public:
     virtual ~Codec() = default;
     virtual Format format() const = 0;
     virtual const char *name() const = 0;
-    // Looks only at the first bytes (at least 32 when the file has them).
+    // Looks only at the first bytes (Input::head, up to 4096).
     virtual bool canRead(std::span<const std::uint8_t> head) const = 0;
-    virtual ImageInfo readInfo(std::span<const std::uint8_t> file, const ReadOptions &options) const = 0;
-    virtual Image read(std::span<const std::uint8_t> file, const ReadOptions &options) const = 0;
+    virtual ImageInfo readInfo(const Input &file, const ReadOptions &options) const = 0;
+    virtual Image read(const Input &file, const ReadOptions &options) const = 0;
+    // The same from a whole file in memory.
+    ImageInfo readInfo(std::span<const std::uint8_t> file, const ReadOptions &options) const;
+    Image read(std::span<const std::uint8_t> file, const ReadOptions &options) const;
     // `existing` is the present file, used when appending.
     virtual std::vector<std::uint8_t> write(const Image &image, const WriteOptions &options,
                                             std::span<const std::uint8_t> existing) const = 0;
@@ -104,8 +109,10 @@ const Codec *probe(std::span<const std::uint8_t> head);
 std::optional<Format> formatFromExtension(std::string_view path);
 
 std::vector<std::uint8_t> readWholeFile(const std::string &path);
-// Reads with the codec of `format`, or the one that recognises the content.
+// Reads with the codec of `format`, or the one that recognises the content;
+// a file is decoded while it is read (Input.h).
 Image readMemory(std::span<const std::uint8_t> file, const ReadOptions &options = {});
+Image readInput(const Input &file, std::optional<Format> format = {}, const ReadOptions &options = {});
 Image readFile(const std::string &path, std::optional<Format> format = {}, const ReadOptions &options = {});
 ImageInfo readFileInfo(const std::string &path, std::optional<Format> format = {}, const ReadOptions &options = {});
 // Writes to a temporary file beside `path` and renames it over, so a failed

@@ -732,7 +732,7 @@ void drawLine(Image &image, PixelLine line)
     }
 }
 
-class DxfCodec final : public Codec {
+class DxfCodec final : public WholeFileCodec {
 public:
     Format format() const override { return Format::Dxf; }
     const char *name() const override { return "DXF"; }
@@ -745,7 +745,7 @@ public:
             && text.find("SECTION", zero) < zero + 8;
     }
 
-    ImageInfo readInfo(std::span<const std::uint8_t> file, const ReadOptions &) const override
+    ImageInfo describe(std::span<const std::uint8_t> file, const ReadOptions &) const override
     {
         const Drawing d = layOut(file);
         ImageInfo info;
@@ -758,7 +758,7 @@ public:
         return info;
     }
 
-    Image read(std::span<const std::uint8_t> file, const ReadOptions &options) const override
+    Image decode(std::span<const std::uint8_t> file, const ReadOptions &options) const override
     {
         const Drawing d = layOut(file);
         const Rgb palette[2] = {{0, 0, 0}, {255, 255, 255}};

@@ -83,7 +83,7 @@ int hexValue(std::uint8_t c)
 
 Image decodeImageData(std::span<const std::uint8_t> ps, const ImageData &data, const ReadOptions &options)
 {
-    checkDimensions(data.columns, data.rows, 24);
+    checkDimensions(data.columns, data.rows);
     Image image = data.channels == 1 ? Image(data.columns, data.rows, 8, greyPalette(8)) : Image(data.columns, data.rows, 24);
     std::size_t pos = data.hexStart;
     auto nextByte = [&]() {
@@ -114,7 +114,7 @@ Image decodeImageData(std::span<const std::uint8_t> ps, const ImageData &data, c
     return image;
 }
 
-class EpsCodec final : public Codec {
+class EpsCodec final : public WholeFileCodec {
 public:
     Format format() const override { return Format::Eps; }
     const char *name() const override { return "EPS"; }
@@ -124,7 +124,7 @@ public:
             || (head.size() >= 4 && std::memcmp(head.data(), "%!PS", 4) == 0);
     }
 
-    ImageInfo readInfo(std::span<const std::uint8_t> file, const ReadOptions &options) const override
+    ImageInfo describe(std::span<const std::uint8_t> file, const ReadOptions &options) const override
     {
         const EpsParts parts = splitFile(file);
         ImageData data;
@@ -145,7 +145,7 @@ public:
         return info;
     }
 
-    Image read(std::span<const std::uint8_t> file, const ReadOptions &options) const override
+    Image decode(std::span<const std::uint8_t> file, const ReadOptions &options) const override
     {
         const EpsParts parts = splitFile(file);
         ImageData data;

@@ -1,7 +1,10 @@
 // GIF through giflib: the first frame, placed on the logical screen filled
-// with the background colour, interlaced or not.  The colour table decides
-// the depth (up to 2 colours 1 bit, up to 16 colours 4 bits, else 8).
-// Writing reduces the colours to 256 when the image has more.
+// with the background colour, interlaced or not, decoded as the file is
+// read.  A logical screen beyond the size limit holds no data of its own:
+// the picture is then the frame alone, so the limit bounds the frame's
+// pixels.  The colour table decides the depth (up to 2 colours 1 bit, up
+// to 16 colours 4 bits, else 8).  Writing reduces the colours to 256 when
+// the image has more.
 #include "Convert.h"
 #include "Formats.h"
 
@@ -13,20 +16,20 @@
 namespace codecs {
 namespace {
 
-struct MemoryInput {
-    std::span<const std::uint8_t> data;
-    std::size_t pos = 0;
-};
-
-int readFromMemory(GifFileType *gif, GifByteType *out, int length)
+int readFromInput(GifFileType *gif, GifByteType *out, int length)
 {
-    auto *in = static_cast<MemoryInput *>(gif->UserData);
-    const std::size_t n = std::min<std::size_t>(std::size_t(std::max(length, 0)), in->data.size() - in->pos);
-    if (n == 0)
-        return 0;
-    std::memcpy(out, in->data.data() + in->pos, n);
-    in->pos += n;
-    return int(n);
+    auto *in = static_cast<InputStream *>(gif->UserData);
+    std::size_t done = 0;
+    try {
+        while (done < std::size_t(std::max(length, 0)))
+            if (const std::size_t n = in->readSome(out + done, std::size_t(length) - done); n > 0)
+                done += n;
+            else
+                break;
+    } catch (const Error &) {
+        return 0; // giflib reports a short read; nothing may unwind through it
+    }
+    return int(done);
 }
 
 int writeToMemory(GifFileType *gif, const GifByteType *data, int length)
@@ -37,10 +40,10 @@ int writeToMemory(GifFileType *gif, const GifByteType *data, int length)
 }
 
 struct GifReader {
-    explicit GifReader(MemoryInput &input)
+    explicit GifReader(InputStream &input)
     {
         int error = 0;
-        gif = DGifOpen(&input, readFromMemory, &error);
+        gif = DGifOpen(&input, readFromInput, &error);
         if (!gif)
             fail(error == D_GIF_ERR_NOT_GIF_FILE ? ErrorCode::NotThisFormat : ErrorCode::Corrupt, GifErrorString(error) ? GifErrorString(error) : "bad GIF");
     }
@@ -120,6 +123,46 @@ void findFirstImage(GifReader &reader)
     }
 }
 
+// A rectangle of the logical screen.
+struct Area {
+    std::int32_t left = 0, top = 0, width = 0, height = 0;
+};
+
+Area screenOf(const GifFileType *gif)
+{
+    return {0, 0, gif->SWidth, gif->SHeight};
+}
+
+bool screenWithinLimit(const GifFileType *gif)
+{
+    try {
+        checkDimensions(gif->SWidth, gif->SHeight);
+        return true;
+    } catch (const Error &) {
+        return false;
+    }
+}
+
+// What the first frame (just found) shows: the logical screen when it is
+// within the size limit, else the frame's own rectangle on it.  A screen of
+// size 0 takes the frame's size.
+Area pictureArea(const GifReader &reader)
+{
+    const GifFileType *gif = reader.gif;
+    const GifImageDesc &desc = gif->Image;
+    if (desc.Width <= 0 || desc.Height <= 0)
+        fail(ErrorCode::Corrupt, "empty GIF frame");
+    checkDimensions(desc.Width, desc.Height);
+    const Area screen{0, 0, gif->SWidth > 0 ? gif->SWidth : desc.Width, gif->SHeight > 0 ? gif->SHeight : desc.Height};
+    if (gif->SWidth <= 0 || gif->SHeight <= 0 || screenWithinLimit(gif))
+        return screen;
+    const std::int32_t right = std::min(desc.Left + desc.Width, screen.width);
+    const std::int32_t bottom = std::min(desc.Top + desc.Height, screen.height);
+    if (right <= desc.Left || bottom <= desc.Top)
+        fail(ErrorCode::Corrupt, "GIF frame outside its screen");
+    return {desc.Left, desc.Top, right - desc.Left, bottom - desc.Top};
+}
+
 class GifCodec final : public Codec {
 public:
     Format format() const override { return Format::Gif; }
@@ -129,24 +172,25 @@ public:
         return head.size() >= 6 && std::memcmp(head.data(), "GIF8", 4) == 0;
     }
 
-    ImageInfo readInfo(std::span<const std::uint8_t> file, const ReadOptions &) const override
+    ImageInfo readInfo(const Input &file, const ReadOptions &) const override
     {
-        MemoryInput input{file};
+        InputStream input(file);
         GifReader reader(input);
         ImageInfo info;
         info.format = Format::Gif;
-        info.width = reader.gif->SWidth;
-        info.height = reader.gif->SHeight;
         const ColorMapObject *map = reader.gif->SColorMap;
         info.bits = map ? map->BitsPerPixel : 8;
         info.compression = TiffLzw;
         info.compressionName = "LZW";
+        const Area area = screenWithinLimit(reader.gif) ? screenOf(reader.gif) : (findFirstImage(reader), pictureArea(reader));
+        info.width = area.width;
+        info.height = area.height;
         return info;
     }
 
-    Image read(std::span<const std::uint8_t> file, const ReadOptions &options) const override
+    Image read(const Input &file, const ReadOptions &options) const override
     {
-        MemoryInput input{file};
+        InputStream input(file);
         GifReader reader(input);
         findFirstImage(reader);
         GifFileType *gif = reader.gif;
@@ -154,16 +198,12 @@ public:
         const ColorMapObject *map = desc.ColorMap ? desc.ColorMap : gif->SColorMap;
         if (!map)
             fail(ErrorCode::Corrupt, "GIF without a colour table");
-        const std::int32_t width = gif->SWidth > 0 ? gif->SWidth : desc.Width;
-        const std::int32_t height = gif->SHeight > 0 ? gif->SHeight : desc.Height;
-        if (desc.Width <= 0 || desc.Height <= 0)
-            fail(ErrorCode::Corrupt, "empty GIF frame");
-        checkDimensions(width, height, 8);
-        checkDimensions(desc.Width, desc.Height, 8);
+        const Area area = pictureArea(reader);
         std::vector<Rgb> palette;
         for (int i = 0; i < map->ColorCount; ++i)
             palette.push_back({map->Colors[i].Red, map->Colors[i].Green, map->Colors[i].Blue});
         const int bits = map->ColorCount <= 2 ? 1 : map->ColorCount <= 16 ? 4 : 8;
+        const std::int32_t width = area.width, height = area.height;
         Image image(width, height, bits, palette);
         const int background = gif->SColorMap && gif->SBackGroundColor < map->ColorCount ? gif->SBackGroundColor : 0;
         if (background) {
@@ -180,12 +220,12 @@ public:
         for (std::size_t i = 0; i < order.size(); ++i) {
             if (DGifGetLine(gif, line.data(), desc.Width) != GIF_OK)
                 reader.damaged();
-            const std::int32_t y = desc.Top + order[i];
+            const std::int32_t y = desc.Top + order[i] - area.top;
             if (y < 0 || y >= height)
                 continue;
             for (std::int32_t x = 0; x < desc.Width; ++x) {
-                const std::int32_t target = desc.Left + x;
-                if (target < width)
+                const std::int32_t target = desc.Left + x - area.left;
+                if (target >= 0 && target < width)
                     image.setIndex(target, y, line[x] < (1 << bits) ? line[x] : 0);
             }
             tick(std::int64_t(i));

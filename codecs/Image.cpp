@@ -9,12 +9,11 @@
 
 namespace codecs {
 
-void checkDimensions(std::int64_t width, std::int64_t height, int bits)
+void checkDimensions(std::int64_t width, std::int64_t height)
 {
     if (width <= 0 || height <= 0 || width > kMaxDimension || height > kMaxDimension)
         fail(ErrorCode::TooLarge, "image dimensions out of range");
-    const std::uint64_t row = ((std::uint64_t(width) * unsigned(bits) + 31) / 32) * 4;
-    if (row * std::uint64_t(height) > kMaxImageBytes)
+    if (width * height > kMaxPixels)
         fail(ErrorCode::TooLarge, "image too large");
 }
 
@@ -43,7 +42,7 @@ Image::Image(std::int32_t width, std::int32_t height, int bits, std::span<const 
 {
     if (bits != 1 && bits != 4 && bits != 8 && bits != 16 && bits != 24 && bits != 32)
         fail(ErrorCode::BadDepth, "unsupported depth");
-    checkDimensions(width, height, bits);
+    checkDimensions(width, height);
     const unsigned colours = bits <= 8 ? 1u << bits : 0u;
     const std::size_t rowBytes = dib_row_bytes(width, bits);
     size_ = sizeof(BITMAPINFOHEADER) + colours * 4 + rowBytes * std::size_t(height);
@@ -117,7 +116,7 @@ Image Image::borrow(const void *data, std::size_t size)
         || h->biClrUsed != colours || view.pixels != pixels || view.row_bytes != dib_row_bytes(h->biWidth, h->biBitCount))
         return image;
     try {
-        checkDimensions(view.width, view.height, int(view.bits));
+        checkDimensions(view.width, view.height);
     } catch (const Error &) {
         return image;
     }

@@ -20,9 +20,15 @@
 
 namespace codecs {
 
-// Largest pixel buffer we agree to allocate for one image.
-inline constexpr std::size_t kMaxImageBytes = std::size_t(1) << 30;
+// The one size limit of every picture we read or make, whatever its format
+// and whatever depth a path then turns it into: no side beyond
+// kMaxDimension and at most kMaxPixels pixels (2^29, a square of 23170
+// pixels a side).  Such a picture takes at most kMaxImageBytes (2 GiB) even
+// at 32 bits, so whatever a reader accepts can be widened to true colour by
+// every path that works in it.
 inline constexpr std::int32_t kMaxDimension = 100000 - 1;
+inline constexpr std::int64_t kMaxPixels = std::int64_t(1) << 29;
+inline constexpr std::size_t kMaxImageBytes = std::size_t(kMaxPixels) * 4;
 
 struct Rgb {
     std::uint8_t red = 0, green = 0, blue = 0;
@@ -127,8 +133,9 @@ private:
     Image image_;
 };
 
-// Throws TooLarge unless width × height at this depth fits our limits.
-void checkDimensions(std::int64_t width, std::int64_t height, int bits);
+// Throws TooLarge unless a picture of width × height pixels is within the
+// size limit (kMaxDimension, kMaxPixels).
+void checkDimensions(std::int64_t width, std::int64_t height);
 
 // Resolution units: dots per inch, rounded and kept within 1..65535, and back.
 int dotsPerInch(std::int32_t pelsPerMeter);

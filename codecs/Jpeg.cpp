@@ -74,9 +74,56 @@ public:
     unsigned long size = 0;
 };
 
-void startDecompress(jpeg_decompress_struct &cinfo, std::span<const std::uint8_t> file)
+// The compressed data from an input, a buffer at a time.  At its end, or
+// where it cannot be read, the decoder gets an end marker and a warning, as
+// at the end of libjpeg's own sources.
+struct InputSource {
+    jpeg_source_mgr manager{};
+    InputStream *stream = nullptr;
+};
+
+boolean fillFromInput(j_decompress_ptr cinfo)
 {
-    jpeg_mem_src(&cinfo, file.data(), static_cast<unsigned long>(file.size()));
+    static const JOCTET end[2] = {0xFF, JPEG_EOI};
+    auto *source = reinterpret_cast<InputSource *>(cinfo->src);
+    std::span<const std::uint8_t> bytes;
+    try {
+        bytes = source->stream->next();
+    } catch (const Error &) {
+        // nothing may unwind through libjpeg
+    }
+    if (bytes.empty()) {
+        WARNMS(cinfo, JWRN_JPEG_EOF);
+        bytes = end;
+    }
+    source->manager.next_input_byte = bytes.data();
+    source->manager.bytes_in_buffer = bytes.size();
+    return TRUE;
+}
+
+void skipInput(j_decompress_ptr cinfo, long count)
+{
+    jpeg_source_mgr &manager = *cinfo->src;
+    while (count > long(manager.bytes_in_buffer)) {
+        count -= long(manager.bytes_in_buffer);
+        fillFromInput(cinfo);
+    }
+    if (count > 0) {
+        manager.next_input_byte += count;
+        manager.bytes_in_buffer -= std::size_t(count);
+    }
+}
+
+void noSourceWork(j_decompress_ptr) {}
+
+void startDecompress(jpeg_decompress_struct &cinfo, InputSource &source)
+{
+    source.manager.init_source = noSourceWork;
+    source.manager.fill_input_buffer = fillFromInput;
+    source.manager.skip_input_data = skipInput;
+    source.manager.resync_to_restart = jpeg_resync_to_restart;
+    source.manager.term_source = noSourceWork;
+    cinfo.src = &source.manager;
     jpeg_read_header(&cinfo, TRUE);
 }
 
@@ -89,14 +136,16 @@ public:
         return head.size() >= 3 && head[0] == 0xFF && head[1] == 0xD8 && head[2] == 0xFF;
     }
 
-    ImageInfo readInfo(std::span<const std::uint8_t> file, const ReadOptions &) const override
+    ImageInfo readInfo(const Input &file, const ReadOptions &) const override
     {
-        if (!canRead(file))
+        if (!canRead(file.head()))
             fail(ErrorCode::NotThisFormat, "not a JPEG file");
         JpegDecompress d;
+        InputStream stream(file);
+        InputSource source{{}, &stream};
         if (setjmp(d.error.jump))
             fail(ErrorCode::Corrupt, d.error.message);
-        startDecompress(d.cinfo, file);
+        startDecompress(d.cinfo, source);
         ImageInfo info;
         info.format = Format::Jpeg;
         info.width = std::int32_t(d.cinfo.image_width);
@@ -107,18 +156,20 @@ public:
         return info;
     }
 
-    Image read(std::span<const std::uint8_t> file, const ReadOptions &options) const override
+    Image read(const Input &file, const ReadOptions &options) const override
     {
-        if (!canRead(file))
+        if (!canRead(file.head()))
             fail(ErrorCode::NotThisFormat, "not a JPEG file");
         JpegDecompress d;
+        InputStream stream(file);
+        InputSource source{{}, &stream};
         Image image;
         std::vector<std::uint8_t> cmyk;
         if (setjmp(d.error.jump))
             fail(ErrorCode::Corrupt, d.error.message);
         jpeg_decompress_struct &cinfo = d.cinfo;
-        startDecompress(cinfo, file);
-        checkDimensions(cinfo.image_width, cinfo.image_height, 24);
+        startDecompress(cinfo, source);
+        checkDimensions(cinfo.image_width, cinfo.image_height);
         const bool grey = cinfo.jpeg_color_space == JCS_GRAYSCALE;
         const bool fourChannels = cinfo.jpeg_color_space == JCS_CMYK || cinfo.jpeg_color_space == JCS_YCCK;
         cinfo.out_color_space = grey ? JCS_GRAYSCALE : fourChannels ? JCS_CMYK : JCS_EXT_BGR;

@@ -58,7 +58,7 @@ Image rotate(const Image &image, int quarterTurnsClockwise)
     return out;
 }
 
-class PcdCodec final : public Codec {
+class PcdCodec final : public WholeFileCodec {
 public:
     Format format() const override { return Format::Pcd; }
     const char *name() const override { return "PCD"; }
@@ -67,7 +67,7 @@ public:
         return head.size() >= kSignatureOffset + 7 && std::memcmp(head.data() + kSignatureOffset, "PCD_IPI", 7) == 0;
     }
 
-    ImageInfo readInfo(std::span<const std::uint8_t> file, const ReadOptions &options) const override
+    ImageInfo describe(std::span<const std::uint8_t> file, const ReadOptions &options) const override
     {
         const Resolution r = resolutionFor(file, options);
         ImageInfo info;
@@ -81,7 +81,7 @@ public:
         return info;
     }
 
-    Image read(std::span<const std::uint8_t> file, const ReadOptions &options) const override
+    Image decode(std::span<const std::uint8_t> file, const ReadOptions &options) const override
     {
         const Resolution r = resolutionFor(file, options);
         const std::size_t bytes = std::size_t(r.width) * std::size_t(r.height) * 3 / 2;

@@ -117,7 +117,7 @@ void rleLine(ByteWriter &out, const std::uint8_t *data, std::size_t size)
     }
 }
 
-class PcxCodec final : public Codec {
+class PcxCodec final : public WholeFileCodec {
 public:
     Format format() const override { return Format::Pcx; }
     const char *name() const override { return "PCX"; }
@@ -127,7 +127,7 @@ public:
             && (head[3] == 1 || head[3] == 2 || head[3] == 4 || head[3] == 8);
     }
 
-    ImageInfo readInfo(std::span<const std::uint8_t> file, const ReadOptions &) const override
+    ImageInfo describe(std::span<const std::uint8_t> file, const ReadOptions &) const override
     {
         const PcxHeader h = parseHeader(file);
         ImageInfo info;
@@ -140,11 +140,11 @@ public:
         return info;
     }
 
-    Image read(std::span<const std::uint8_t> file, const ReadOptions &options) const override
+    Image decode(std::span<const std::uint8_t> file, const ReadOptions &options) const override
     {
         const PcxHeader h = parseHeader(file);
         const int bits = outputBits(h);
-        checkDimensions(h.width, h.height, bits);
+        checkDimensions(h.width, h.height);
         const std::vector<std::uint8_t> lines = decodeLines(h, file);
         const std::size_t lineBytes = std::size_t(h.planes) * std::size_t(h.bytesPerLine);
         Image image;

@@ -36,18 +36,22 @@ void onPngError(png_structp png, png_const_charp message)
 }
 void onPngWarning(png_structp, png_const_charp) {}
 
-struct MemoryInput {
-    std::span<const std::uint8_t> data;
-    std::size_t pos = 0;
-};
-
-void readFromMemory(png_structp png, png_bytep out, png_size_t length)
+void readFromInput(png_structp png, png_bytep out, png_size_t length)
 {
-    auto *in = static_cast<MemoryInput *>(png_get_io_ptr(png));
-    if (length > in->data.size() - in->pos)
-        png_error(png, "file truncated");
-    std::memcpy(out, in->data.data() + in->pos, length);
-    in->pos += length;
+    auto *in = static_cast<InputStream *>(png_get_io_ptr(png));
+    std::size_t done = 0;
+    bool unreadable = false;
+    try {
+        while (done < length)
+            if (const std::size_t n = in->readSome(out + done, length - done); n > 0)
+                done += n;
+            else
+                break;
+    } catch (const Error &) {
+        unreadable = true; // nothing may unwind through libpng
+    }
+    if (unreadable || done < length)
+        png_error(png, unreadable ? "file unreadable" : "file truncated");
 }
 
 void writeToMemory(png_structp png, png_bytep data, png_size_t length)
@@ -167,9 +171,9 @@ void packRow(const std::uint8_t *indices, std::uint8_t *row, std::int32_t width,
     }
 }
 
-void readHeader(PngRead &r, MemoryInput &input)
+void readHeader(PngRead &r, InputStream &input)
 {
-    png_set_read_fn(r.png, &input, readFromMemory);
+    png_set_read_fn(r.png, &input, readFromInput);
     png_read_info(r.png, r.info);
 }
 
@@ -377,10 +381,10 @@ public:
         return head.size() >= 8 && png_sig_cmp(head.data(), 0, 8) == 0;
     }
 
-    ImageInfo readInfo(std::span<const std::uint8_t> file, const ReadOptions &) const override
+    ImageInfo readInfo(const Input &file, const ReadOptions &) const override
     {
         PngRead r;
-        MemoryInput input{file};
+        InputStream input(file);
         ImageInfo info;
         if (setjmp(png_jmpbuf(r.png)))
             fail(ErrorCode::Corrupt, r.messages.error);
@@ -394,12 +398,12 @@ public:
         return info;
     }
 
-    Image read(std::span<const std::uint8_t> file, const ReadOptions &options) const override
+    Image read(const Input &file, const ReadOptions &options) const override
     {
-        if (!canRead(file))
+        if (!canRead(file.head()))
             fail(ErrorCode::NotThisFormat, "not a PNG file");
         PngRead r;
-        MemoryInput input{file};
+        InputStream input(file);
         Image image;
         ReadPlan plan;
         std::vector<std::uint8_t> indices;
@@ -414,17 +418,23 @@ public:
         image = Image(width, height, plan.outBits, plan.palette);
         if (png_get_rowbytes(r.png, r.info) > (plan.packedIndices ? std::size_t(width) : image.rowBytes()))
             fail(ErrorCode::Corrupt, "unexpected PNG row size");
+        // Indices come one a byte: a row of them at a time is packed, except
+        // that the passes of an interlaced picture each add to every row.
+        const bool interlaced = passes > 1;
         if (plan.packedIndices)
-            indices.assign(std::size_t(width) * std::size_t(height), 0);
+            indices.assign(std::size_t(width) * std::size_t(interlaced ? height : 1), 0);
+        const auto indexRow = [&](std::int32_t y) { return indices.data() + (interlaced ? std::size_t(y) * std::size_t(width) : 0); };
         ProgressTicker tick(options.progress, std::int64_t(passes) * height);
         for (int pass = 0; pass < passes; ++pass)
             for (std::int32_t y = 0; y < height; ++y) {
-                png_read_row(r.png, plan.packedIndices ? indices.data() + std::size_t(y) * std::size_t(width) : image.row(y), nullptr);
+                png_read_row(r.png, plan.packedIndices ? indexRow(y) : image.row(y), nullptr);
+                if (plan.packedIndices && !interlaced)
+                    packRow(indexRow(y), image.row(y), width, plan.outBits);
                 tick(std::int64_t(pass) * height + y);
             }
-        if (plan.packedIndices)
+        if (plan.packedIndices && interlaced)
             for (std::int32_t y = 0; y < height; ++y)
-                packRow(indices.data() + std::size_t(y) * std::size_t(width), image.row(y), width, plan.outBits);
+                packRow(indexRow(y), image.row(y), width, plan.outBits);
         png_uint_32 xRes = 0, yRes = 0;
         int unit = 0;
         if (png_get_pHYs(r.png, r.info, &xRes, &yRes, &unit) && unit == PNG_RESOLUTION_METER)

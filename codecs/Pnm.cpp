@@ -166,13 +166,32 @@ private:
     std::vector<std::uint8_t> table_;
 };
 
-// Fills one row of 8-bit grey or 24-bit pixels from a plain or raw raster.
+// Fills rows of 8-bit grey or 24-bit pixels from a plain raster's text or
+// from the rows of a raw one.
 class SampleSource {
 public:
-    SampleSource(const PnmHeader &h, std::span<const std::uint8_t> file)
-        : header_(h), scale_(h.maxval), text_(file, h.dataOffset), raw_(file, h.dataOffset) {}
+    explicit SampleSource(const PnmHeader &h) : header_(h), scale_(h.maxval) {}
 
-    void row(std::uint8_t *out)
+    void plainRow(PnmText &text, std::uint8_t *out)
+    {
+        fill(out, [&] { return scale_(text.number(header_.maxval)); });
+    }
+
+    void rawRow(std::span<const std::uint8_t> in, std::uint8_t *out)
+    {
+        if (header_.kind == Kind::Pixmap && header_.maxval == 255)
+            return swapRedBlue(in.data(), 3, out, 3, std::size_t(header_.width));
+        ByteReader raw(in);
+        fill(out, [&] {
+            if (header_.maxval <= 255)
+                return scale_(raw.u8());
+            const std::uint8_t high = raw.u8();
+            return scale_(unsigned(high) << 8 | raw.u8());
+        });
+    }
+
+private:
+    template <typename Next> void fill(std::uint8_t *out, const Next &next)
     {
         if (header_.kind == Kind::Graymap) {
             for (std::int32_t x = 0; x < header_.width; ++x)
@@ -186,42 +205,37 @@ public:
         }
     }
 
-private:
-    std::uint8_t next()
-    {
-        if (header_.plain)
-            return scale_(text_.number(header_.maxval));
-        if (header_.maxval <= 255)
-            return scale_(raw_.u8());
-        const std::uint8_t high = raw_.u8();
-        return scale_(unsigned(high) << 8 | raw_.u8());
-    }
-
     const PnmHeader &header_;
     SampleScale scale_;
-    PnmText text_;
-    ByteReader raw_;
 };
 
-void readBitmapRows(const PnmHeader &h, std::span<const std::uint8_t> file, Image &image, ProgressTicker &tick)
+// Bytes of one row of a raw raster.
+std::size_t rawRowBytes(const PnmHeader &h)
 {
-    const std::size_t fileRowBytes = std::size_t(h.width + 7) / 8;
-    // a PBM 1 is black, index 0 of our table
-    const auto lastMask = std::uint8_t(0xFF << (fileRowBytes * 8 - std::size_t(h.width)));
-    PnmText text(file, h.dataOffset);
-    ByteReader raw(file, h.dataOffset);
-    for (std::int32_t y = 0; y < h.height; ++y) {
-        std::uint8_t *out = image.row(y);
-        if (h.plain) {
-            for (std::int32_t x = 0; x < h.width; ++x)
-                image.setIndex(x, y, 1 - text.bit());
-        } else {
-            const auto in = raw.bytes(fileRowBytes);
-            std::transform(in.begin(), in.end(), out, [](std::uint8_t b) { return std::uint8_t(~b); });
-            out[fileRowBytes - 1] &= lastMask;
-        }
-        tick(y);
+    if (h.kind == Kind::Bitmap)
+        return std::size_t(h.width + 7) / 8;
+    return std::size_t(h.width) * std::size_t(samplesPerPixel(h) * sampleBytes(h));
+}
+
+// A raw PBM row: a PBM 1 is black, index 0 of our table.
+void bitmapRow(const PnmHeader &h, std::span<const std::uint8_t> in, std::uint8_t *out)
+{
+    const auto lastMask = std::uint8_t(0xFF << (in.size() * 8 - std::size_t(h.width)));
+    std::transform(in.begin(), in.end(), out, [](std::uint8_t b) { return std::uint8_t(~b); });
+    out[in.size() - 1] &= lastMask;
+}
+
+// The header from the first bytes of the file, where it lies unless its
+// comments take kilobytes; then from the whole file.
+PnmHeader headerOf(const Input &file)
+{
+    try {
+        return parseHeader(file.head());
+    } catch (const Error &error) {
+        if (error.code() != ErrorCode::Corrupt || file.head().size() == file.size())
+            throw;
     }
+    return parseHeader(WholeInput(file).bytes());
 }
 
 bool isGrey(Rgb c) { return c.red == c.green && c.green == c.blue; }
@@ -238,9 +252,9 @@ public:
     const char *name() const override { return "PNM"; }
     bool canRead(std::span<const std::uint8_t> head) const override { return hasMagic(head); }
 
-    ImageInfo readInfo(std::span<const std::uint8_t> file, const ReadOptions &) const override
+    ImageInfo readInfo(const Input &file, const ReadOptions &) const override
     {
-        const PnmHeader h = parseHeader(file);
+        const PnmHeader h = headerOf(file);
         ImageInfo info;
         info.format = Format::Pnm;
         info.width = h.width;
@@ -251,12 +265,14 @@ public:
         return info;
     }
 
-    Image read(std::span<const std::uint8_t> file, const ReadOptions &options) const override
+    // A raw raster is decoded row by row as it is read; a plain one, text,
+    // from the whole file.
+    Image read(const Input &file, const ReadOptions &options) const override
     {
-        const PnmHeader h = parseHeader(file);
+        const PnmHeader h = headerOf(file);
         const int bits = outputBits(h);
-        checkDimensions(h.width, h.height, bits);
-        requireRaster(h, file.size() - h.dataOffset);
+        checkDimensions(h.width, h.height);
+        requireRaster(h, std::size_t(file.size() - std::min<std::uint64_t>(h.dataOffset, file.size())));
         std::vector<Rgb> palette;
         if (h.kind == Kind::Bitmap)
             palette = {{0, 0, 0}, {255, 255, 255}};
@@ -264,13 +280,28 @@ public:
             palette = greyPalette(8);
         Image image(h.width, h.height, bits, palette);
         ProgressTicker tick(options.progress, h.height);
-        if (h.kind == Kind::Bitmap) {
-            readBitmapRows(h, file, image, tick);
+        SampleSource samples(h);
+        if (h.plain) {
+            const WholeInput whole(file);
+            PnmText text(whole.bytes(), h.dataOffset);
+            for (std::int32_t y = 0; y < h.height; ++y) {
+                if (h.kind == Kind::Bitmap)
+                    for (std::int32_t x = 0; x < h.width; ++x)
+                        image.setIndex(x, y, 1 - text.bit()); // a PBM 1 is black
+                else
+                    samples.plainRow(text, image.row(y));
+                tick(y);
+            }
             return image;
         }
-        SampleSource samples(h, file);
+        InputStream rows(file, h.dataOffset);
+        std::vector<std::uint8_t> row(rawRowBytes(h));
         for (std::int32_t y = 0; y < h.height; ++y) {
-            samples.row(image.row(y));
+            rows.read(row.data(), row.size());
+            if (h.kind == Kind::Bitmap)
+                bitmapRow(h, row, image.row(y));
+            else
+                samples.rawRow(row, image.row(y));
             tick(y);
         }
         return image;

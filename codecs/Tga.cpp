@@ -106,7 +106,7 @@ void rleRow(ByteWriter &out, const std::uint8_t *row, std::int32_t width, int by
     }
 }
 
-class TgaCodec final : public Codec {
+class TgaCodec final : public WholeFileCodec {
 public:
     Format format() const override { return Format::Tga; }
     const char *name() const override { return "TGA"; }
@@ -122,7 +122,7 @@ public:
         }
     }
 
-    ImageInfo readInfo(std::span<const std::uint8_t> file, const ReadOptions &) const override
+    ImageInfo describe(std::span<const std::uint8_t> file, const ReadOptions &) const override
     {
         const TgaHeader h = parseHeader(file);
         ImageInfo info;
@@ -135,7 +135,7 @@ public:
         return info;
     }
 
-    Image read(std::span<const std::uint8_t> file, const ReadOptions &options) const override
+    Image decode(std::span<const std::uint8_t> file, const ReadOptions &options) const override
     {
         const TgaHeader h = parseHeader(file);
         ByteReader in(file, 18);

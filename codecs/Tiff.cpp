@@ -1,4 +1,5 @@
-// TIFF through libtiff, from and to memory: strips and tiles, every
+// TIFF through libtiff, read from an input where libtiff asks (strips
+// decoded as they are read) and written to memory or a file: strips and tiles, every
 // compression libtiff decodes, pages.  Bilevel, grey and palette pixels up to
 // 8 bits keep a colour table (2 bits widen to 4, white-is-zero reverses the
 // table); 8 and 16-bit RGB give 24 or 32 bits (with alpha); everything else
@@ -18,31 +19,40 @@ namespace codecs {
 namespace {
 
 // A file for TIFFClientOpen: a growable one in memory to write (or append
-// to), the caller's bytes, read where they are, or a file being written.
+// to), an input to read, read where libtiff asks, or a file being written.
 struct MemoryFile {
     std::vector<std::uint8_t> data;
-    std::span<const std::uint8_t> view;
-    bool readOnly = false;
+    const Input *input = nullptr;
     FileOutput *output = nullptr;
     std::uint64_t pos = 0;
 
-    std::span<const std::uint8_t> contents() const { return readOnly ? view : std::span<const std::uint8_t>(data); }
-    std::uint64_t size() const { return output ? output->size() : contents().size(); }
+    std::uint64_t size() const { return output ? output->size() : input ? input->size() : data.size(); }
 };
 
 tmsize_t memoryRead(thandle_t h, void *buffer, tmsize_t size)
 {
     auto *f = static_cast<MemoryFile *>(h);
-    if (f->output && size >= 0) {
-        const std::size_t n = f->output->readAt(f->pos, {static_cast<std::uint8_t *>(buffer), std::size_t(size)});
-        f->pos += n;
-        return tmsize_t(n);
-    }
-    const std::span<const std::uint8_t> bytes = f->contents();
-    if (size < 0 || f->pos >= bytes.size())
+    if (size < 0)
         return 0;
-    const auto n = std::min<std::uint64_t>(std::uint64_t(size), bytes.size() - f->pos);
-    std::memcpy(buffer, bytes.data() + f->pos, n);
+    const std::span<std::uint8_t> into(static_cast<std::uint8_t *>(buffer), std::size_t(size));
+    std::size_t n = 0;
+    if (f->output) {
+        n = f->output->readAt(f->pos, into);
+    } else if (f->input) {
+        try {
+            // as much as there is: a short count is how libtiff learns of a short file
+            while (n < into.size())
+                if (const std::size_t got = f->input->readSome(f->pos + n, into.subspan(n)); got > 0)
+                    n += got;
+                else
+                    break;
+        } catch (const Error &) {
+            return -1; // libtiff reports it; nothing may unwind through it
+        }
+    } else if (f->pos < f->data.size()) {
+        n = std::size_t(std::min<std::uint64_t>(into.size(), f->data.size() - f->pos));
+        std::memcpy(buffer, f->data.data() + f->pos, n);
+    }
     f->pos += n;
     return tmsize_t(n);
 }
@@ -50,7 +60,7 @@ tmsize_t memoryRead(thandle_t h, void *buffer, tmsize_t size)
 tmsize_t memoryWrite(thandle_t h, void *buffer, tmsize_t size)
 {
     auto *f = static_cast<MemoryFile *>(h);
-    if (f->readOnly || size < 0 || f->pos + std::uint64_t(size) > kMaxImageBytes * 2)
+    if (f->input || size < 0 || f->pos + std::uint64_t(size) > kMaxImageBytes * 2)
         return -1;
     const auto *bytes = static_cast<const std::uint8_t *>(buffer);
     if (f->output) {
@@ -121,11 +131,10 @@ public:
         file_.output = &output;
         open("w");
     }
-    // A file to read, in bytes that outlive this object.
-    explicit TiffFile(std::span<const std::uint8_t> bytes)
+    // A file to read, from an input that outlives this object.
+    explicit TiffFile(const Input &input)
     {
-        file_.view = bytes;
-        file_.readOnly = true;
+        file_.input = &input;
         open("rm");
     }
     TiffFile(const TiffFile &) = delete;
@@ -135,7 +144,7 @@ public:
     // strips to the same colours.
     std::unique_ptr<TiffFile> sameFile() const
     {
-        auto other = std::make_unique<TiffFile>(file_.view);
+        auto other = std::make_unique<TiffFile>(*file_.input);
         if (!other->get() || !TIFFSetDirectory(other->get(), TIFFCurrentDirectory(tif_.get())))
             fail(ErrorCode::Corrupt, other->message());
         std::uint16_t compression = COMPRESSION_NONE;
@@ -520,11 +529,11 @@ public:
             || (head[0] == 'M' && head[1] == 'M' && head[2] == 0 && (head[3] == 42 || head[3] == 43));
     }
 
-    ImageInfo readInfo(std::span<const std::uint8_t> bytes, const ReadOptions &options) const override
+    ImageInfo readInfo(const Input &input, const ReadOptions &options) const override
     {
-        if (!canRead(bytes))
+        if (!canRead(input.head()))
             fail(ErrorCode::NotThisFormat, "not a TIFF file");
-        TiffFile file(bytes);
+        TiffFile file(input);
         openPage(file, options.page);
         const Layout l = readLayout(file.get());
         ImageInfo info;
@@ -538,14 +547,14 @@ public:
         return info;
     }
 
-    Image read(std::span<const std::uint8_t> bytes, const ReadOptions &options) const override
+    Image read(const Input &input, const ReadOptions &options) const override
     {
-        if (!canRead(bytes))
+        if (!canRead(input.head()))
             fail(ErrorCode::NotThisFormat, "not a TIFF file");
-        TiffFile file(bytes);
+        TiffFile file(input);
         openPage(file, options.page);
         Layout l = readLayout(file.get());
-        checkDimensions(l.width, l.height, 32);
+        checkDimensions(l.width, l.height);
         if (l.compression == COMPRESSION_JPEG && l.photometric == PHOTOMETRIC_YCBCR) {
             TIFFSetField(file.get(), TIFFTAG_JPEGCOLORMODE, JPEGCOLORMODE_RGB);
             l.photometric = PHOTOMETRIC_RGB;

@@ -7,9 +7,10 @@
 
 #include "PGCanvas.h"
 
+#include <Image.h>
+
 #include <cstdlib>
 #include <cstring>
-#include <limits>
 
 namespace {
 
@@ -92,9 +93,11 @@ void TPixelGraphic::SetFormat(int Width, int Height, TPGPixelFormat PixelFormat)
                 SetPaletteCount(n);
             if (format_ == pg24Bit)
                 paletteIdent_ = pTrueColor;
-            // One DIB holds at most 2 GiB; anything larger is refused like a failed allocation.
-            uint8_t *memory = size <= uint64_t(std::numeric_limits<int32_t>::max())
-                ? static_cast<uint8_t *>(std::calloc(1, size_t(size))) : nullptr;
+            // A picture beyond the size limit every reader keeps to is refused
+            // like a failed allocation.
+            const bool withinLimit = Width <= codecs::kMaxDimension && Height <= codecs::kMaxDimension
+                                  && int64_t(Width) * Height <= codecs::kMaxPixels;
+            uint8_t *memory = withinLimit ? static_cast<uint8_t *>(std::calloc(1, size_t(size))) : nullptr;
             if (!memory)
                 throw EPixelGraphic(Text1(msgFailed, QStringLiteral("CreateDIBSection")));
             bits_.reset(memory);

@@ -10,6 +10,8 @@
 
 #include <random>
 
+#include <unistd.h>
+
 using namespace codecs;
 using testimages::maxDifference;
 using testimages::pattern;
@@ -592,8 +594,7 @@ TEST(DamagedFiles, AbsurdDimensionsAreRefusedWithoutAllocating)
         bool bigEndian;
     };
     // width and height fields of each header, set to 100000 or the field's maximum
-    const Case cases[] = {{Format::Bmp, 18, 22, 4, false}, {Format::Gif, 6, 8, 2, false},
-                          {Format::Pcx, 8, 10, 2, false}, {Format::Tga, 12, 14, 2, false}};
+    const Case cases[] = {{Format::Bmp, 18, 22, 4, false}, {Format::Pcx, 8, 10, 2, false}, {Format::Tga, 12, 14, 2, false}};
     for (const Case &c : cases) {
         std::vector<std::uint8_t> file = codec(c.format).write(pattern(8, 16, 16), {}, {});
         const std::uint32_t huge = c.bytes == 4 ? 100000u : 65535u;
@@ -609,6 +610,13 @@ TEST(DamagedFiles, AbsurdDimensionsAreRefusedWithoutAllocating)
     poke(pcx, 65, 0, 1);
     poke(pcx, 66, 65024, 2);
     EXPECT_THROW(codec(Format::Pcx).read(pcx, {}), Error);
+    // GIF: the frame (its descriptor follows the colour table) on a screen as large
+    std::vector<std::uint8_t> gif = codec(Format::Gif).write(pattern(8, 16, 16), {}, {});
+    const std::size_t frame = 13 + 3 * (std::size_t(2) << (gif[10] & 7));
+    ASSERT_EQ(gif[frame], 0x2C);
+    for (const std::size_t offset : {std::size_t(6), std::size_t(8), frame + 5, frame + 7})
+        poke(gif, offset, 65535, 2);
+    EXPECT_THROW(codec(Format::Gif).read(gif, {}), Error);
     // TIFF: the width and length entries of the first directory
     std::vector<std::uint8_t> tiff = codec(Format::Tiff).write(pattern(8, 16, 16), {}, {});
     const std::uint32_t ifd = tiff[4] | tiff[5] << 8 | tiff[6] << 16 | std::uint32_t(tiff[7]) << 24;
@@ -648,6 +656,20 @@ TEST(Files, FailedWriteKeepsTheOldFileAndLeavesNoPartialFile)
     EXPECT_THROW(writeFile(fresh, Format::Tiff, pattern(24), with(TiffFax3)), Error);
     EXPECT_EQ(QDir(dir.path()).entryList(QDir::Files), QStringList{QStringLiteral("keep.tif")});
     EXPECT_THROW(readFile(dir.filePath(QStringLiteral("missing.bmp")).toStdString()), Error);
+}
+
+// Files are decoded while they are read: one that another program shortens
+// after we opened it must end in an error, never in a read past its end.
+TEST(Files, AFileShortenedWhileReadEndsInAnError)
+{
+    QTemporaryDir dir;
+    for (const DamageCase &c : damageCases()) {
+        const std::string path = dir.filePath(QStringLiteral("shortened")).toStdString();
+        writeFile(path, c.format, pattern(c.bits, 120, 90), c.options);
+        const std::unique_ptr<Input> input = openInput(path);
+        ASSERT_EQ(::truncate(path.c_str(), off_t(input->size() / 2)), 0);
+        EXPECT_THROW(codec(c.format).read(*input, {}), Error) << c.name;
+    }
 }
 
 TEST(Files, FormatFromExtensionIgnoresCase)
