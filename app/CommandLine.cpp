@@ -203,9 +203,8 @@ int run(const QStringList &arguments)
         if (!positional.isEmpty())
             throw platform::Exception(QStringLiteral("argument en trop : %1").arg(positional.first()));
         const headless::PrintRequest print = printRequest(parser, o);
-        headless::checkJobSize(print, 1);
-        say(QStringLiteral("copie %1").arg(composition::whereItWent(
-            headless::printPictures(headless::scanPages(scanRequest(parser, o), progress), print, progress, say))));
+        say(QStringLiteral("copie %1").arg(
+            composition::whereItWent(headless::copyPages(scanRequest(parser, o), print, progress, say))));
         return 0;
     }
     if (command == QLatin1String("print")) {

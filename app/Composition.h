@@ -52,7 +52,7 @@ struct Sheet {
 class UprightForTheJob;
 
 // A job of sheets taken one at a time, as they come: the pages of a feeder
-// print while the next is scanned.  A landscape sheet prints upright.  With
+// go into it as they are scanned, and none is held after.  A landscape sheet prints upright.  With
 // several passes (the copies of a PDF file) every sheet is given once per pass.
 class SheetJob {
 public:

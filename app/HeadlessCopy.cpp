@@ -32,7 +32,7 @@ int dotsPerInch(const QImage &picture)
 
 } // namespace
 
-std::vector<QImage> scanPages(const ScanRequest &request, const Report &report)
+void scanPages(const ScanRequest &request, const Report &report, const PageSink &page)
 {
     QWidget owner; // the scanner component wants a window to hand to the source
     TcsTwainScan scan(&owner);
@@ -47,16 +47,18 @@ std::vector<QImage> scanPages(const ScanRequest &request, const Report &report)
         frame.Right = TcsTwainScan::FloatToFix32(request.frameMm.width() / 10.0); // the units are centimetres
         frame.Bottom = TcsTwainScan::FloatToFix32(request.frameMm.height() / 10.0);
     });
-    std::vector<QImage> pages;
+    int delivered = 0;
     QObject::connect(&scan, &TcsTwainScan::OnNewImage, [&] {
         if (report)
-            report(QStringLiteral("numérisation de la page %1…").arg(pages.size() + 1));
+            report(QStringLiteral("numérisation de la page %1…").arg(delivered + 1));
     });
-    QObject::connect(&scan, &TcsTwainScan::OnDibReady, [&](QObject *, const QImage &page) {
-        if (!page.isNull())
-            pages.push_back(page);
+    QObject::connect(&scan, &TcsTwainScan::OnDibReady, [&](QObject *, const QImage &scanned) {
         if (!request.allPages)
             scan.SetFeederEnabled(false);
+        if (scanned.isNull() || (!request.allPages && delivered > 0))
+            return;
+        ++delivered;
+        page(scanned);
     });
     {
         const scan::ScopedScannerMessages held(scan);
@@ -65,8 +67,14 @@ std::vector<QImage> scanPages(const ScanRequest &request, const Report &report)
     // The same reasons as the window's: a copy prints only what was scanned whole.
     if (const std::optional<scan::ScanFailure> failure = scan::failureOf(scan.SessionEnd()))
         throw platform::Exception(failure->reason());
-    if (!request.allPages)
-        pages.resize(1);
+    if (delivered == 0)
+        throw platform::Exception(scan::ScanFailure{scan::FailureKind::NoPage, TWCC_SUCCESS, {}}.reason());
+}
+
+std::vector<QImage> scanPages(const ScanRequest &request, const Report &report)
+{
+    std::vector<QImage> pages;
+    scanPages(request, report, [&](const QImage &page) { pages.push_back(page); });
     return pages;
 }
 
@@ -180,14 +188,39 @@ void checkJobSize(const PrintRequest &request, int pictures)
                                       .arg(composition::LargeJobSheets));
 }
 
-platform::PrintedTo printPictures(const std::vector<QImage> &pictures, const PrintRequest &request,
-                                  const Report &progress, const Report &notice)
+namespace {
+
+platform::Printer &chosenPrinter()
 {
     platform::Printer &printer = platform::Printer::instance();
     if (!printer.hasPrinter())
         throw platform::Exception(QStringLiteral("aucune imprimante"));
+    return printer;
+}
+
+platform::PrintOptions printOptions(const PrintRequest &request)
+{
+    return {request.copies, true, false};
+}
+
+// The sheet of the picture numbered `number`, the user told when it had to be reduced.
+composition::Sheet sheetFor(const QImage &picture, int number, const PrintRequest &request, const Report &notice)
+{
+    bool reduced = false;
+    composition::Sheet sheet = placeOnSheet(picture, request, &reduced);
+    if (reduced)
+        notice(QStringLiteral("l'image %1 est plus grande que la zone imprimable : elle est réduite pour tenir")
+                   .arg(number));
+    return sheet;
+}
+
+} // namespace
+
+platform::PrintedTo printPictures(const std::vector<QImage> &pictures, const PrintRequest &request,
+                                  const Report &progress, const Report &notice)
+{
+    platform::Printer &printer = chosenPrinter();
     const QString title = identity::Title;
-    const platform::PrintOptions options{request.copies, true, false};
     if (progress)
         progress(QStringLiteral("impression de %1 image(s)…").arg(pictures.size()));
     checkJobSize(request, int(pictures.size()));
@@ -197,17 +230,32 @@ platform::PrintedTo printPictures(const std::vector<QImage> &pictures, const Pri
         std::vector<composition::Poster> posters;
         for (const QImage &picture : pictures)
             posters.push_back({picture, size, PosterPpi, true, request.cutLines});
-        return composition::printPosters(printer, posters, options, title + QStringLiteral(" : Poster"));
+        return composition::printPosters(printer, posters, printOptions(request), title + QStringLiteral(" : Poster"));
     }
     std::vector<composition::Sheet> sheets;
-    for (const QImage &picture : pictures) {
-        bool reduced = false;
-        sheets.push_back(placeOnSheet(picture, request, &reduced));
-        if (reduced)
-            notice(QStringLiteral("l'image %1 est plus grande que la zone imprimable : elle est réduite pour tenir")
-                       .arg(sheets.size()));
+    for (const QImage &picture : pictures)
+        sheets.push_back(sheetFor(picture, int(sheets.size()) + 1, request, notice));
+    return composition::printSheets(printer, sheets, printOptions(request), title);
+}
+
+platform::PrintedTo copyPages(const ScanRequest &scanRequest, const PrintRequest &request, const Report &progress,
+                              const Report &notice)
+{
+    checkJobSize(request, 1);
+    if (request.posterMm.isEmpty()) {
+        composition::SheetJob job(chosenPrinter(), printOptions(request), identity::Title);
+        // One pass over the sheets: each page goes into the job as it comes and
+        // is let go, so a feeder of any length holds one page at a time.
+        if (job.passes() == 1) {
+            int pages = 0;
+            scanPages(scanRequest, progress, [&](const QImage &page) {
+                job.print(sheetFor(page, ++pages, request, notice));
+            });
+            return job.finish();
+        }
     }
-    return composition::printSheets(printer, sheets, options, title);
+    // A poster, or copies the printer repeats sheet by sheet: every page is needed at the end.
+    return printPictures(scanPages(scanRequest, progress), request, progress, notice);
 }
 
 } // namespace headless

@@ -26,7 +26,12 @@ struct ScanRequest {
     QSizeF frameMm; // with fsCustom: the frame from the glass's corner
 };
 
-// Scans one page (or every page of the feeder); each page carries its resolution.
+// Receives each page as the scanner delivers it.
+using PageSink = std::function<void(const QImage &)>;
+
+// Scans one page (or every page of the feeder); each page carries its
+// resolution.  A failure of the scan throws after the pages that came.
+void scanPages(const ScanRequest &request, const Report &report, const PageSink &page);
 std::vector<QImage> scanPages(const ScanRequest &request, const Report &report);
 
 // Writes a picture by the file's extension (png, jpg, tif, pdf); the file is
@@ -62,5 +67,12 @@ void checkJobSize(const PrintRequest &request, int pictures);
 // reduced to fit).  Tells where the job went.
 platform::PrintedTo printPictures(const std::vector<QImage> &pictures, const PrintRequest &request,
                                   const Report &progress, const Report &notice);
+
+// Scans and prints in one job, as printPictures would print the scanned
+// pages; nothing reaches the printer when the scan fails.  Pages are placed
+// and let go as they come unless every page is needed at the end (a poster,
+// copies the printer cannot make itself).
+platform::PrintedTo copyPages(const ScanRequest &scanRequest, const PrintRequest &request, const Report &progress,
+                              const Report &notice);
 
 } // namespace headless
