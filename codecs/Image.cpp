@@ -7,6 +7,8 @@
 #include <cstring>
 #include <utility>
 
+#include <sys/mman.h>
+
 namespace codecs {
 
 void checkDimensions(std::int64_t width, std::int64_t height)
@@ -15,6 +17,15 @@ void checkDimensions(std::int64_t width, std::int64_t height)
         fail(ErrorCode::TooLarge, "image dimensions out of range");
     if (width * height > kMaxPixels)
         fail(ErrorCode::TooLarge, "image too large");
+}
+
+void adviseLargePages(void *data, std::size_t size)
+{
+    constexpr std::uintptr_t large = std::uintptr_t(2) << 20;
+    const std::uintptr_t begin = (std::uintptr_t(data) + large - 1) & ~(large - 1);
+    const std::uintptr_t end = (std::uintptr_t(data) + size) & ~(large - 1);
+    if (end > begin)
+        ::madvise(reinterpret_cast<void *>(begin), end - begin, MADV_HUGEPAGE);
 }
 
 int dotsPerInch(std::int32_t pelsPerMeter)
@@ -77,6 +88,7 @@ void Image::allocate(unsigned flags)
         fail(ErrorCode::OutOfMemory, "out of memory");
     data_ = static_cast<std::uint8_t *>(GlobalLock(block_.get()));
     GlobalUnlock(block_.get()); // the block does not move while we hold it
+    adviseLargePages(data_, size_);
 }
 
 Image &Image::operator=(const Image &other)

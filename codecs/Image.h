@@ -137,6 +137,13 @@ private:
 // size limit (kMaxDimension, kMaxPixels).
 void checkDimensions(std::int64_t width, std::int64_t height);
 
+// Asks the system to bring the whole 2 MB stretches of a block not yet
+// written in as large pages: a page-sized picture then costs a dozen page
+// faults instead of thousands, which on a loaded or virtual machine can take
+// longer than the work done in it.  Pictures and the pixel library's images
+// take their memory this way.
+void adviseLargePages(void *data, std::size_t size);
+
 // Resolution units: dots per inch, rounded and kept within 1..65535, and back.
 int dotsPerInch(std::int32_t pelsPerMeter);
 std::int32_t pelsPerMeter(int dotsPerInch);

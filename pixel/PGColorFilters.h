@@ -6,12 +6,11 @@
 
 #include <array>
 #include <atomic>
-#include <cstdlib>
 #include <memory>
 
-// Between Init and Done, GetFilteredPixel and FilterColor may run on several
-// threads at once: they read the filter and the source, and write nothing but
-// their own memo of results (see ColourMemo).
+// Between Init and Done, GetFilteredPixel, FilterRow and FilterColor may run
+// on several threads at once: they read the filter and the source, and write
+// nothing but their thread's table of recent results (see RecentColours).
 class TPGFilter {
 public:
     TPGFilter() = default;
@@ -21,6 +20,10 @@ public:
 
     virtual void Init(const TPixelGraphic *Source) { this->Source = Source; }
     virtual TRGB GetFilteredPixel(int X, int Y);
+    // Row Y of the filtered source, its Width pixels as blue, green and red
+    // bytes into Out: what ApplyFilter asks for.  The base asks
+    // GetFilteredPixel for each pixel; the filters here work on whole rows.
+    virtual void FilterRow(int Y, uint8_t *Out);
     virtual void Done() { Source = nullptr; }
     virtual bool IsColorFilter() const { return false; }
     virtual TRGB FilterColor(TRGB Color) { return Color; }
@@ -29,83 +32,79 @@ protected:
     const TPixelGraphic *Source = nullptr;
 };
 
-// Colour filters read the source colour and pass it through FilterColor.
+// Colour filters read the source colour and pass it through FilterColor, a
+// row at a time through FilterPixels.
 class TPGColorFilter : public TPGFilter {
 public:
     TRGB GetFilteredPixel(int X, int Y) final { return FilterColor(Source->GetPixelColor(X, Y)); }
+    void FilterRow(int Y, uint8_t *Out) final;
     bool IsColorFilter() const override { return true; }
+
+protected:
+    // Count pixels of blue, green and red bytes from In into Out.  The base
+    // passes each through FilterColor.
+    virtual void FilterPixels(const uint8_t *In, uint8_t *Out, int Count);
 };
 
-// The result of every 24-bit colour a filter has computed during one run, for
-// filters that spend real arithmetic on each colour: a scanned page holds far
-// fewer colours than pixels.  One slot per colour, so the memo opens only for
-// sources large enough to pay for touching its pages.  Threads may fill the
-// same slot at once; they store the same value.
-class ColourMemo {
+// Each of blue, green and red through its own table of 256 bytes.
+void MapChannels(const uint8_t *In, uint8_t *Out, int Count, const std::array<uint8_t, 256> &Blue,
+                 const std::array<uint8_t, 256> &Green, const std::array<uint8_t, 256> &Red);
+
+// The latest results of one run of a colour filter in a small table keyed by
+// colour, one per thread: a picture repeats its colours near each other
+// (paper, flat areas), and the filters that convert each colour to another
+// space and back cost far more than a look in a table that stays in the
+// processor's cache.
+class RecentColours {
 public:
-    void Open(const TPixelGraphic *Source);
-    void Close() { slots_.reset(); }
+    // This thread's table for the run, emptied when the run is another.
+    static RecentColours &ForRun(uint64_t Run);
 
     template <typename Compute> TRGB Get(TRGB Color, const Compute &compute)
     {
-        if (!slots_)
-            return compute(Color);
-        std::atomic_ref<uint32_t> slot(slots_[slotOf(Color)]);
-        uint32_t known = slot.load(std::memory_order_relaxed);
-        if (known == 0) {
-            known = compute(Color) | filledMark;
-            slot.store(known, std::memory_order_relaxed);
+        Slot &slot = slots_[(Color * 2654435761u) >> 18];
+        const uint32_t key = Color | 0x80000000u;
+        if (slot.key != key) {
+            slot.result = compute(Color);
+            slot.key = key;
         }
-        return known & ~filledMark;
+        return slot.result;
     }
 
 private:
-    static constexpr uint32_t filledMark = 0x80000000u; // an empty slot holds 0
-
-    // The bits of red, green and blue interleaved, so that similar colours
-    // share pages and cache lines: a page holds a cube of about 10 levels a side.
-    static uint32_t slotOf(TRGB Color)
-    {
-        static constexpr std::array<uint32_t, 256> spread = [] {
-            std::array<uint32_t, 256> result{};
-            for (uint32_t value = 0; value < 256; ++value)
-                for (int bit = 0; bit < 8; ++bit)
-                    result[value] |= ((value >> bit) & 1u) << (3 * bit);
-            return result;
-        }();
-        return spread[size_t(RedOf(Color))] | spread[size_t(GreenOf(Color))] << 1 | spread[size_t(BlueOf(Color))] << 2;
-    }
-    struct FreeSlots {
-        void operator()(uint32_t *memory) const { std::free(memory); }
+    struct Slot {
+        uint32_t key = 0; // colour with a marker bit; 0 while empty
+        TRGB result = 0;
     };
-    std::unique_ptr<uint32_t[], FreeSlots> slots_;
+    uint64_t run_ = 0;
+    std::array<Slot, 16384> slots_{};
 };
 
-// A colour filter whose colours go through ColourMemo between Init and Done;
-// the subclass computes one colour in FilterOne.
-template <typename Base> class MemoisedFilter : public Base {
+// A colour filter whose rows go through RecentColours, one run per Init.
+template <typename Base> class RecentColoursFilter : public Base {
 public:
     void Init(const TPixelGraphic *Source) override
     {
         Base::Init(Source);
-        memo_.Open(Memoised() ? Source : nullptr);
-    }
-    void Done() override
-    {
-        memo_.Close();
-        Base::Done();
-    }
-    TRGB FilterColor(TRGB Color) final
-    {
-        return memo_.Get(Color, [this](TRGB colour) { return FilterOne(colour); });
+        static std::atomic<uint64_t> runs{0};
+        run_ = ++runs;
     }
 
 protected:
-    virtual TRGB FilterOne(TRGB Color) = 0;
-    virtual bool Memoised() const { return true; }
+    void FilterPixels(const uint8_t *In, uint8_t *Out, int Count) override
+    {
+        RecentColours &recent = RecentColours::ForRun(run_);
+        const auto compute = [this](TRGB colour) { return this->FilterColor(colour); };
+        for (int i = 0; i < 3 * Count; i += 3) {
+            const TRGB result = recent.Get(MakeRGB(In[i + 2], In[i + 1], In[i]), compute);
+            Out[i] = uint8_t(BlueOf(result));
+            Out[i + 1] = uint8_t(GreenOf(result));
+            Out[i + 2] = uint8_t(RedOf(result));
+        }
+    }
 
 private:
-    ColourMemo memo_;
+    uint64_t run_ = 0; // never the same for two runs in the process
 };
 
 // Three 256-entry tables filled by the owner before use; identity when new.
@@ -118,32 +117,44 @@ public:
 class TRGBFilter : public TXXXFilter {
 public:
     TRGB FilterColor(TRGB Color) override;
+
+protected:
+    void FilterPixels(const uint8_t *In, uint8_t *Out, int Count) override;
 };
 
 class TCMYFilter : public TXXXFilter {
 public:
+    void Init(const TPixelGraphic *Source) override;
+    TRGB FilterColor(TRGB Color) override;
+
+protected:
+    void FilterPixels(const uint8_t *In, uint8_t *Out, int Count) override;
+
+private:
+    // Each channel's mapping, 255 - Table[255 - c], made by Init for its run.
+    std::array<std::array<uint8_t, 256>, 3> channels_{};
+};
+
+class TYCbCrFilter : public RecentColoursFilter<TXXXFilter> {
+public:
     TRGB FilterColor(TRGB Color) override;
 };
 
-class TYCbCrFilter : public MemoisedFilter<TXXXFilter> {
-protected:
-    TRGB FilterOne(TRGB Color) override;
+class THLSFilter : public RecentColoursFilter<TXXXFilter> {
+public:
+    TRGB FilterColor(TRGB Color) override;
 };
 
-class THLSFilter : public MemoisedFilter<TXXXFilter> {
-protected:
-    TRGB FilterOne(TRGB Color) override;
-};
-
-class THSVFilter : public MemoisedFilter<TXXXFilter> {
-protected:
-    TRGB FilterOne(TRGB Color) override;
+class THSVFilter : public RecentColoursFilter<TXXXFilter> {
+public:
+    TRGB FilterColor(TRGB Color) override;
 };
 
 // Brightness, contrast and gamma as one tone curve, applied per channel or to the luminance.
-class TBCGFilter : public MemoisedFilter<TPGColorFilter> {
+class TBCGFilter : public RecentColoursFilter<TPGColorFilter> {
 public:
     void Init(const TPixelGraphic *Source) override;
+    TRGB FilterColor(TRGB Color) override;
 
     std::array<uint8_t, 256> Table{};
     bool UseY = false;
@@ -152,8 +163,7 @@ public:
     long double Gamma = 1.0L;
 
 protected:
-    TRGB FilterOne(TRGB Color) override;
-    bool Memoised() const override { return UseY; } // the per-channel curve is a plain lookup
+    void FilterPixels(const uint8_t *In, uint8_t *Out, int Count) override;
 
 private:
     void buildTable();

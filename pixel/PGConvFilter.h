@@ -33,6 +33,7 @@ public:
 
     void Init(const TPixelGraphic *Source) override;
     TRGB GetFilteredPixel(int X, int Y) override;
+    void FilterRow(int Y, uint8_t *Out) override;
 
 private:
     size_t index(int Col, int Row) const;

@@ -76,6 +76,7 @@ void TPixelGraphic::SetFormat(int Width, int Height, TPGPixelFormat PixelFormat)
         throw EPGInvalidSize(Text(msgNegativeWidth));
     if (Height < 0)
         throw EPGInvalidSize(Text(msgNegativeHeight));
+    bool zeroed = false; // memory just taken, which calloc hands out zeroed
     if (Width != width_ || Height != height_ || PixelFormat != format_) {
         flushCanvas();
         width_ = Width;
@@ -100,14 +101,16 @@ void TPixelGraphic::SetFormat(int Width, int Height, TPGPixelFormat PixelFormat)
             uint8_t *memory = withinLimit ? static_cast<uint8_t *>(std::calloc(1, size_t(size))) : nullptr;
             if (!memory)
                 throw EPixelGraphic(Text1(msgFailed, QStringLiteral("CreateDIBSection")));
+            codecs::adviseLargePages(memory, size_t(size));
             bits_.reset(memory);
+            zeroed = true;
             rowStride_ = uint32_t(stride);
             dataSize_ = uint32_t(size);
             buildBitmapInfo();
         }
     }
     if (bits_ && width_ > 0 && height_ > 0)
-        Clear();
+        clearPixels(zeroed);
     else
         Changed();
 }
@@ -174,7 +177,14 @@ void TPixelGraphic::Clear()
     flushCanvas();
     if (!bits_ || width_ == 0 || height_ == 0)
         return;
-    std::memset(bits_.get(), 0, dataSize_);
+    clearPixels(false);
+}
+
+void TPixelGraphic::clearPixels(bool Zeroed)
+{
+    // a page's worth of zeros written over zeros would only cost time
+    if (!Zeroed)
+        std::memset(bits_.get(), 0, dataSize_);
     if (backGroundColor_ != 0) {
         for (int y = 0; y < height_; ++y) {
             if (format_ == pg8Bit) {

@@ -204,6 +204,8 @@ private:
     uint32_t readPixel(int X, int Y) const;
     void writePixel(int X, int Y, uint32_t Value);
     TRGB colorOfValue(uint32_t Value) const;
+    // Clear's work on pixel memory that is there; Zeroed: it holds zeros already.
+    void clearPixels(bool Zeroed);
     void buildBitmapInfo();
     void writeBitmapInfoColor(int I, TRGB Color);
     void paletteChanged();
@@ -215,7 +217,7 @@ private:
     void plainCopy(int DestLeft, int DestTop, const TPixelGraphic &Source, int SrcLeft, int SrcTop, int Width,
                    int Height);
     void writeColor(int X, int Y, TRGB Color, bool Dithered);
-    void filterRows(TPGFilter &Filter, const TPixelGraphic &Source, bool Dithered);
+    void filterRows(TPGFilter &Filter, bool Dithered);
 
     int width_ = 0;
     int height_ = 0;

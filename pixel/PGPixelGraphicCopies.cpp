@@ -106,29 +106,6 @@ private:
     std::vector<bool> valid_;
 };
 
-// Recent results of a colour filter, keyed by colour: pictures repeat colours
-// (paper, flat areas) and the real-number filters are costly per colour.
-class RecentColours {
-public:
-    TRGB filter(TPGColorFilter &filter, TRGB colour)
-    {
-        colour &= 0xFFFFFFu;
-        Slot &slot = slots_[(colour * 2654435761u) >> 20];
-        const uint32_t key = colour | 0x80000000u;
-        if (slot.key != key) {
-            slot.result = filter.FilterColor(colour);
-            slot.key = key;
-        }
-        return slot.result;
-    }
-
-private:
-    struct Slot {
-        uint32_t key = 0; // colour with a marker bit; 0 while empty
-        TRGB result = 0;
-    };
-    std::array<Slot, 4096> slots_{};
-};
 } // namespace
 
 // ---------------------------------------------------------------- progress
@@ -319,44 +296,44 @@ void TPixelGraphic::ApplyFilter(TPGFilter &Filter, const TPixelGraphic &Source)
         Filter.Init(&Source);
         const platform::ScopeExit done([&Filter] { Filter.Done(); });
         ProgressStart();
-        filterRows(Filter, Source, dithered);
+        filterRows(Filter, dithered);
         ProgressEnd();
     }
     Changed();
 }
 
-// The filtered colours of a band of rows are computed on every core (each
-// pixel depends on the source only), then written row by row in order with
-// progress, dithered in serpentine order or directly; an abort leaves the
-// rows after it untouched, as a row-by-row run would.
-void TPixelGraphic::filterRows(TPGFilter &Filter, const TPixelGraphic &Source, bool Dithered)
+// The filtered rows of a band are computed on every core (each pixel
+// depends on the source only), then written row by row in order with
+// progress: copied into a 24-bit image, dithered in serpentine order or
+// written colour by colour into a palette image.  An abort leaves the rows
+// after it untouched, as a row-by-row run would, and the source is read
+// before its rows are written over when it is the image itself.
+void TPixelGraphic::filterRows(TPGFilter &Filter, bool Dithered)
 {
     constexpr int bandRows = 64;
-    const int workers = codecs::workerCount();
-    auto *colourFilter = dynamic_cast<TPGColorFilter *>(&Filter);
-    std::vector<RecentColours> recent(static_cast<size_t>(workers));
-    std::vector<TRGB> band(size_t(bandRows) * size_t(width_));
+    const size_t rowBytes = 3 * size_t(width_);
+    std::vector<uint8_t> band(size_t(std::min(bandRows, height_)) * rowBytes);
     for (int first = 0; first < height_; first += bandRows) {
         const int last = std::min(height_, first + bandRows);
-        codecs::runTogether(workers, [&](int worker) {
-            for (int y = first + worker; y < last; y += workers) {
-                TRGB *out = band.data() + size_t(y - first) * size_t(width_);
-                for (int x = 0; x < width_; ++x)
-                    out[x] = colourFilter ? recent[size_t(worker)].filter(*colourFilter, Source.GetPixelColor(x, y))
-                                          : Filter.GetFilteredPixel(x, y);
-            }
+        const int threads = std::min(codecs::workerCount(), last - first);
+        codecs::runTogether(threads, [&](int thread) {
+            for (int y = first + thread; y < last; y += threads)
+                Filter.FilterRow(y, band.data() + size_t(y - first) * rowBytes);
         });
         for (int y = first; y < last; ++y) {
-            const TRGB *in = band.data() + size_t(y - first) * size_t(width_);
-            if (Dithered) {
+            const uint8_t *in = band.data() + size_t(y - first) * rowBytes;
+            const auto colour = [in](int x) { return MakeRGB(in[3 * x + 2], in[3 * x + 1], in[3 * x]); };
+            if (format_ == pg24Bit) {
+                std::memcpy(ScanLine(y), in, rowBytes);
+            } else if (Dithered) {
                 NextDitherRow();
                 for (int n = 0; n < width_; ++n) {
                     const int x = y % 2 == 0 ? n : width_ - 1 - n;
-                    SetPixelDithered(x, y, in[x]);
+                    SetPixelDithered(x, y, colour(x));
                 }
             } else {
                 for (int x = 0; x < width_; ++x)
-                    writeColor(x, y, in[x], false);
+                    writeColor(x, y, colour(x), false);
             }
             if (Progress(y, height_ - 1))
                 return;

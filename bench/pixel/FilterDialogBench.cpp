@@ -3,14 +3,20 @@
 //    steps 20 ms apart, then the time from the last step until the preview
 //    control has painted the picture for that position;
 //  - the time of each of the ten filters on the whole page, applied as the
-//    main window does (into a second image, with the progress window).
+//    main window does (into a second image, with the progress window), and
+//    the most memory the process held during the apply beyond what it held
+//    before (the page itself being held already).
 // Prints one line per measure: "preview NAME MEDIAN_MS FIRST_MS" (FIRST: from
-// opening the dialog to the first preview painted) and "apply NAME MEDIAN_MS".
+// opening the dialog to the first preview painted) and "apply NAME MEDIAN_MS
+// PEAK_MB CPU_MS" (CPU: the processor time of all threads, less disturbed by
+// other work on the machine than the elapsed time).
 //
-//   filter_dialog_bench [runs]
+//   filter_dialog_bench [runs [--apply-only [NAME]]]
 //   filter_dialog_bench --peer-files DIR   writes what the libvips peer needs
 //       to do the same work: a lookup table per table filter (NAME.ppm, 256 x 1)
 //       and a mask per convolution filter (NAME.mat), see compare-vips.sh
+//   filter_dialog_bench --results DIR   writes each filter's result on the page
+//       (NAME.ppm), to compare the pixels of two builds
 #include "BenchPage.h"
 #include "PGBasicFilters.h"
 #include "PGFilterApply.h"
@@ -25,6 +31,12 @@
 #include <QFile>
 #include <QSlider>
 #include <QThread>
+
+#include <fstream>
+#include <string>
+
+#include <malloc.h>
+#include <sys/resource.h>
 
 #include <algorithm>
 #include <cmath>
@@ -125,21 +137,74 @@ void measurePreview(TBasicFilterDialogs &dialogs, int entry, int rounds)
     std::printf("preview %s %.1f %.1f\n", names[entry - 1], median(latencies), first);
 }
 
+// A field of /proc/self/status in kB ("VmRSS", "VmHWM").
+long statusKb(const char *field)
+{
+    std::ifstream status("/proc/self/status");
+    for (std::string line; std::getline(status, line);)
+        if (line.rfind(field, 0) == 0 && line[std::string(field).size()] == ':')
+            return std::atol(line.c_str() + std::string(field).size() + 1);
+    return 0;
+}
+
+// Makes the process's peak memory its present memory, so that VmHWM then
+// tells the most held since.
+void resetPeak()
+{
+    std::ofstream("/proc/self/clear_refs") << "5";
+}
+
+// Processor time of the whole process so far, in milliseconds.
+double processorMs()
+{
+    rusage usage{};
+    getrusage(RUSAGE_SELF, &usage);
+    return (usage.ru_utime.tv_sec + usage.ru_stime.tv_sec) * 1e3 + (usage.ru_utime.tv_usec + usage.ru_stime.tv_usec) / 1e3;
+}
+
 void measureApply(TBasicFilterDialogs &dialogs, int entry, int runs)
 {
     TPGImage holder;
-    std::vector<double> times;
-    for (int run = -1; run < runs; ++run) { // run -1 warms the memory up, untimed
+    std::vector<double> times, peaks, processor;
+    for (int run = -1; run < runs; ++run) { // run -1 warms the memory up, unmeasured
         auto picture = std::make_unique<TPixelGraphic>();
         picture->Assign(&page());
         holder.SetPixelGraphic(std::move(picture));
+        resetPeak();
+        const long before = statusKb("VmRSS");
+        const double startedMs = processorMs();
         QElapsedTimer clock;
         clock.start();
         ApplyFilterWithProgress(holder, dialogs.Dialog(entry).Filter(), dialogs.Dialog(entry).Title(), nullptr);
-        if (run >= 0)
-            times.push_back(double(clock.nsecsElapsed()) / 1e6);
+        if (run < 0)
+            continue;
+        times.push_back(double(clock.nsecsElapsed()) / 1e6);
+        processor.push_back(processorMs() - startedMs);
+        peaks.push_back(double(statusKb("VmHWM") - before) / 1024);
     }
-    std::printf("apply %s %.1f\n", names[entry - 1], median(times));
+    std::printf("apply %s %.1f %.1f %.1f\n", names[entry - 1], median(times), median(peaks), median(processor));
+}
+
+// Each filter's result on the page as a binary PPM.
+void writeResults(TBasicFilterDialogs &dialogs, const QString &folder)
+{
+    for (int entry = 1; entry <= TBasicFilterDialogs::EntryCount; ++entry) {
+        TPGImage holder;
+        auto picture = std::make_unique<TPixelGraphic>();
+        picture->Assign(&page());
+        holder.SetPixelGraphic(std::move(picture));
+        ApplyFilterWithProgress(holder, dialogs.Dialog(entry).Filter(), dialogs.Dialog(entry).Title(), nullptr);
+        const TPixelGraphic &result = *holder.PixelGraphic();
+        QByteArray ppm = QStringLiteral("P6\n%1 %2\n255\n").arg(result.Width()).arg(result.Height()).toLatin1();
+        for (int y = 0; y < result.Height(); ++y)
+            for (int x = 0; x < result.Width(); ++x) {
+                const TRGB colour = result.GetPixelColor(x, y);
+                ppm.append(char(RedOf(colour))).append(char(GreenOf(colour))).append(char(BlueOf(colour)));
+            }
+        QFile file(folder + QLatin1String(names[entry - 1]) + QStringLiteral(".ppm"));
+        if (!file.open(QIODevice::WriteOnly) || file.write(ppm) != ppm.size())
+            std::exit(1);
+    }
 }
 
 // A 256 x 1 colour image whose column i holds what the filter makes of (i, i, i).
@@ -192,6 +257,9 @@ void writeMask(const QString &path, const TConvFilter &filter)
 
 int main(int argc, char **argv)
 {
+    // Large blocks taken from and given back to the system each time, so that
+    // the memory the process holds is the memory in use.
+    mallopt(M_MMAP_THRESHOLD, 1 << 20);
     if (!std::getenv("QT_QPA_PLATFORM"))
         setenv("QT_QPA_PLATFORM", "offscreen", 1);
     QApplication application(argc, argv);
@@ -208,10 +276,17 @@ int main(int argc, char **argv)
                       static_cast<TConvFilter &>(dialogs.Dialog(entry).Filter()));
         return 0;
     }
+    if (argc == 3 && QByteArray(argv[1]) == "--results") {
+        writeResults(dialogs, QString::fromLocal8Bit(argv[2]) + QLatin1Char('/'));
+        return 0;
+    }
     const int runs = argc > 1 ? std::max(1, std::atoi(argv[1])) : 5;
-    for (int entry = 1; entry <= 6; ++entry)
+    const bool previews = argc < 3 || QByteArray(argv[2]) != "--apply-only";
+    for (int entry = 1; previews && entry <= 6; ++entry)
         measurePreview(dialogs, entry, runs);
+    const QByteArray only = argc > 3 ? QByteArray(argv[3]) : QByteArray();
     for (int entry = 1; entry <= TBasicFilterDialogs::EntryCount; ++entry)
-        measureApply(dialogs, entry, runs);
+        if (only.isEmpty() || only == names[entry - 1])
+            measureApply(dialogs, entry, runs);
     return 0;
 }

@@ -200,8 +200,8 @@ const TPixelGraphic &megapixel()
 
 } // namespace
 
-// On a large source every colour is computed once and then remembered; the
-// remembered results are those the colour's own computation gives.
+// However a run on a large source goes about it, its colours are those the
+// colour's own computation gives.
 TEST(ColourFilters, RememberedColoursMatchTheirComputation)
 {
     auto plain = realNumberFilters();
@@ -271,4 +271,134 @@ TEST(ColourFilters, FilteredPageMatchesEachColour)
         for (int x = 0; x < page.Width(); x += 4)
             wrong += page.GetPixel(x, y) != plain.FilterColor(colourAt(x, y));
     EXPECT_EQ(wrong, 0);
+}
+
+namespace {
+
+using Extended = long double;
+using Table = std::array<uint8_t, 256>;
+
+// The filters' definitions written out in extended precision, for the
+// colours the filters compute in double where that is certain.
+Extended lookup(const Table &t, Extended v)
+{
+    v = std::clamp<Extended>(v, 0, 255);
+    const int p = int(v);
+    return p > 254 ? t[size_t(p)] : (1 - (v - p)) * t[size_t(p)] + (v - p) * t[size_t(p) + 1];
+}
+
+Extended mapHue(const Table &t, Extended hue)
+{
+    Extended h = (hue + 180) * 256 / 360;
+    if (h >= 256)
+        h -= 256;
+    const int p = int(h);
+    const Extended f = h - p, a = t[size_t(p)];
+    Extended b = t[p == 255 ? 0 : size_t(p) + 1];
+    if (a - b >= 129)
+        b += 256;
+    if (b - a > 128)
+        b -= 256;
+    Extended result = ((1 - f) * a + f * b) * 360 / 256 - 180;
+    while (result >= 360)
+        result -= 360;
+    while (result < 0)
+        result += 360;
+    return result;
+}
+
+int byteOf(Extended c)
+{
+    return int(std::clamp<long long>(std::llrintl(255 * c), 0, 255));
+}
+
+TRGB colourOf(Extended r, Extended g, Extended b)
+{
+    return MakeRGB(byteOf(r), byteOf(g), byteOf(b));
+}
+
+TRGB fromYCbCr(Extended y, Extended cb, Extended cr)
+{
+    return colourOf(y + 1.403L * cr, y - 0.344L * cb - 0.714L * cr, y + 1.773L * cb);
+}
+
+TRGB extendedYCbCr(const std::array<Table, 3> &t, Extended r, Extended g, Extended b)
+{
+    const Extended y = 0.299L * r + 0.587L * g + 0.114L * b, cb = -0.169L * r - 0.331L * g + 0.5L * b,
+                   cr = 0.5L * r - 0.419L * g - 0.081L * b;
+    return fromYCbCr(lookup(t[0], 255 * y) / 255, lookup(t[1], 255 * (cb + 0.5L)) / 255 - 0.5L,
+                     lookup(t[2], 255 * (cr + 0.5L)) / 255 - 0.5L);
+}
+
+TRGB extendedLuminance(const Table &t, Extended r, Extended g, Extended b)
+{
+    const Extended y = 0.299L * r + 0.587L * g + 0.114L * b, cb = -0.169L * r - 0.331L * g + 0.5L * b,
+                   cr = 0.5L * r - 0.419L * g - 0.081L * b;
+    return fromYCbCr(lookup(t, 255 * y) / 255, cb, cr);
+}
+
+TRGB extendedHsv(const std::array<Table, 3> &t, Extended r, Extended g, Extended b)
+{
+    THSV c = RGBToHSV(r, g, b);
+    if (c.H != UndefinedHue)
+        c.H = mapHue(t[0], c.H);
+    c.S = lookup(t[1], 255 * c.S) / 255;
+    if (c.S == 0 || c.H == UndefinedHue)
+        c = {UndefinedHue, 0, c.V};
+    c.V = lookup(t[2], 255 * c.V) / 255;
+    HSVToRGB(c, r, g, b);
+    return colourOf(r, g, b);
+}
+
+TRGB extendedHls(const std::array<Table, 3> &t, Extended r, Extended g, Extended b)
+{
+    THLS c = RGBToHLS(r, g, b);
+    if (c.H != UndefinedHue)
+        c.H = mapHue(t[0], c.H);
+    c.L = lookup(t[1], 255 * c.L) / 255;
+    c.S = lookup(t[2], 255 * c.S) / 255;
+    if (c.S == 0 || c.H == UndefinedHue)
+        c = {UndefinedHue, c.L, 0};
+    HLSToRGB(c, r, g, b);
+    return colourOf(r, g, b);
+}
+
+} // namespace
+
+// The filters that convert colours compute in double where the extended
+// result cannot differ, in extended precision elsewhere: the colours are
+// always the extended computation's.
+TEST(ColourFilters, QuickArithmeticGivesTheExtendedColours)
+{
+    for (const auto &values : {std::array<int, 3>{30, 20, 10}, {-75, 12, 30}, {120, -50, 100}, {-180, 100, -33}}) {
+        TYCbCrFilter ycc;
+        THLSFilter hls;
+        THSVFilter hsv;
+        SetupOffsetTable(ycc.Tables[0], values[0] / 2);
+        for (TXXXFilter *filter : {static_cast<TXXXFilter *>(&hls), static_cast<TXXXFilter *>(&hsv)})
+            SetupHueTable(filter->Tables[0], values[0]);
+        for (TXXXFilter *filter : {static_cast<TXXXFilter *>(&ycc), static_cast<TXXXFilter *>(&hls),
+                                   static_cast<TXXXFilter *>(&hsv)}) {
+            SetupOffsetTable(filter->Tables[1], values[1]);
+            SetupOffsetTable(filter->Tables[2], values[2]);
+        }
+        TBCGFilter bcg;
+        bcg.Brightness = values[1];
+        bcg.Contrast = SliderFactor(values[2]);
+        bcg.Gamma = SliderFactor(values[0] / 2);
+        bcg.UseY = true;
+        bcg.Init(nullptr);
+        int wrong = 0;
+        for (int red = 0; red < 256; red += 5)
+            for (int green = 1; green < 256; green += 5)
+                for (int blue = 2; blue < 256; blue += 5) {
+                    const TRGB colour = MakeRGB(red, green, blue);
+                    const Extended r = red / 255.0L, g = green / 255.0L, b = blue / 255.0L;
+                    wrong += ycc.FilterColor(colour) != extendedYCbCr(ycc.Tables, r, g, b);
+                    wrong += hls.FilterColor(colour) != extendedHls(hls.Tables, r, g, b);
+                    wrong += hsv.FilterColor(colour) != extendedHsv(hsv.Tables, r, g, b);
+                    wrong += bcg.FilterColor(colour) != extendedLuminance(bcg.Table, r, g, b);
+                }
+        EXPECT_EQ(wrong, 0) << values[0] << " " << values[1] << " " << values[2];
+    }
 }
