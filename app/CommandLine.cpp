@@ -91,6 +91,20 @@ struct Options {
     QCommandLineOption duplicate{QStringLiteral("duplicate"), QStringLiteral("Répète l'image sur toute la feuille.")};
     QCommandLineOption poster{QStringLiteral("poster"), QStringLiteral("Poster de LxH millimètres sur plusieurs feuilles."),
                               QStringLiteral("LxH")};
+    // The copy's cleaning, gathering and printing options, as the window's "Copie" dialog has them.
+    QCommandLineOption straighten{QStringLiteral("straighten"), QStringLiteral("Redresse chaque page (jusqu'à 15°).")};
+    QCommandLineOption crop{QStringLiteral("crop"), QStringLiteral("Ne garde que le document trouvé sur la vitre.")};
+    QCommandLineOption whiten{QStringLiteral("whiten"), QStringLiteral("Blanchit le fond du papier et garde l'encre.")};
+    QCommandLineOption perSheet{QStringLiteral("per-sheet"), QStringLiteral("Originaux par feuille : 1 (par défaut), 2 ou 4."),
+                                QStringLiteral("n"), QStringLiteral("1")};
+    QCommandLineOption idCard{QStringLiteral("id-card"),
+                              QStringLiteral("Carte d'identité : numérise le recto, attend Entrée, numérise le verso, "
+                                             "les deux faces à leur taille sur une feuille.")};
+    QCommandLineOption bothSides{QStringLiteral("both-sides"),
+                                 QStringLiteral("Les deux faces de chaque feuille du chargeur (chargeur recto verso).")};
+    QCommandLineOption twoSided{QStringLiteral("two-sided"), QStringLiteral("Imprime en recto verso là où l'imprimante le peut.")};
+    QCommandLineOption jpeg{QStringLiteral("jpeg"), QStringLiteral("Pages en couleur en JPEG : fichiers plus petits, copie non exacte.")};
+    QCommandLineOption noCollate{QStringLiteral("no-collate"), QStringLiteral("Exemplaires non assemblés (1 1, 2 2…).")};
 };
 
 int integerOption(const QCommandLineParser &parser, const QCommandLineOption &option, int low, int high)
@@ -117,7 +131,8 @@ headless::ScanRequest scanRequest(const QCommandLineParser &parser, const Option
     else
         throw platform::Exception(QStringLiteral("--mode est bw, gray ou color"));
     request.resolution = integerOption(parser, o.resolution, 10, 1200);
-    request.allPages = parser.optionNames().contains(o.allPages.names().first());
+    request.bothSides = parser.isSet(o.bothSides);
+    request.allPages = parser.isSet(o.allPages) || request.bothSides;
     const QString frame = parser.value(o.frame).toLower();
     static const std::pair<const char *, TcsFrameSize> frames[] = {
         {"a4", fsA4}, {"a5", fsA5}, {"b5", fsB5}, {"letter", fsLetter}, {"legal", fsLegal}, {"auto", fsDetected}};
@@ -144,6 +159,18 @@ headless::PrintRequest printRequest(const QCommandLineParser &parser, const Opti
     request.duplicate = parser.isSet(o.duplicate);
     request.copies = integerOption(parser, o.copies, 1, 9999);
     request.largeJobConfirmed = parser.isSet(o.yes);
+    request.copy.straighten = parser.isSet(o.straighten);
+    request.copy.crop = parser.isSet(o.crop);
+    request.copy.whiten = parser.isSet(o.whiten);
+    request.copy.identityCard = parser.isSet(o.idCard);
+    request.copy.perSheet = integerOption(parser, o.perSheet, 1, 4);
+    if (request.copy.perSheet == 3)
+        throw platform::Exception(QStringLiteral("--per-sheet est 1, 2 ou 4"));
+    request.copy.twoSided = parser.isSet(o.twoSided);
+    request.copy.jpegColour = parser.isSet(o.jpeg);
+    request.copy.collate = !parser.isSet(o.noCollate);
+    if ((request.copy.originalsPerSheet() > 1 || request.copy.identityCard) && (request.duplicate || parser.isSet(o.poster)))
+        throw platform::Exception(QStringLiteral("--per-sheet et --id-card s'excluent avec --duplicate et --poster"));
     if (parser.isSet(o.poster)) {
         const QRegularExpressionMatch size =
             QRegularExpression(QStringLiteral("^(\\d{1,4})x(\\d{1,4})$")).match(parser.value(o.poster));
@@ -179,9 +206,10 @@ int run(const QStringList &arguments)
     if (scans)
         parser.addOptions({o.scanner, o.mode, o.resolution, o.frame});
     if (command == QLatin1String("copy"))
-        parser.addOption(o.allPages);
+        parser.addOptions({o.allPages, o.bothSides, o.idCard});
     if (prints)
-        parser.addOptions({o.printer, o.copies, o.fit, o.trueSize, o.duplicate, o.poster, o.yes});
+        parser.addOptions({o.printer, o.copies, o.fit, o.trueSize, o.duplicate, o.poster, o.yes, o.straighten, o.crop,
+                           o.whiten, o.perSheet, o.twoSided, o.jpeg, o.noCollate});
     if (command == QLatin1String("print"))
         parser.addPositionalArgument(QStringLiteral("fichiers"), QStringLiteral("Les images à imprimer, une feuille chacune."),
                                      QStringLiteral("FICHIER..."));
@@ -203,8 +231,14 @@ int run(const QStringList &arguments)
         if (!positional.isEmpty())
             throw platform::Exception(QStringLiteral("argument en trop : %1").arg(positional.first()));
         const headless::PrintRequest print = printRequest(parser, o);
+        // A card's back is scanned once the user has turned it on the glass.
+        const headless::Ask turnTheCard = [] {
+            say(QStringLiteral("retournez la carte sur la vitre, puis appuyez sur Entrée"));
+            QTextStream input(stdin);
+            return !input.readLine().isNull();
+        };
         say(QStringLiteral("copie %1").arg(
-            composition::whereItWent(headless::copyPages(scanRequest(parser, o), print, progress, say))));
+            composition::whereItWent(headless::copyPages(scanRequest(parser, o), print, progress, say, turnTheCard))));
         return 0;
     }
     if (command == QLatin1String("print")) {

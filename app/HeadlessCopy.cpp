@@ -1,6 +1,7 @@
 #include "HeadlessCopy.h"
 
 #include "AtomicFileDevice.h"
+#include "CopyPages.h"
 #include "Exception.h"
 #include "Identity.h"
 #include "PdfDocument.h"
@@ -41,6 +42,7 @@ void scanPages(const ScanRequest &request, const Report &report, const PageSink 
     scan.SetPixelType(request.pixelType);
     scan.SetResolution(request.resolution);
     scan.SetFeederEnabled(request.allPages);
+    scan.SetDuplexEnabled(request.bothSides);
     scan.SetFrameSize(request.frame);
     QObject::connect(&scan, &TcsTwainScan::OnSetFrame, [&](QObject *, TW_FRAME &frame) {
         frame = TW_FRAME{};
@@ -200,7 +202,7 @@ platform::Printer &chosenPrinter()
 
 platform::PrintOptions printOptions(const PrintRequest &request)
 {
-    return {request.copies, true, false};
+    return request.copy.printOptions(request.copies);
 }
 
 // The sheet of the picture numbered `number`, the user told when it had to be reduced.
@@ -223,38 +225,50 @@ platform::PrintedTo printPictures(const std::vector<QImage> &pictures, const Pri
     const QString title = identity::Title;
     if (progress)
         progress(QStringLiteral("impression de %1 image(s)…").arg(pictures.size()));
-    checkJobSize(request, int(pictures.size()));
+    const std::vector<QImage> sheetPictures = copying::prepared(
+        pictures, request.copy, copying::GatherSheet::of(platform::PaperMetrics::of(printer)));
+    checkJobSize(request, int(sheetPictures.size()));
     // All the pictures go in one job: one file for a PDF printer.
     if (!request.posterMm.isEmpty()) {
         const QSize size = posterScreenSize(request);
         std::vector<composition::Poster> posters;
-        for (const QImage &picture : pictures)
+        for (const QImage &picture : sheetPictures)
             posters.push_back({picture, size, PosterPpi, true, request.cutLines});
         return composition::printPosters(printer, posters, printOptions(request), title + QStringLiteral(" : Poster"));
     }
     std::vector<composition::Sheet> sheets;
-    for (const QImage &picture : pictures)
+    for (const QImage &picture : sheetPictures)
         sheets.push_back(sheetFor(picture, int(sheets.size()) + 1, request, notice));
     return composition::printSheets(printer, sheets, printOptions(request), title);
 }
 
 platform::PrintedTo copyPages(const ScanRequest &scanRequest, const PrintRequest &request, const Report &progress,
-                              const Report &notice)
+                              const Report &notice, const Ask &turnTheCard)
 {
     checkJobSize(request, 1);
-    if (request.posterMm.isEmpty()) {
+    if (request.copy.identityCard) {
+        ScanRequest face = scanRequest;
+        face.allPages = face.bothSides = false;
+        std::vector<QImage> faces = scanPages(face, progress);
+        if (!turnTheCard || !turnTheCard())
+            throw platform::Exception(QStringLiteral("copie de la carte abandonnée : rien n'a été imprimé"));
+        faces.push_back(scanPages(face, progress).front());
+        return printPictures(faces, request, progress, notice);
+    }
+    if (request.posterMm.isEmpty() && request.copy.originalsPerSheet() == 1) {
         composition::SheetJob job(chosenPrinter(), printOptions(request), identity::Title);
         // One pass over the sheets: each page goes into the job as it comes and
         // is let go, so a feeder of any length holds one page at a time.
         if (job.passes() == 1) {
             int pages = 0;
             scanPages(scanRequest, progress, [&](const QImage &page) {
-                job.print(sheetFor(page, ++pages, request, notice));
+                job.print(sheetFor(copying::cleaned(page, request.copy), ++pages, request, notice));
             });
             return job.finish();
         }
     }
-    // A poster, or copies the printer repeats sheet by sheet: every page is needed at the end.
+    // Every page is needed at the end: a poster, originals gathered on a
+    // sheet, or copies the printer repeats sheet by sheet.
     return printPictures(scanPages(scanRequest, progress), request, progress, notice);
 }
 

@@ -4,6 +4,7 @@
 // size, and printing them through the same composition.  Failures throw
 // platform::Exception with a one-line reason.
 #include "Composition.h"
+#include "CopyOptions.h"
 #include "Printer.h"
 #include "csTwainScan.h"
 
@@ -16,12 +17,15 @@ namespace headless {
 
 // Progress for the person at the terminal; empty when nobody watches.
 using Report = std::function<void(const QString &)>;
+// Asks the person to do something and waits; false when they will not.
+using Ask = std::function<bool()>;
 
 struct ScanRequest {
     QString device; // a SANE device name; empty for the last chosen or first scanner
     TcsPixelType pixelType = pxRGB;
     int resolution = 300;
     bool allPages = false;
+    bool bothSides = false; // both faces of each sheet, where the feeder can turn them
     TcsFrameSize frame = fsA4;
     QSizeF frameMm; // with fsCustom: the frame from the glass's corner
 };
@@ -50,6 +54,7 @@ struct PrintRequest {
     int copies = 1;
     bool cutLines = true;
     bool largeJobConfirmed = false; // a job beyond composition::LargeJobSheets prints only so
+    CopyOptions copy;               // cleaning, originals per sheet, how the job prints
 };
 
 // The sheet the window would show for this picture: placed by its fitting
@@ -62,8 +67,9 @@ composition::Sheet placeOnSheet(const QImage &picture, const PrintRequest &reque
 // that the request does not confirm: checked before a scan as well as before printing.
 void checkJobSize(const PrintRequest &request, int pictures);
 
-// Prints one sheet (or one poster) per picture, in one job with collated
-// copies; `notice` hears what the user must know whoever watches (a picture
+// Prints the pictures, cleaned and gathered as the request's copy options
+// say, one sheet (or one poster) each, in one job with copies as the options
+// say; `notice` hears what the user must know whoever watches (a picture
 // reduced to fit).  Tells where the job went.
 platform::PrintedTo printPictures(const std::vector<QImage> &pictures, const PrintRequest &request,
                                   const Report &progress, const Report &notice);
@@ -71,8 +77,9 @@ platform::PrintedTo printPictures(const std::vector<QImage> &pictures, const Pri
 // Scans and prints in one job, as printPictures would print the scanned
 // pages; nothing reaches the printer when the scan fails.  Pages are placed
 // and let go as they come unless every page is needed at the end (a poster,
-// copies the printer cannot make itself).
+// originals gathered on a sheet, copies the printer cannot make itself).  An
+// identity card is scanned twice, `turnTheCard` asked in between.
 platform::PrintedTo copyPages(const ScanRequest &scanRequest, const PrintRequest &request, const Report &progress,
-                              const Report &notice);
+                              const Report &notice, const Ask &turnTheCard);
 
 } // namespace headless

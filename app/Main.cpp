@@ -97,6 +97,7 @@ TForm1::TForm1(QWidget *parent) : QMainWindow(parent)
     buildSources();
     buildScanning();
     buildCorrections();
+    buildCopyOptions();
     finishMenus();
     setTabOrder();
     FormCreate();
@@ -269,6 +270,7 @@ platform::SettingsTable TForm1::settingsTable()
               [this](const QString &paper) { rememberedPrinter_.paper = paper; })
         .text(options, QStringLiteral("DossierPDF"), always(QString()), [this] { return rememberedPrinter_.pdfFolder; },
               [this](const QString &folder) { rememberedPrinter_.pdfFolder = folder; });
+    CopyOptions::addRows(table, copyOptions_);
     return table;
 }
 

@@ -18,6 +18,7 @@
 // The controls are private: tests and the automation channel find them by
 // their object names, and the window's state by its properties.
 #include "Composition.h"
+#include "CopyOptions.h"
 #include "Printer.h"
 #include "SheetGeometry.h"
 #include "TMMImageList.h"
@@ -185,6 +186,8 @@ public slots:
     void Copier1Click();
     void Coller1Click();
     void TakeUndoSnapshot();
+    // Undo gives `picture` back.
+    void TakeUndoSnapshot(const QImage &picture);
     void UndoBtnClick();
     // Redraws the tiles or the poster sketch after the picture changed.
     void RefreshModeView();
@@ -212,6 +215,9 @@ public slots:
     void csTwainScanNewImage();
     void csTwainScanDibReady(const QImage &bitmap);
     void csTwainScanMemoryReady(HGLOBAL dib);
+
+    // The copy's own options (MainCopy.cpp).
+    void CopieMnuClick();
 
 protected:
     void showEvent(QShowEvent *event) override;
@@ -257,6 +263,7 @@ private:
     void buildFiles();
     void buildScanning();
     void buildCorrections();
+    void buildCopyOptions();
     void finishMenus(); // Main.cpp: the items of the window's own, the tips and the about box
     void setTabOrder();  // Main.cpp: the keyboard's way through the controls of every concern
 
@@ -288,6 +295,12 @@ private:
     // MainScan.cpp
     // Pages a scan gave: the first on the sheet as a new picture, the others kept for printing.
     void takeScannedPages(std::vector<QImage> pages);
+
+    // MainCopy.cpp
+    // The scanned originals as the copy's options make them: cleaned, an
+    // identity card's back scanned after the user turned it, gathered on
+    // sheets.  Empty when the user gave up the card's back.
+    std::vector<QImage> preparedPages(std::vector<QImage> originals);
 
     // MainCorrections.cpp
     // Runs one of the imaging library's corrections on the whole picture through Tampon.
@@ -337,6 +350,7 @@ private:
     // the picture on the sheet until another picture arrives.
     std::vector<QImage> morePages_;
     int quarterTurns_ = 0; // clockwise quarter turns of the picture since it arrived
+    CopyOptions copyOptions_; // kept in section "Copie"
     // The printer the user chose in the printer setup, kept for the next run.
     struct RememberedPrinter {
         QString name;
@@ -371,13 +385,14 @@ private:
     QFrame *Panel2, *Panel3;
     QMenu *Fichier1, *Edition1, *Options1, *Aide;
     QAction *Ouvrir1, *Enregistrersous1, *Quitter1, *Copier1, *Coller1, *Imprimerlestraitsdecoupe1,
-        *UserInterfaceMnu, *TwainDialMnu, *Aide1, *Apropos1, *Dummeauteur1, *Trucsetastuces1, *SiteWeb1;
+        *UserInterfaceMnu, *TwainDialMnu, *CopieMnu, *Aide1, *Apropos1, *Dummeauteur1, *Trucsetastuces1, *SiteWeb1;
 
     // ---- the windows and components this window works with, made with it ----
     TTipsDialog *TipsDialog;
     TAboutBox *AboutBox;
     TNewFor *NewFor;
     TPrinterSetup *PrinterSetupDialog;
+    TCopyOptionsDialog *CopyOptionsDialog;
     TPredefine *Predefine;
     TOpenDial *OpenDial;
     TJPEG *JPEG;

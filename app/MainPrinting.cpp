@@ -158,7 +158,7 @@ void TForm1::PrintSheet()
     if (sheets > composition::LargeJobSheets && !platform::askYesNo(composition::largeJobQuestion(sheets)))
         return;
     platform::WaitCursor hourglass;
-    reportPrinted(composition::printSheets(platform::Printer::instance(), sheetsToPrint(), {SpinEdit->value(), true, false},
+    reportPrinted(composition::printSheets(platform::Printer::instance(), sheetsToPrint(), copyOptions_.printOptions(SpinEdit->value()),
                                            identity::Title));
 }
 
@@ -186,7 +186,7 @@ void TForm1::PrintPoster()
     if (sheets > composition::LargeJobSheets && !platform::askYesNo(composition::largeJobQuestion(sheets)))
         return;
     platform::WaitCursor hourglass;
-    reportPrinted(composition::printPosters(printer, {poster()}, {device.copyCount(), device.collateCopies(), false},
+    reportPrinted(composition::printPosters(printer, {poster()}, {device.copyCount(), device.collateCopies(), copyOptions_.twoSided, copyOptions_.jpegColour},
                                             identity::Title + QStringLiteral(" : Poster"), range ? dialog.fromPage() : 0,
                                             range ? dialog.toPage() : 0));
 }

@@ -137,6 +137,7 @@ void TForm1::ScanImageClick()
     // and says why in one message.
     ContinueToPrint = false;
     scannedPages_.clear();
+    csTwainScan->SetDuplexEnabled(copyOptions_.bothSides);
     std::optional<scan::ScanFailure> failure;
     {
         const scan::ScopedScannerMessages held(*csTwainScan);
@@ -150,8 +151,20 @@ void TForm1::ScanImageClick()
             "Branchez un scanner puis choisissez-le avec le bouton « Choix du scanner »."));
     }
     std::vector<QImage> pages = std::exchange(scannedPages_, {});
-    if (!pages.empty())
+    if (!pages.empty() && !failure) {
+        const QImage raw = pages.front();
+        pages = preparedPages(std::move(pages));
+        if (pages.empty()) {
+            say(QStringLiteral("Copie de la carte abandonnée : rien n'a été imprimé."));
+            return;
+        }
         takeScannedPages(std::move(pages));
+        // Undo gives the page back as the scanner gave it.
+        if (copyOptions_.cleans() && copyOptions_.originalsPerSheet() == 1)
+            TakeUndoSnapshot(raw);
+    } else if (!pages.empty()) {
+        takeScannedPages(std::move(pages));
+    }
     if (failure && failure->kind == scan::FailureKind::Cancelled) {
         say(QStringLiteral("Numérisation annulée : rien n'a été imprimé."));
         return;

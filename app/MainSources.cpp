@@ -66,7 +66,12 @@ void TForm1::Coller1Click()
 
 void TForm1::TakeUndoSnapshot()
 {
-    UndoImg->setPicture(Image->picture());
+    TakeUndoSnapshot(Image->picture());
+}
+
+void TForm1::TakeUndoSnapshot(const QImage &picture)
+{
+    UndoImg->setPicture(picture);
     UndoBtn->show();
 }
 

@@ -140,6 +140,9 @@ public:
     void SetInverted(bool value) { Inverted_ = value; }
     bool FeederEnabled() const { return FeederEnabled_; }
     void SetFeederEnabled(bool value) { FeederEnabled_ = value; }
+    // Both faces of every sheet, where the feeder can turn them; one face otherwise.
+    bool DuplexEnabled() const { return DuplexEnabled_; }
+    void SetDuplexEnabled(bool value) { DuplexEnabled_ = value; }
     TcsPixelType PixelType() const { return PixelType_; }
     void SetPixelType(TcsPixelType value);
     TcsBitDepth BitDepth() const { return BitDepth_; }
@@ -244,6 +247,7 @@ private:
     bool AutoBrightness_ = true;
     bool Inverted_ = false;
     bool FeederEnabled_ = true;
+    bool DuplexEnabled_ = false;
     TcsPixelType PixelType_ = pxGray;
     TcsBitDepth BitDepth_ = bd8Bit;
     TcsBitDepthReduction BitDepthReduction_ = brThreshold;

@@ -198,6 +198,8 @@ bool TcsTwainScan::Negotiate()
     // glass, and the setting stays for the next one.
     if (read && FeederEnabled_ && !FeederLoaded_)
         SetCapability(CAP_FEEDERENABLED, TWTY_BOOL, 0);
+    else if (FeederEnabled_ && DuplexEnabled_)
+        SetCapability(CAP_DUPLEXENABLED, TWTY_BOOL, 1); // a feeder without a duplex unit feeds one face
     if (FrameSize_ == fsDetected)
         step(SetCapability(ICAP_AUTOMATICBORDERDETECTION, TWTY_BOOL, AutoBorderDetection_), 14);
     else

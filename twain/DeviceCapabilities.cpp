@@ -87,20 +87,29 @@ std::string DeviceCapabilities::modeChoice(std::initializer_list<const char *> n
 
 std::string DeviceCapabilities::feederChoice() const
 {
+    // One face at a time; a feeder that only turns both faces still feeds.
     for (const std::string &choice : device_.choices("source"))
-        if (containsText(choice, "feeder") || containsText(choice, "adf"))
+        if ((containsText(choice, "feeder") || containsText(choice, "adf")) && !containsText(choice, "duplex"))
+            return choice;
+    return duplexChoice();
+}
+
+std::string DeviceCapabilities::duplexChoice() const
+{
+    for (const std::string &choice : device_.choices("source"))
+        if (containsText(choice, "duplex"))
             return choice;
     return {};
 }
 
 std::string DeviceCapabilities::flatbedChoice() const
 {
-    const std::string feeder = feederChoice();
+    const std::string feeder = feederChoice(), duplex = duplexChoice();
     for (const std::string &choice : device_.choices("source"))
-        if (choice != feeder && containsText(choice, "flatbed"))
+        if (choice != feeder && choice != duplex && containsText(choice, "flatbed"))
             return choice;
     for (const std::string &choice : device_.choices("source"))
-        if (choice != feeder)
+        if (choice != feeder && choice != duplex)
             return choice;
     return {};
 }
@@ -114,8 +123,14 @@ void DeviceCapabilities::glassOnly()
 
 bool DeviceCapabilities::feederActive() const
 {
-    const std::string feeder = feederChoice();
-    return !feeder.empty() && device_.text("source").value_or(std::string()) == feeder;
+    const std::string feeder = feederChoice(), source = device_.text("source").value_or(std::string());
+    return !feeder.empty() && (source == feeder || duplexActive());
+}
+
+bool DeviceCapabilities::duplexActive() const
+{
+    const std::string duplex = duplexChoice();
+    return !duplex.empty() && device_.text("source").value_or(std::string()) == duplex;
 }
 
 const char *DeviceCapabilities::resolutionOption(bool vertical) const
@@ -191,6 +206,15 @@ Reply DeviceCapabilities::setFeeder(bool enabled)
     return replyFor(device_.setText("source", choice));
 }
 
+Reply DeviceCapabilities::setDuplex(bool enabled)
+{
+    if (!hasFeeder() || duplexChoice().empty())
+        return Reply::failure(TWCC_BADCAP);
+    if (!enabled && !duplexActive())
+        return Reply::success();
+    return replyFor(device_.setText("source", enabled ? duplexChoice() : feederChoice()));
+}
+
 Reply DeviceCapabilities::getNumber(TW_UINT16 msg, const char *option, TW_CAPABILITY *capability)
 {
     if (!device_.has(option))
@@ -249,6 +273,11 @@ Reply DeviceCapabilities::get(TW_UINT16 msg, TW_CAPABILITY *capability)
     case CAP_FEEDERENABLED:
         return hasFeeder() ? oneValue(capability, TWTY_BOOL, feederActive()) : Reply::failure(TWCC_BADCAP);
     case CAP_AUTOFEED: return hasFeeder() ? oneValue(capability, TWTY_BOOL, 1) : Reply::failure(TWCC_BADCAP);
+    case CAP_DUPLEX:
+        return oneValue(capability, TWTY_UINT16, hasFeeder() && !duplexChoice().empty() ? TWDX_1PASSDUPLEX : TWDX_NONE);
+    case CAP_DUPLEXENABLED:
+        return hasFeeder() && !duplexChoice().empty() ? oneValue(capability, TWTY_BOOL, duplexActive())
+                                                      : Reply::failure(TWCC_BADCAP);
     case CAP_FEEDERLOADED:
         // Only a device with a paper sensor can tell.
         if (const std::optional<bool> loaded = device_.flag("page-loaded"))
@@ -290,6 +319,7 @@ Reply DeviceCapabilities::set(const TW_CAPABILITY &capability)
     }
     case CAP_FEEDERENABLED:
         return hasFeeder() ? setFeeder((item & 0xFFFF) != 0) : Reply::failure(TWCC_BADCAP);
+    case CAP_DUPLEXENABLED: return setDuplex((item & 0xFFFF) != 0);
     case CAP_AUTOFEED:
         // Pages are always fed by themselves: there is no way to feed them one by one.
         if (!hasFeeder())

@@ -23,8 +23,9 @@ public:
     // Dots per inch of the next scan.
     double resolution() const;
     TW_UINT16 pixelType() const;
-    // The device's feeder is its chosen source.
+    // The device's feeder (one face or both) is its chosen source.
     bool feederActive() const;
+    bool duplexActive() const;
     bool hasFeeder() const { return feederOffered_ && !feederChoice().empty(); }
     // Scans from the glass only, whatever the device has: the demonstration
     // scanner would otherwise give ten pages for one press.
@@ -35,10 +36,13 @@ public:
     Reply setPixelType(TW_UINT16 type);
     Reply setResolution(double dpi);
     Reply setFeeder(bool enabled);
+    // Both faces of every sheet from a duplex feeder; off: one face from the feeder.
+    Reply setDuplex(bool enabled);
 
 private:
     std::string modeChoice(std::initializer_list<const char *> names) const;
     std::string feederChoice() const;
+    std::string duplexChoice() const;
     std::string flatbedChoice() const;
     const char *resolutionOption(bool vertical) const;
     double unitsPerInch() const;

@@ -383,6 +383,9 @@ typedef struct {
 #define TWBR_DIFFUSION 3
 
 #define TWPF_CHOCOLATE 0
+#define TWDX_NONE 0
+#define TWDX_1PASSDUPLEX 1
+#define TWDX_2PASSDUPLEX 2
 #define TWPF_VANILLA 1
 
 #define TWSX_NATIVE 0

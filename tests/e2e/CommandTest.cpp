@@ -31,8 +31,9 @@ public:
 
     QString path(const QString &name) const { return home_.filePath(name); }
 
-    // Runs "quillon ARGS"; returns the exit status, keeps standard error.
-    int run(const QStringList &arguments)
+    // Runs "quillon ARGS" with `input` on its standard input; returns the
+    // exit status, keeps standard error.
+    int run(const QStringList &arguments, const QByteArray &input = {})
     {
         QProcess process;
         QProcessEnvironment env = programEnvironment(home_.path());
@@ -43,6 +44,8 @@ public:
         env.remove(QStringLiteral("QT_QPA_PLATFORM"));
         process.setProcessEnvironment(env);
         process.start(QStringLiteral(QUILLON_PROGRAM), arguments);
+        process.write(input);
+        process.closeWriteChannel();
         process.waitForFinished(60000);
         errors = QString::fromLocal8Bit(process.readAllStandardError());
         out = QString::fromLocal8Bit(process.readAllStandardOutput());
@@ -280,4 +283,33 @@ TEST(Command, TheCopysPdfHoldsTheScannedPixels)
         EXPECT_GT(scanned.width() * scanned.height(), 1000) << c.mode;
         EXPECT_TRUE(printed == scanned) << c.mode << ": " << printed.width() << "x" << printed.height();
     }
+}
+
+// Several originals on a sheet and an identity card, from the test device to PDF.
+TEST(Command, GathersOriginalsOnSheetsAndCopiesACardsTwoFaces)
+{
+    Command quillon;
+    const QStringList common{QStringLiteral("--resolution"), QStringLiteral("50"), QStringLiteral("--printer")};
+    // The feeder's ten pages, four to a sheet: three sheets.
+    ASSERT_EQ(quillon.run(QStringList{QStringLiteral("copy"), QStringLiteral("--all-pages"), QStringLiteral("--per-sheet"),
+                                      QStringLiteral("4")}
+                          + common + QStringList{quillon.pdfPrinter(QStringLiteral("four.pdf"))}),
+              0)
+        << quillon.errors.toStdString();
+    EXPECT_EQ(pdfPageCount(quillon.path(QStringLiteral("four.pdf"))), 3);
+    // The card: the front, Enter once it is turned, the back; one sheet.
+    const QStringList card = QStringList{QStringLiteral("copy"), QStringLiteral("--id-card"), QStringLiteral("--frame"),
+                                         QStringLiteral("86x54")}
+        + common;
+    ASSERT_EQ(quillon.run(card + QStringList{quillon.pdfPrinter(QStringLiteral("card.pdf"))}, "\n"), 0)
+        << quillon.errors.toStdString();
+    EXPECT_TRUE(quillon.errors.contains(QStringLiteral("retournez la carte")));
+    EXPECT_EQ(pdfPageCount(quillon.path(QStringLiteral("card.pdf"))), 1);
+    // Nobody to turn the card: nothing printed.
+    EXPECT_EQ(quillon.run(card + QStringList{quillon.pdfPrinter(QStringLiteral("none.pdf"))}), 1);
+    EXPECT_TRUE(quillon.errors.contains(QStringLiteral("abandonnée"))) << quillon.errors.toStdString();
+    EXPECT_FALSE(QFile::exists(quillon.path(QStringLiteral("none.pdf"))));
+    EXPECT_EQ(quillon.run(QStringList{QStringLiteral("copy"), QStringLiteral("--per-sheet"), QStringLiteral("3")} + common
+                          + QStringList{quillon.pdfPrinter(QStringLiteral("three.pdf"))}),
+              1);
 }
