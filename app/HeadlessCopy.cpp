@@ -93,8 +93,7 @@ QImage readPicture(const QString &fileName)
     try {
         reader.setImageName(fileName);
     } catch (const std::exception &error) {
-        // The reader's reason, said of the file it concerns.
-        throw platform::Exception(QStringLiteral("%1 : %2").arg(fileName, QString::fromUtf8(error.what())));
+        throw platform::Exception::aboutFile(fileName, error);
     }
     QImage picture = reader.Picture().image();
     if (picture.isNull())

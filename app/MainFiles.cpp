@@ -144,7 +144,11 @@ void TForm1::openPicture(const QString &file)
         platform::WaitCursor hourglass;
         SH->Detach();
         // A file that cannot be read raises here and leaves the picture as it was.
-        Tampon->setImageName(file);
+        try {
+            Tampon->setImageName(file);
+        } catch (const std::exception &error) {
+            throw platform::Exception::aboutFile(file, error);
+        }
     }
     Image->setPicture(Tampon->Picture().image());
     NaturalWidth = PicW();

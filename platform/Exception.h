@@ -12,6 +12,12 @@ public:
     using std::runtime_error::runtime_error;
 
     QString message() const { return QString::fromUtf8(what()); }
+
+    // A reader's or writer's failure said of the file it concerns: "FILE : reason".
+    static Exception aboutFile(const QString &file, const std::exception &error)
+    {
+        return Exception(file + QStringLiteral(" : ") + QString::fromUtf8(error.what()));
+    }
 };
 
 } // namespace platform

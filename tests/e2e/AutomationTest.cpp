@@ -83,6 +83,13 @@ private:
     QProcess process_;
 };
 
+// Nothing over the main window: no progress window, no message left open.
+bool onlyMainWindowShown(Program &program)
+{
+    const QJsonArray windows = program.command({{"cmd", "windows"}}).value("windows").toArray();
+    return windows.size() == 1 && windows[0].toObject().value("name").toString() == QLatin1String("TForm1");
+}
+
 } // namespace
 
 TEST(Automation, DrivesTheSheetAndSavesTheSettings)
@@ -349,6 +356,28 @@ TEST(Automation, OpensAPictureThroughTheOpenDialog)
     EXPECT_TRUE(waitUntil([&] { return program.property("Image", "pictureWidth").toInt() == 120; }));
     EXPECT_EQ(program.property("TForm1", "windowTitle").toString(), QStringLiteral("Quillon 2002 : fichier photo.png"));
     EXPECT_TRUE(program.command({{"cmd", "messages"}}).value("messages").toArray().isEmpty());
+    EXPECT_TRUE(waitUntil([&] { return onlyMainWindowShown(program); }));
+
+    // A damaged picture: one message naming it, the picture kept, no progress window left.
+    const QString damaged = home.filePath(QStringLiteral("pictures/damaged.png"));
+    {
+        QFile original(picture), copy(damaged);
+        ASSERT_TRUE(original.open(QIODevice::ReadOnly) && copy.open(QIODevice::WriteOnly));
+        copy.write(original.read(original.size() / 2));
+    }
+    EXPECT_EQ(openDialog().value("modal").toString(), QStringLiteral("Choix d'une image"));
+    program.command({{"cmd", "invoke"}, {"object", "TOpenDial/lv"}, {"method", "selectFile"}, {"args", QJsonArray{damaged}}});
+    program.command({{"cmd", "idle"}});
+    program.command({{"cmd", "click"}, {"object", "TOpenDial/OKBtn"}});
+    QJsonArray messages;
+    EXPECT_TRUE(waitUntil([&] {
+        messages = program.command({{"cmd", "messages"}}).value("messages").toArray();
+        return !messages.isEmpty();
+    }));
+    ASSERT_EQ(messages.size(), 1);
+    EXPECT_TRUE(messages[0].toString().contains(QStringLiteral("damaged.png"))) << messages[0].toString().toStdString();
+    EXPECT_EQ(program.property("Image", "pictureWidth").toInt(), 120);
+    EXPECT_TRUE(waitUntil([&] { return onlyMainWindowShown(program); }));
     EXPECT_TRUE(program.command({{"cmd", "quit"}}).value("ok").toBool());
     EXPECT_TRUE(program.finished());
     // The folder is remembered for the next time.
@@ -467,12 +496,6 @@ void copy(Program &program)
               QStringLiteral("Réglages prédéfinis du scanner"));
     EXPECT_TRUE(program.command({{"cmd", "click"}, {"object", "MMBitmapButton6"}}).value("ok").toBool());
     program.command({{"cmd", "idle"}});
-}
-
-bool onlyMainWindowShown(Program &program)
-{
-    const QJsonArray windows = program.command({{"cmd", "windows"}}).value("windows").toArray();
-    return windows.size() == 1 && windows[0].toObject().value("name").toString() == QLatin1String("TForm1");
 }
 
 } // namespace
