@@ -2,6 +2,7 @@
 
 #include "Crop.h"
 #include "Deskew.h"
+#include "Image.h"
 #include "Rounding.h"
 #include "SheetGeometry.h"
 #include "Whiten.h"
@@ -23,20 +24,11 @@ int pixelsOf(double millimetres, int dpi)
     return platform::roundInt(static_cast<long double>(millimetres) * dpi / MillimetresPerInch);
 }
 
-// Dots per inch a picture was scanned at; `fallback` when it does not say.
-int dotsPerInchOf(const QImage &picture, int fallback)
-{
-    const int dpi = platform::roundInt(picture.dotsPerMeterX() * 0.0254L);
-    return dpi > 0 ? dpi : fallback;
-}
-
 QImage blankSheet(const GatherSheet &sheet)
 {
     QImage blank(sheet.size, QImage::Format_RGB888);
     blank.fill(Qt::white);
-    const int dotsPerMetre = platform::roundInt(sheet.dpi / 0.0254L);
-    blank.setDotsPerMeterX(dotsPerMetre);
-    blank.setDotsPerMeterY(dotsPerMetre);
+    setDotsPerInch(blank, sheet.dpi);
     return blank;
 }
 
@@ -52,6 +44,17 @@ void drawFitted(QPainter &canvas, const QImage &picture, const QRect &cell)
 }
 
 } // namespace
+
+int dotsPerInch(const QImage &picture)
+{
+    return picture.dotsPerMeterX() > 0 ? codecs::dotsPerInch(picture.dotsPerMeterX()) : 0;
+}
+
+void setDotsPerInch(QImage &picture, int dpi)
+{
+    picture.setDotsPerMeterX(codecs::pelsPerMeter(dpi));
+    picture.setDotsPerMeterY(codecs::pelsPerMeter(dpi));
+}
 
 QImage cleaned(const QImage &page, const CopyOptions &options)
 {
@@ -104,7 +107,8 @@ QImage identityCard(const QImage &front, const QImage &back, const GatherSheet &
 {
     const int gap = pixelsOf(GapMm * 2, sheet.dpi);
     auto trueSize = [&](const QImage &face) {
-        const long double scale = static_cast<long double>(sheet.dpi) / dotsPerInchOf(face, sheet.dpi);
+        const int dpi = dotsPerInch(face);
+        const long double scale = static_cast<long double>(sheet.dpi) / (dpi > 0 ? dpi : sheet.dpi);
         return QSize(platform::roundInt(face.width() * scale), platform::roundInt(face.height() * scale));
     };
     QSize top = trueSize(front), bottom = trueSize(back);

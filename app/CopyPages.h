@@ -14,6 +14,11 @@ struct PaperMetrics;
 
 namespace copying {
 
+// Dots per inch a picture was scanned or drawn at; 0 when it does not say.
+int dotsPerInch(const QImage &picture);
+// The picture told it is at `dpi`.
+void setDotsPerInch(QImage &picture, int dpi);
+
 // The page straightened, cropped to the document and whitened, as `options`
 // ask, in that order; the page as it is when they ask for none.
 QImage cleaned(const QImage &page, const CopyOptions &options);

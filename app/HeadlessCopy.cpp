@@ -25,12 +25,6 @@ namespace {
 // Poster sizes go through the window's screen pixels at this resolution.
 constexpr int PosterPpi = 96;
 
-// Dots per inch of a picture, from what its source said; 0 when unknown.
-int dotsPerInch(const QImage &picture)
-{
-    return roundInt(picture.dotsPerMeterX() * 0.0254L);
-}
-
 } // namespace
 
 void scanPages(const ScanRequest &request, const Report &report, const PageSink &page)
@@ -106,7 +100,7 @@ void writePicture(const QImage &picture, const QString &fileName)
     const QString extension = QFileInfo(fileName).suffix().toLower();
     if (extension == QLatin1String("pdf")) {
         // One page the size of the picture at its resolution, its pixels as they are.
-        const int dpi = std::max(1, dotsPerInch(picture));
+        const int dpi = std::max(1, copying::dotsPerInch(picture));
         const QSizeF page = QSizeF(picture.size()) * (72.0 / dpi);
         platform::AtomicFileDevice file(fileName);
         platform::PdfDocument pdf(file, {identity::Title, {}});
@@ -147,7 +141,7 @@ composition::Sheet placeOnSheet(const QImage &picture, const PrintRequest &reque
     }
     // A preview as large as the paper: one preview pixel is one printer pixel.
     const platform::SheetGeometry sheet(paper, paper.physical);
-    const int dpi = dotsPerInch(picture);
+    const int dpi = copying::dotsPerInch(picture);
     if (dpi <= 0)
         throw platform::Exception(QStringLiteral("la résolution de l'image est inconnue : utilisez --fit"));
     const QSize trueSize(roundInt(static_cast<long double>(picture.width()) * paper.dpiX / dpi),

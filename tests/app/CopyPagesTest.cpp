@@ -16,8 +16,7 @@ QImage original(QSize size, QColor colour, int dpi = Dpi)
 {
     QImage page(size, QImage::Format_RGB888);
     page.fill(colour);
-    page.setDotsPerMeterX(qRound(dpi / 0.0254));
-    page.setDotsPerMeterY(qRound(dpi / 0.0254));
+    copying::setDotsPerInch(page, dpi);
     return page;
 }
 
@@ -63,7 +62,7 @@ TEST(CopyPages, OriginalsAreGatheredOnSheetsEachTurnedWhenItFitsLarger)
     EXPECT_LT(a.width(), a.height());
     EXPECT_LT(a.right(), b.left());
     EXPECT_LT(a.bottom(), c.top());
-    EXPECT_EQ(four[0].dotsPerMeterX(), qRound(Dpi / 0.0254));
+    EXPECT_EQ(copying::dotsPerInch(four[0]), Dpi);
     // One to a sheet: the originals as they are.
     EXPECT_EQ(copying::gathered(originals, 1, Sheet)[0].cacheKey(), originals[0].cacheKey());
 }
@@ -106,8 +105,7 @@ TEST(CopyPages, APreparedCardIsCroppedFromTheGlassAndAPageIsStraightened)
 
     // A text page turned 4 degrees comes back straight with its resolution.
     QImage text = synthetic::textPage(QSize(827, 1169), 14);
-    text.setDotsPerMeterX(qRound(Dpi / 0.0254));
-    text.setDotsPerMeterY(qRound(Dpi / 0.0254));
+    copying::setDotsPerInch(text, Dpi);
     QImage turned = cleanup::rotated(text, 4, qRgb(255, 255, 255));
     turned.setDotsPerMeterX(text.dotsPerMeterX());
     turned.setDotsPerMeterY(text.dotsPerMeterY());
