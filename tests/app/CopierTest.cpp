@@ -17,6 +17,8 @@
 #include "WindowFixture.h"
 #include "csTwainScan.h"
 
+#include <QAbstractButton>
+#include <QAction>
 #include <QApplication>
 #include <QClipboard>
 #include <QComboBox>
@@ -246,4 +248,47 @@ TEST_F(Copier, APastedPictureIsTurnedOnceOnALandscapeSheet)
     item("Coller1")->trigger();
     EXPECT_EQ(image()->picture().size(), QSize(60, 100));
     EXPECT_EQ(image()->picture().pixelColor(59, 0), QColor(Qt::red)); // a quarter turn clockwise
+}
+
+// The copy's options chosen in the "Copie" dialog: the feeder's ten pages
+// four to a sheet in the print, the first sheet on the preview; a cleaned
+// page's undo gives the scan back as it came.
+TEST_F(Copier, TheCopyOptionsGatherTheFeedersPagesAndUndoGivesTheRawScan)
+{
+    SaneTestBackend backend;
+    auto choose = [&](const char *option) {
+        platform::ScopedModalRunner dialog([option](QDialog &copy) {
+            copy.findChild<QAbstractButton *>(QLatin1String(option))->setChecked(true);
+            return int(QDialog::Accepted);
+        });
+        form->findChild<QAction *>(QStringLiteral("CopieMnu"))->trigger();
+    };
+    choose("QuatreParFeuille");
+    auto *scanner = ui<TcsTwainScan>("csTwainScan");
+    scanner->SetPixelType(pxGray);
+    scanner->SetFeederEnabled(true);
+    const QString pdf = QDir::temp().filePath(QStringLiteral("quillon-test.pdf"));
+    QFile::remove(pdf);
+    {
+        platform::ScopedModalRunner keepTheSettings([](QDialog &) { return int(QDialog::Accepted); }); // the presets
+        ui<TMMBitmapButton>("GoBtn")->click();
+    }
+    EXPECT_TRUE(messages.texts().isEmpty()) << messages.texts().join(QLatin1Char('\n')).toStdString();
+    EXPECT_EQ(pdfPageCount(pdf), 3);
+    // The preview shows the first gathered sheet: a picture of the printable area's proportions.
+    const QImage first = image()->picture();
+    EXPECT_NEAR(double(first.width()) / first.height(), double(form->PW()) / form->PH(), 0.02);
+
+    choose("UneParFeuille");
+    choose("Redresser");
+    scanner->SetFeederEnabled(false);
+    {
+        platform::ScopedModalRunner keepTheSettings([](QDialog &) { return int(QDialog::Accepted); });
+        ui<TMMBitmapButton>("GoBtn")->click();
+    }
+    EXPECT_FALSE(ui<TMMBitmapButton>("UndoBtn")->isHidden());
+    const QImage placed = image()->picture();
+    ui<TMMBitmapButton>("UndoBtn")->click();
+    EXPECT_EQ(image()->picture().size(), placed.size()); // the test device's page needs no turn
+    EXPECT_NEAR(image()->picture().width(), 823, 2);     // its A4 page at 100 dpi, as scanned
 }
