@@ -71,7 +71,13 @@ TValueBar::TValueBar(const TBarSetup &setup, QWidget &page) : QObject(&page), se
     layoutOf(page).addLayout(row);
     setSetup(setup);
     connect(bar, &QSlider::valueChanged, this, [this](int position) { platform::guarded([&] { barMoved(position); }); });
-    connect(edit, &QLineEdit::textEdited, this, [this](const QString &text) { platform::guarded([&] { typeText(text); }); });
+    connect(edit, &QLineEdit::textEdited, this, [this](const QString &text) {
+        // a lone "-" is the start of a negative number: the rule that makes it
+        // -1 waits until the edit is left
+        if (text != QLatin1String("-"))
+            platform::guarded([&] { typeText(text); });
+    });
+    connect(edit, &QLineEdit::editingFinished, this, [this] { platform::guarded([&] { typeText(edit->text()); }); });
 }
 
 void TValueBar::setSetup(const TBarSetup &setup)

@@ -63,8 +63,9 @@ public:
     int minimum() const;
     int maximum() const;
 
-    // What typing does: empty text is 0, a lone "-" is -1, text that is no
-    // number counts as 0, values beyond the range become its end; the bar follows.
+    // What typing does: empty text is 0, a lone "-" is -1 (once the edit is
+    // left), text that is no number counts as 0, values beyond the range
+    // become its end; the bar follows.
     void typeText(const QString &text);
     // Whether the edit could show this text (a settings file's value).
     bool acceptsText(const QString &text) const;

@@ -251,7 +251,7 @@ TEST_F(EffectFormTest, BarsStartAtTheCataloguesValues)
     EXPECT_EQ(child<QSlider>(dialog, "hsHueBar")->value(), 60);
 }
 
-// Typing into an edit: clamped to its bar, "-" is -1, Enter is refused.
+// Typing into an edit: clamped to its bar, "-" left alone is -1, Enter is refused.
 TEST_F(EffectFormTest, EditsFollowWhatIsTyped)
 {
     TEffectForm &dialog = open(testimages::pattern(24, 40, 30));
@@ -267,9 +267,21 @@ TEST_F(EffectFormTest, EditsFollowWhatIsTyped)
     type(rotation, QStringLiteral("500"));
     EXPECT_EQ(rotation->text(), QStringLiteral("180.00"));
     EXPECT_EQ(child<QSlider>(dialog, "rtValueBar")->value(), 1800);
+    // a negative number typed key by key; a lone "-" becomes -1 when the edit is left
+    type(rotation, QStringLiteral("-37"));
+    EXPECT_EQ(rotation->text(), QStringLiteral("-37"));
+    EXPECT_EQ(child<QSlider>(dialog, "rtValueBar")->value(), -370);
     type(rotation, QStringLiteral("-"));
+    EXPECT_EQ(rotation->text(), QStringLiteral("-"));
+    EXPECT_EQ(child<QSlider>(dialog, "rtValueBar")->value(), -370);
+    QFocusEvent leave(QEvent::FocusOut, Qt::TabFocusReason);
+    QApplication::sendEvent(rotation, &leave);
     EXPECT_EQ(rotation->text(), QStringLiteral("-1"));
     EXPECT_EQ(child<QSlider>(dialog, "rtValueBar")->value(), -10);
+    QLineEdit *sepia = child<QLineEdit>(dialog, "BleedEdit"); // a whole-number edit
+    type(sepia, QStringLiteral("-37"));
+    EXPECT_EQ(sepia->text(), QStringLiteral("-37"));
+    EXPECT_EQ(child<QSlider>(dialog, "BleedBar")->value(), -37);
     type(rotation, QStringLiteral("12.5x"));
     EXPECT_EQ(rotation->text(), QStringLiteral("12.5")); // the letter is dropped
     EXPECT_EQ(child<QSlider>(dialog, "rtValueBar")->value(), 125);
