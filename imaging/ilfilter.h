@@ -22,6 +22,7 @@
 #include <QMap>
 #include <QTimer>
 
+#include <array>
 #include <optional>
 #include <vector>
 
@@ -175,6 +176,9 @@ private:
     TEffectsTransition handedTransition_;
     int shownPage_ = -1;
     ControlValues formValues_;
+    // The colour dialog's custom colours as the settings gave them (LoadSettings).
+    static constexpr int kCustomColourCount = 16;
+    std::array<uint32_t, kCustomColourCount> customColourEntries_{};
 
     // What the newest run does; the runner alone says whether one runs.
     Run runKind_ = Run::None;

@@ -47,6 +47,27 @@ std::optional<long double> parseValue(const QString &text)
     return platform::parseReal(t);
 }
 
+// The captions of a page's bars make one column, as wide as its widest
+// caption (and never narrower than 96), so that every bar starts at one
+// place and no caption runs into its bar.
+class TBarCaption : public QLabel {
+public:
+    TBarCaption(const QString &text, QWidget &page) : QLabel(text, &page) {}
+
+    QSize sizeHint() const override { return {columnWidth(), QLabel::sizeHint().height()}; }
+    QSize minimumSizeHint() const override { return sizeHint(); }
+
+private:
+    int columnWidth() const
+    {
+        int width = 96;
+        for (const QObject *sibling : parentWidget()->children())
+            if (const auto *caption = dynamic_cast<const TBarCaption *>(sibling))
+                width = std::max(width, caption->QLabel::sizeHint().width());
+        return width;
+    }
+};
+
 } // namespace
 
 const isp::ParameterRow &effectRow(const char *exportName, const char *name)
@@ -57,8 +78,8 @@ const isp::ParameterRow &effectRow(const char *exportName, const char *name)
 TValueBar::TValueBar(const TBarSetup &setup, QWidget &page) : QObject(&page), setup_(setup)
 {
     auto *row = new QHBoxLayout;
-    label = new QLabel(setup.caption, &page);
-    label->setMinimumWidth(96);
+    row->setSpacing(8);
+    label = new TBarCaption(setup.caption, page);
     bar = new QSlider(Qt::Horizontal, &page);
     bar->setObjectName(QString::fromLatin1(setup.name));
     edit = new QLineEdit(&page);
@@ -71,7 +92,13 @@ TValueBar::TValueBar(const TBarSetup &setup, QWidget &page) : QObject(&page), se
     layoutOf(page).addLayout(row);
     setSetup(setup);
     connect(bar, &QSlider::valueChanged, this, [this](int position) { platform::guarded([&] { barMoved(position); }); });
-    connect(edit, &QLineEdit::textEdited, this, [this](const QString &text) { platform::guarded([&] { typeText(text); }); });
+    connect(edit, &QLineEdit::textEdited, this, [this](const QString &text) {
+        // a lone "-" is the start of a negative number: the rule that makes it
+        // -1 waits until the edit is left
+        if (text != QLatin1String("-"))
+            platform::guarded([&] { typeText(text); });
+    });
+    connect(edit, &QLineEdit::editingFinished, this, [this] { platform::guarded([&] { typeText(edit->text()); }); });
 }
 
 void TValueBar::setSetup(const TBarSetup &setup)
@@ -189,7 +216,8 @@ bool TValueBar::eventFilter(QObject *watched, QEvent *event)
     return true;
 }
 
-TChoice::TChoice(QWidget &page, const QString &title, const std::vector<TChoiceItem> &items, int start)
+TChoice::TChoice(QWidget &page, const QString &title, const std::vector<TChoiceItem> &items, int start, int perLine,
+                 QBoxLayout *row)
     : QObject(&page)
 {
     auto *box = new QGroupBox(title, &page);
@@ -203,7 +231,7 @@ TChoice::TChoice(QWidget &page, const QString &title, const std::vector<TChoiceI
         button->setObjectName(QString::fromLatin1(item.name));
         group->addButton(button);
         const int at = int(buttons_.size());
-        grid->addWidget(button, at / 3, at % 3); // three to a line
+        grid->addWidget(button, at / perLine, at % perLine);
         buttons_.push_back(button);
         values_.push_back(item.value);
         if (item.value == start && !startChecked) {
@@ -213,7 +241,7 @@ TChoice::TChoice(QWidget &page, const QString &title, const std::vector<TChoiceI
     }
     if (!startChecked && !buttons_.empty())
         buttons_.front()->setChecked(true);
-    layoutOf(page).addWidget(box);
+    (row ? *row : layoutOf(page)).addWidget(box);
     for (std::size_t i = 0; i < buttons_.size(); ++i)
         connect(buttons_[i], &QRadioButton::toggled, this, [this, i](bool on) {
             if (on)

@@ -18,6 +18,7 @@
 
 #include <vector>
 
+class QBoxLayout;
 class QCheckBox;
 class QLabel;
 class QLineEdit;
@@ -63,8 +64,9 @@ public:
     int minimum() const;
     int maximum() const;
 
-    // What typing does: empty text is 0, a lone "-" is -1, text that is no
-    // number counts as 0, values beyond the range become its end; the bar follows.
+    // What typing does: empty text is 0, a lone "-" is -1 (once the edit is
+    // left), text that is no number counts as 0, values beyond the range
+    // become its end; the bar follows.
     void typeText(const QString &text);
     // Whether the edit could show this text (a settings file's value).
     bool acceptsText(const QString &text) const;
@@ -96,8 +98,10 @@ struct TChoiceItem {
 class TChoice : public QObject {
     Q_OBJECT
 public:
-    // The buttons in a box of their own, titled `title` when it is not empty.
-    TChoice(QWidget &page, const QString &title, const std::vector<TChoiceItem> &items, int start);
+    // The buttons in a box of their own, titled `title` when it is not empty,
+    // `perLine` to a line; the box goes into `row`, or under the page's controls.
+    TChoice(QWidget &page, const QString &title, const std::vector<TChoiceItem> &items, int start, int perLine = 3,
+            QBoxLayout *row = nullptr);
     int value() const;
     void setValue(int value);
     const std::vector<QRadioButton *> &buttons() const { return buttons_; }

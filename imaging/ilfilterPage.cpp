@@ -49,12 +49,20 @@ QCheckBox *TEffectPage::addCheck(const char *name, const QString &caption, bool 
     return box;
 }
 
-TChoice *TEffectPage::addChoice(const QString &title, const std::vector<TChoiceItem> &items, int start)
+TChoice *TEffectPage::addChoice(const QString &title, const std::vector<TChoiceItem> &items, int start, int perLine,
+                                QBoxLayout *row)
 {
-    auto *choice = new TChoice(*this, title, items, start);
+    auto *choice = new TChoice(*this, title, items, start, perLine, row);
     radios_.insert(radios_.end(), choice->buttons().begin(), choice->buttons().end());
     connect(choice, &TChoice::changed, this, &TEffectPage::valuesChanged);
     return choice;
+}
+
+QBoxLayout *TEffectPage::addRow()
+{
+    auto *row = new QHBoxLayout;
+    static_cast<QVBoxLayout *>(layout())->addLayout(row);
+    return row;
 }
 
 QLabel *TEffectPage::addText(const QString &text)

@@ -14,6 +14,7 @@
 #include <functional>
 #include <vector>
 
+class QBoxLayout;
 class QCheckBox;
 class QLabel;
 class QRadioButton;
@@ -106,7 +107,10 @@ public:
     TValueBar *addBar(const TBarSetup &setup);
     QCheckBox *addCheck(const char *name, const QString &caption, const isp::ParameterRow &row);
     QCheckBox *addCheck(const char *name, const QString &caption, bool checked);
-    TChoice *addChoice(const QString &title, const std::vector<TChoiceItem> &items, int start);
+    TChoice *addChoice(const QString &title, const std::vector<TChoiceItem> &items, int start, int perLine = 3,
+                       QBoxLayout *row = nullptr);
+    // A row under the page's controls, for boxes side by side.
+    QBoxLayout *addRow();
     QLabel *addText(const QString &text);
     TColourButton *addColour(const char *name, const QString &caption, TEffectColours &colours, TEffectColours::Slot slot);
 

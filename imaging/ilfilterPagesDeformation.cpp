@@ -49,13 +49,16 @@ void addCurlPage(std::vector<TEffectPage *> &pages, TEffectHost &host)
                                       startingFlag("Curl", {"shadowBackground", "shadowForeground"}));
     TValueBar *shading = page->addBar({"pcShadingBar", QStringLiteral("Transparence"), &effectRow("Curl", "shadowTransparency"), 4});
     QCheckBox *under = page->addCheck("CShade", QStringLiteral("Ombre sous le pli"), effectRow("Curl", "shadowUnder"));
+    // the fold beside the corner, the corners as they lie on the page: the
+    // page has no height for more lines
+    QBoxLayout *foldRow = page->addRow();
     TChoice *fold = page->addChoice(QStringLiteral("Pli"),
                                     {{"C_OH", QStringLiteral("Horizontal"), 0}, {"C_OV", QStringLiteral("Vertical"), 1}},
-                                    startingFlag("Curl", {"horizontalFold", "verticalFold"}));
+                                    startingFlag("Curl", {"horizontalFold", "verticalFold"}), 1, foldRow);
     TChoice *corner = page->addChoice(QStringLiteral("Coin"),
                                       {{"C_LT", QStringLiteral("Haut gauche"), 0}, {"C_RT", QStringLiteral("Haut droit"), 1},
                                        {"C_LB", QStringLiteral("Bas gauche"), 2}, {"C_RB", QStringLiteral("Bas droit"), 3}},
-                                      startingFlag("Curl", {"topLeft", "topRight", "bottomLeft", "bottomRight"}));
+                                      startingFlag("Curl", {"topLeft", "topRight", "bottomLeft", "bottomRight"}), 2, foldRow);
     page->addColour("pcBackColorBtn", QStringLiteral("Couleur arrière-plan"), host.colours(), TEffectColours::BackGround);
     page->addColour("pcForeColorBtn", QStringLiteral("Couleur premier plan"), host.colours(), TEffectColours::ForeGround);
     page->setEffect([=, &host](const TEffectTarget &) {

@@ -109,6 +109,7 @@ public:
         setHint(colour_, QStringLiteral("Cliquez ici pour appliquer la palette"));
         grid->addWidget(colour_, 4, 1, 1, 2);
         static_cast<QVBoxLayout *>(layout())->addLayout(grid);
+        // the actions' texts take the page's whole width, "Appl." goes under them
         auto *actions = new QHBoxLayout;
         actions_ = new QComboBox(this);
         actions_->setObjectName(QStringLiteral("PalCombo"));
@@ -117,7 +118,8 @@ public:
                             QStringLiteral("Charger palette et appliquer"), QStringLiteral("Enregistrer palette")});
         apply_ = new QPushButton(QStringLiteral("Appl."), this);
         apply_->setObjectName(QStringLiteral("PalOpt"));
-        actions->addWidget(actions_, 1);
+        static_cast<QVBoxLayout *>(layout())->addWidget(actions_);
+        actions->addStretch(1);
         actions->addWidget(apply_);
         static_cast<QVBoxLayout *>(layout())->addLayout(actions);
 

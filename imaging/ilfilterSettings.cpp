@@ -20,6 +20,8 @@
 #include <QRegularExpression>
 #include <QTabWidget>
 
+#include <array>
+
 namespace imaging {
 namespace {
 
@@ -27,7 +29,13 @@ const QString kEdits = QStringLiteral("FL_EDIT"), kChecks = QStringLiteral("FL_C
               kColours = QStringLiteral("FL_COLOR"), kDefaults = QStringLiteral("DEF_");
 const QString kCustomColours = QStringLiteral("CustomColors"), kActivePage = QStringLiteral("ActivePage"),
               kSelection = QStringLiteral("FL_RUBBERBAND"), kBounds = QStringLiteral("FL_POS");
-constexpr int kCustomColourCount = 16;
+// The colour dialog's custom colours before the user sets any: "ColorA" ..
+// "ColorP" as the dialog's entries are written, a colour reference that may
+// carry bits above the colour, which are kept as they are.
+constexpr std::array<uint32_t, 16> kCustomColourStart = {
+    0x141414, 0xFFFFFF, 0xFFFFFF, 0xFFFFFF, 0xFFFFFF, 0xFFFFFF, 0xFFFFFF, 0xFFFFFF,
+    0xFFFFFF, 0xFFFFFF, 0xFFFFFF, 0xFFFFFF, 0xFFFFFF, 0xFFFFFF, 0xFFFFFF, 0xFFF0F0F0,
+};
 
 // Colours are stored as the 0x00BBGGRR integers of the toolkit.
 int colourReference(const QColor &colour)
@@ -38,6 +46,11 @@ int colourReference(const QColor &colour)
 QColor fromReference(int reference)
 {
     return QColor(reference & 0xFF, (reference >> 8) & 0xFF, (reference >> 16) & 0xFF);
+}
+
+QColor fromEntry(uint32_t entry)
+{
+    return fromReference(int(entry & 0xFFFFFF));
 }
 
 std::optional<int> parseInteger(const QString &text)
@@ -148,16 +161,20 @@ void TEffectForm::LoadSettings()
     const platform::IniFile ini(settingsFile());
     QStringList unusable = readControls(ini, QString());
 
-    // the colour dialog's own: "ColorA=F0F0F0" .. "ColorP=..."
+    // the colour dialog's own, "ColorA=141414" .. "ColorP=FFF0F0F0"; an entry
+    // the file lacks or cannot give starts afresh
+    static_assert(kCustomColourStart.size() == kCustomColourCount);
     static const QRegularExpression customColour(QStringLiteral("^Color([A-P])=([0-9A-Fa-f]{1,8})$"));
     for (int i = 0; i < kCustomColourCount; ++i) {
-        if (!ini.valueExists(kCustomColours, QString::number(i)))
-            continue;
-        const QRegularExpressionMatch match = customColour.match(ini.readString(kCustomColours, QString::number(i), QString()));
-        if (match.hasMatch())
-            QColorDialog::setCustomColor(i, fromReference(int(match.captured(2).toUInt(nullptr, 16) & 0xFFFFFF)));
-        else
-            unusable << kCustomColours + QLatin1Char('/') + QString::number(i);
+        customColourEntries_[size_t(i)] = kCustomColourStart[size_t(i)];
+        if (ini.valueExists(kCustomColours, QString::number(i))) {
+            const QRegularExpressionMatch match = customColour.match(ini.readString(kCustomColours, QString::number(i), QString()));
+            if (match.hasMatch())
+                customColourEntries_[size_t(i)] = match.captured(2).toUInt(nullptr, 16);
+            else
+                unusable << kCustomColours + QLatin1Char('/') + QString::number(i);
+        }
+        QColorDialog::setCustomColor(i, fromEntry(customColourEntries_[size_t(i)]));
     }
 
     if (ini.sectionExists(kSelection)) {
@@ -216,11 +233,16 @@ void TEffectForm::SaveSettings()
     for (int slot = 0; slot < TEffectColours::SlotCount; ++slot)
         write(kColours, QString::fromLatin1(TEffectColours::name(TEffectColours::Slot(slot))),
               QString::number(colourReference(values.colours[slot])));
-    for (int i = 0; i < kCustomColourCount; ++i)
+    for (int i = 0; i < kCustomColourCount; ++i) {
+        // an entry the user left as it was keeps its text
+        const uint32_t read = customColourEntries_[size_t(i)];
+        const QColor colour = QColorDialog::customColor(i);
+        const uint32_t entry = fromEntry(read) == colour ? read : uint32_t(colourReference(colour));
         write(kCustomColours, QString::number(i),
               QStringLiteral("Color%1=%2")
                   .arg(QChar(QLatin1Char('A').unicode() + i))
-                  .arg(QString::number(colourReference(QColorDialog::customColor(i)), 16).rightJustified(6, QLatin1Char('0')).toUpper()));
+                  .arg(QString::number(entry, 16).rightJustified(6, QLatin1Char('0')).toUpper()));
+    }
     write(kActivePage, QStringLiteral("Page"), activePage()->caption());
     write(kSelection, QStringLiteral("CropX"), QString::number(CropX));
     write(kSelection, QStringLiteral("CropY"), QString::number(CropY));

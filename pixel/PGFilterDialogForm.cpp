@@ -16,6 +16,9 @@
 #include <QSlider>
 #include <QStyleOptionSlider>
 
+#include <algorithm>
+#include <cmath>
+
 namespace {
 
 // Heights of one line of text and of a radio button, in design units.
@@ -56,10 +59,16 @@ TFilterDialogForm::TFilterDialogForm(TFilterDialog &Dialog, const TPixelGraphic 
 {
     setObjectName(QStringLiteral("FilterDialogForm"));
     setWindowTitle(Dialog.Title());
+    // the texts are measured in the font they are shown in
+    QFont small = font();
+    small.setPointSize(8);
+    setFont(small);
     const TSliderGroup &first = Dialog.Group(1);
     const int margin = first.Enabled ? 10 : 40;
-    const int clientWidth = Dialog.HasPreview() ? margin + first.CaptionWidth + first.ValueWidth + margin + 390
-                            : first.Enabled     ? margin + first.CaptionWidth + first.ValueWidth + margin + 240
+    captionWidth_ = captionRoom();
+    valueWidth_ = valueRoom();
+    const int clientWidth = Dialog.HasPreview() ? margin + captionWidth_ + valueWidth_ + margin + 390
+                            : first.Enabled     ? margin + captionWidth_ + valueWidth_ + margin + 240
                                                 : margin + margin + 140;
     for (int number = 1; number <= 3; ++number)
         if (Dialog.Group(number).Enabled)
@@ -85,11 +94,13 @@ TFilterDialogForm::TFilterDialogForm(TFilterDialog &Dialog, const TPixelGraphic 
         const int top = Dialog.Group(3).Enabled ? 160 : 115;
         firstRadio_ = new QRadioButton(radios.FirstCaption, this);
         firstRadio_->setObjectName(QStringLiteral("RadioButton1"));
-        place(*firstRadio_, margin + first.CaptionWidth + 6, top, 100, radioHeight);
+        const int firstWidth = std::max(100, unitsFor(firstRadio_->sizeHint().width()));
+        place(*firstRadio_, margin + captionWidth_ + 6, top, firstWidth, radioHeight);
         firstRadio_->setChecked(radios.FirstChecked);
         secondRadio_ = new QRadioButton(radios.SecondCaption, this);
         secondRadio_->setObjectName(QStringLiteral("RadioButton2"));
-        place(*secondRadio_, margin + first.CaptionWidth + 112, top, 100, radioHeight);
+        place(*secondRadio_, margin + captionWidth_ + firstWidth + 12, top,
+              std::max(100, unitsFor(secondRadio_->sizeHint().width())), radioHeight);
         secondRadio_->setChecked(radios.SecondChecked);
         for (QRadioButton *radio : {firstRadio_, secondRadio_})
             connect(radio, &QRadioButton::toggled, this, [this](bool on) {
@@ -101,7 +112,7 @@ TFilterDialogForm::TFilterDialogForm(TFilterDialog &Dialog, const TPixelGraphic 
     if (!Dialog.ExtraLabel().isEmpty()) {
         auto *extra = new QLabel(Dialog.ExtraLabel(), this);
         extra->setObjectName(QStringLiteral("ExtraLabel"));
-        place(*extra, margin, 161, first.CaptionWidth, labelHeight);
+        place(*extra, margin, 161, captionWidth_, labelHeight);
     }
 
     auto *line = new QFrame(this);
@@ -121,9 +132,6 @@ TFilterDialogForm::TFilterDialogForm(TFilterDialog &Dialog, const TPixelGraphic 
     const QSize client(int(platform::roundEven(clientWidth * scale_)),
                        int(platform::roundEven((buttonTop + 24 + 10) * scale_)));
     setFixedSize(client);
-    QFont small = font();
-    small.setPointSize(8);
-    setFont(small);
     move(QGuiApplication::primaryScreen()->availableGeometry().center() - rect().center());
 
     if (image_ && PreviewSource) {
@@ -144,11 +152,53 @@ void TFilterDialogForm::place(QWidget &Widget, int Left, int Top, int Width, int
     Widget.setGeometry(scaled(Left), scaled(Top), scaled(Width), scaled(Height));
 }
 
+int TFilterDialogForm::unitsFor(int Pixels) const
+{
+    return int(std::ceil(Pixels / scale_));
+}
+
+// A text's width and a small gap, so that it does not touch the bar beside it.
+int TFilterDialogForm::textUnits(const QString &Text) const
+{
+    return Text.isEmpty() ? 0 : unitsFor(fontMetrics().horizontalAdvance(Text)) + 4;
+}
+
+// The captions share one column: the groups' width, or more for a caption or
+// the extra label that needs it.
+int TFilterDialogForm::captionRoom() const
+{
+    int width = dialog_.Group(1).CaptionWidth;
+    for (int number = 1; number <= 3; ++number)
+        if (const TSliderGroup &group = dialog_.Group(number); group.Enabled)
+            width = std::max({width, group.CaptionWidth, textUnits(group.Caption)});
+    return std::max(width, textUnits(dialog_.ExtraLabel()));
+}
+
+// The value labels share one column, wide enough for the text of either end
+// of every bar ("-100%" and "+100%" keep their sign).
+int TFilterDialogForm::valueRoom()
+{
+    int width = dialog_.Group(1).ValueWidth;
+    for (int number = 1; number <= 3; ++number) {
+        TSliderGroup &group = dialog_.group(number);
+        if (!group.Enabled)
+            continue;
+        const int32_t value = group.Value;
+        width = std::max(width, group.ValueWidth);
+        for (const int32_t end : {group.Min, group.Max}) {
+            group.Value = end;
+            width = std::max(width, textUnits(dialog_.FormatValue(number)));
+        }
+        group.Value = value;
+    }
+    return width;
+}
+
 void TFilterDialogForm::buildGroup(int Number, int Margin, int Top)
 {
     const TSliderGroup &group = dialog_.Group(Number);
     const QString suffix = QString::number(Number);
-    const int barLeft = Margin + group.CaptionWidth;
+    const int barLeft = Margin + captionWidth_;
 
     auto *bar = new TPGTrackBar(group.Mark, this);
     bar->setObjectName(QStringLiteral("TrackBar") + suffix);
@@ -169,12 +219,12 @@ void TFilterDialogForm::buildGroup(int Number, int Margin, int Top)
         place(*result, left, top, width, labelHeight);
         return result;
     };
-    label(QStringLiteral("CaptionLabel"), group.Caption, Margin, Top + 6, group.CaptionWidth, Qt::AlignLeft);
+    label(QStringLiteral("CaptionLabel"), group.Caption, Margin, Top + 6, captionWidth_, Qt::AlignLeft);
     label(QStringLiteral("MinLabel"), group.MinText, barLeft, Top + 32, 80, Qt::AlignLeft);
     label(QStringLiteral("MidLabel"), group.MidText, barLeft + 80, Top + 32, 80, Qt::AlignHCenter);
     label(QStringLiteral("MaxLabel"), group.MaxText, barLeft + 160, Top + 32, 80, Qt::AlignRight);
     valueLabels_[size_t(Number - 1)] = label(QStringLiteral("ValueLabel"), dialog_.FormatValue(Number),
-                                             barLeft + trackBarWidth, Top + 6, group.ValueWidth, Qt::AlignRight);
+                                             barLeft + trackBarWidth, Top + 6, valueWidth_, Qt::AlignRight);
 }
 
 void TFilterDialogForm::controlChanged()

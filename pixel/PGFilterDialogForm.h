@@ -28,12 +28,19 @@ public:
 
 private:
     void buildGroup(int Number, int Margin, int Top);
+    // Widths in design units: the dialog's, widened where a text needs more.
+    int captionRoom() const;
+    int valueRoom();
+    int textUnits(const QString &Text) const;
+    int unitsFor(int Pixels) const;
     void controlChanged();
     // A child at a place given in the dialog's design units, scaled to the screen.
     void place(QWidget &Widget, int Left, int Top, int Width, int Height) const;
 
     TFilterDialog &dialog_;
     long double scale_;
+    int captionWidth_ = 0;
+    int valueWidth_ = 0;
     std::array<QSlider *, 3> trackBars_{};
     std::array<QLabel *, 3> valueLabels_{};
     QRadioButton *firstRadio_ = nullptr;

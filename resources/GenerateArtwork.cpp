@@ -280,12 +280,10 @@ QImage splash()
     p.drawRect(QRectF(44, 64, 82, 112));
     p.drawImage(QRectF(50, 70, 60, 85), sample());
     p.setPen(Qt::white);
-    p.setFont(QFont(QStringLiteral("DejaVu Sans"), 30, QFont::Bold));
-    p.drawText(QRect(140, 70, 150, 50), Qt::AlignLeft | Qt::AlignVCenter, QStringLiteral("Quillon"));
-    p.setFont(QFont(QStringLiteral("DejaVu Sans"), 18));
-    p.drawText(QRect(140, 120, 150, 40), Qt::AlignLeft | Qt::AlignVCenter, QStringLiteral("2002"));
-    p.setFont(QFont(QStringLiteral("DejaVu Sans"), 10));
-    p.drawText(QRect(0, 220, 300, 30), Qt::AlignCenter, QStringLiteral("Scanner, retoucher, imprimer"));
+    for (const resources::ArtText &text : resources::splashTexts()) {
+        p.setFont(text.font);
+        p.drawText(text.box, int(text.alignment), text.text);
+    }
     return image;
 }
 

@@ -1,15 +1,40 @@
 #pragma once
 // Names of the compiled-in artwork and help pages.
+#include <QFont>
 #include <QPoint>
+#include <QRect>
 #include <QSize>
 #include <QString>
 #include <iterator>
+#include <vector>
 
 namespace resources {
 
 inline const QString strip = QStringLiteral(":/art/strip.png");
 inline const QString sample = QStringLiteral(":/art/sample.png");
 inline const QString splash = QStringLiteral(":/art/splash.png");
+// The texts of the splash picture, each drawn in its box (pixel-sized
+// fonts, so the picture is the same on every screen).
+struct ArtText {
+    QString text;
+    QFont font;
+    QRect box;
+    Qt::Alignment alignment;
+};
+inline std::vector<ArtText> splashTexts()
+{
+    const auto dejaVu = [](int pixels, bool bold) {
+        QFont font(QStringLiteral("DejaVu Sans"));
+        font.setPixelSize(pixels);
+        font.setBold(bold);
+        return font;
+    };
+    return {
+        {QStringLiteral("Quillon"), dejaVu(36, true), QRect(138, 70, 156, 50), Qt::AlignLeft | Qt::AlignVCenter},
+        {QStringLiteral("2002"), dejaVu(24, false), QRect(138, 120, 156, 40), Qt::AlignLeft | Qt::AlignVCenter},
+        {QStringLiteral("Scanner, retoucher, imprimer"), dejaVu(13, false), QRect(0, 220, 300, 30), Qt::AlignCenter},
+    };
+}
 inline const QString background = QStringLiteral(":/art/background.png");
 inline const QString icon = QStringLiteral(":/art/icon.png");
 inline const QString helpContents = QStringLiteral(":/help/index.html");

@@ -5,16 +5,20 @@
 //   quillon-img [--quality=N] [--compression=N] [--bits=N] [--interlaced] IN OUT [EXPORT [VALUES...]]
 //   quillon-img --info FILE
 //   quillon-img --effects
+// A JPEG quality outside 1..100 writes at 25, as the program's image
+// component does; an option value that is no whole number is refused.
 #include "crde2000.h"
 
 #ifdef QUILLON_IMG_EFFECTS
 #include "Catalogue.h"
 #endif
 
+#include <cerrno>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <limits>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -116,6 +120,24 @@ int info(const std::string &path)
     std::printf("format: %s\nwidth: %d\nheight: %d\nbits: %d\npages: %d\ncompression: %s (%d)\n", format, width, height,
                 bits, pages, compressionName, int(uint16_t(compression)));
     return 0;
+}
+
+// The whole number after an option's "=", or none when the text is no number.
+std::optional<int> optionNumber(const std::string &arg)
+{
+    const char *text = arg.c_str() + arg.find('=') + 1;
+    char *end = nullptr;
+    errno = 0;
+    const long value = std::strtol(text, &end, 10);
+    if (end == text || *end != '\0' || errno == ERANGE || value < std::numeric_limits<int>::min()
+        || value > std::numeric_limits<int>::max())
+        return std::nullopt;
+    return int(value);
+}
+
+int jpegQuality(int quality)
+{
+    return quality >= 1 && quality <= 100 ? quality : 25;
 }
 
 int usage()
@@ -243,13 +265,18 @@ int main(int argc, char **argv)
         if (arg == "--effects")
             return argc == 2 ? listEffects() : usage();
 #endif
-        if (arg.rfind("--quality=", 0) == 0)
-            options.quality = std::atoi(arg.c_str() + 10);
-        else if (arg.rfind("--compression=", 0) == 0)
-            options.compression = std::atoi(arg.c_str() + 14);
-        else if (arg.rfind("--bits=", 0) == 0)
-            options.bits = std::atoi(arg.c_str() + 7);
-        else if (arg == "--interlaced")
+        int *numeric = arg.rfind("--quality=", 0) == 0       ? &options.quality
+                       : arg.rfind("--compression=", 0) == 0 ? &options.compression
+                       : arg.rfind("--bits=", 0) == 0        ? &options.bits
+                                                             : nullptr;
+        if (numeric) {
+            const std::optional<int> value = optionNumber(arg);
+            if (!value) {
+                std::fprintf(stderr, "quillon-img: %s is not a number\n", arg.c_str());
+                return 2;
+            }
+            *numeric = numeric == &options.quality ? jpegQuality(*value) : *value;
+        } else if (arg == "--interlaced")
             options.interlaced = true;
         else if (arg.rfind("--", 0) == 0)
             return usage();

@@ -14,6 +14,9 @@
 #include <QStyleOptionComboBox>
 #include <QWidget>
 
+#include <algorithm>
+#include <functional>
+
 namespace textfit {
 
 inline int textWidth(const QWidget &control, QString text)
@@ -33,6 +36,13 @@ inline QString describe(const QWidget &control, const QString &text, int needed,
         .arg(room);
 }
 
+// A line of text needs the font's height; two pixels less still show every
+// glyph whole (rounded design units give that much less).
+inline bool tooLow(const QWidget &control, int room)
+{
+    return room < control.fontMetrics().height() - 2;
+}
+
 // The controls shown in the window (hidden ones are checked when shown).
 inline QStringList cutTexts(const QWidget &window)
 {
@@ -40,6 +50,14 @@ inline QStringList cutTexts(const QWidget &window)
     for (const QWidget *control : window.findChildren<QWidget *>()) {
         if (control->isHidden() || !control->isVisibleTo(&window))
             continue;
+        const bool textButton = qobject_cast<const QCheckBox *>(control) || qobject_cast<const QRadioButton *>(control);
+        const auto *textLabel = qobject_cast<const QLabel *>(control);
+        if (((textLabel && !textLabel->text().isEmpty()) || (textButton && !static_cast<const QAbstractButton *>(control)->text().isEmpty()))
+            && tooLow(*control, textLabel ? textLabel->contentsRect().height() : control->height()))
+            cut << QStringLiteral("%1 (%2): too low, %3 for a line of %4")
+                       .arg(control->objectName(), QString::fromLatin1(control->metaObject()->className()))
+                       .arg(textLabel ? textLabel->contentsRect().height() : control->height())
+                       .arg(control->fontMetrics().height());
         if (const auto *label = qobject_cast<const QLabel *>(control)) {
             if (label->wordWrap() || label->text().isEmpty() || label->textFormat() == Qt::RichText
                 || Qt::mightBeRichText(label->text()))
@@ -81,6 +99,36 @@ inline QStringList cutTexts(const QWidget &window)
         }
     }
     return cut;
+}
+
+// Text controls that overlap a control beside them (squeezed by a layout
+// with too little room), as "name (class) overlaps name (class)".
+inline QStringList overlaps(const QWidget &window)
+{
+    const auto shown = [&](const QWidget *control) { return !control->isHidden() && control->isVisibleTo(&window); };
+    const auto hasText = [](const QWidget *control) {
+        if (const auto *label = qobject_cast<const QLabel *>(control))
+            return !label->text().isEmpty();
+        if (const auto *button = qobject_cast<const QAbstractButton *>(control))
+            return !button->text().isEmpty();
+        return false;
+    };
+    const auto name = [](const QWidget *control) {
+        return QStringLiteral("%1 (%2)").arg(control->objectName(), QString::fromLatin1(control->metaObject()->className()));
+    };
+    QStringList found;
+    for (const QWidget *control : window.findChildren<QWidget *>()) {
+        if (!shown(control) || !hasText(control) || !control->parentWidget())
+            continue;
+        for (const QWidget *other : control->parentWidget()->findChildren<QWidget *>(Qt::FindDirectChildrenOnly)) {
+            // each pair once when both have text
+            if (other == control || !shown(other) || (hasText(other) && std::less<const QWidget *>()(other, control)))
+                continue;
+            if (control->geometry().intersects(other->geometry()))
+                found << name(control) + QStringLiteral(" overlaps ") + name(other);
+        }
+    }
+    return found;
 }
 
 } // namespace textfit

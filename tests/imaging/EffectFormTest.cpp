@@ -432,6 +432,29 @@ TEST_F(EffectFormTest, SettingsAreWrittenAtClosingAndReadAtOpening)
     EXPECT_FALSE(QFile::exists(file));
 }
 
+// Without settings the colour dialog starts with the dialog's own custom
+// colours, whatever it held before; entries left alone keep their text.
+TEST_F(EffectFormTest, CustomColoursStartAsTheFormsAndKeepTheirText)
+{
+    QColorDialog::setCustomColor(0, Qt::red); // from an earlier use of the colour dialog
+    open(testimages::pattern(24, 40, 30));
+    EXPECT_EQ(QColorDialog::customColor(0), QColor(0x14, 0x14, 0x14));
+    EXPECT_EQ(QColorDialog::customColor(1), QColor(Qt::white));
+    EXPECT_EQ(QColorDialog::customColor(15), QColor(0xF0, 0xF0, 0xF0));
+    QColorDialog::setCustomColor(14, QColor(1, 2, 3));
+    form.reset();
+    const platform::IniFile ini(platform::windowsFolder() + TEffectForm::SettingsFileName);
+    const std::pair<int, const char *> entries[] = {
+        {0, "ColorA=141414"}, {1, "ColorB=FFFFFF"}, {14, "ColorO=030201"}, {15, "ColorP=FFF0F0F0"}};
+    for (const auto &[index, text] : entries)
+        EXPECT_EQ(ini.readString(QStringLiteral("CustomColors"), QString::number(index), {}), QString::fromLatin1(text));
+    // and they come back from the file
+    QColorDialog::setCustomColor(14, Qt::red);
+    open(testimages::pattern(24, 40, 30));
+    EXPECT_EQ(QColorDialog::customColor(14), QColor(1, 2, 3));
+    EXPECT_TRUE(messages.texts().isEmpty());
+}
+
 TEST_F(EffectFormTest, UnusableSettingsFallBackToTheFormsValuesAndSaySo)
 {
     const QString file = platform::windowsFolder() + TEffectForm::SettingsFileName;

@@ -1,6 +1,7 @@
 // Every page of the effects dialog, through its controls, calls its export
 // with the values the controls say, in the export's order.
 #include "EffectFormSupport.h"
+#include "TextFit.h"
 
 #include <QApplication>
 #include <QColorDialog>
@@ -251,7 +252,7 @@ TEST_F(EffectFormTest, BarsStartAtTheCataloguesValues)
     EXPECT_EQ(child<QSlider>(dialog, "hsHueBar")->value(), 60);
 }
 
-// Typing into an edit: clamped to its bar, "-" is -1, Enter is refused.
+// Typing into an edit: clamped to its bar, "-" left alone is -1, Enter is refused.
 TEST_F(EffectFormTest, EditsFollowWhatIsTyped)
 {
     TEffectForm &dialog = open(testimages::pattern(24, 40, 30));
@@ -267,9 +268,21 @@ TEST_F(EffectFormTest, EditsFollowWhatIsTyped)
     type(rotation, QStringLiteral("500"));
     EXPECT_EQ(rotation->text(), QStringLiteral("180.00"));
     EXPECT_EQ(child<QSlider>(dialog, "rtValueBar")->value(), 1800);
+    // a negative number typed key by key; a lone "-" becomes -1 when the edit is left
+    type(rotation, QStringLiteral("-37"));
+    EXPECT_EQ(rotation->text(), QStringLiteral("-37"));
+    EXPECT_EQ(child<QSlider>(dialog, "rtValueBar")->value(), -370);
     type(rotation, QStringLiteral("-"));
+    EXPECT_EQ(rotation->text(), QStringLiteral("-"));
+    EXPECT_EQ(child<QSlider>(dialog, "rtValueBar")->value(), -370);
+    QFocusEvent leave(QEvent::FocusOut, Qt::TabFocusReason);
+    QApplication::sendEvent(rotation, &leave);
     EXPECT_EQ(rotation->text(), QStringLiteral("-1"));
     EXPECT_EQ(child<QSlider>(dialog, "rtValueBar")->value(), -10);
+    QLineEdit *sepia = child<QLineEdit>(dialog, "BleedEdit"); // a whole-number edit
+    type(sepia, QStringLiteral("-37"));
+    EXPECT_EQ(sepia->text(), QStringLiteral("-37"));
+    EXPECT_EQ(child<QSlider>(dialog, "BleedBar")->value(), -37);
     type(rotation, QStringLiteral("12.5x"));
     EXPECT_EQ(rotation->text(), QStringLiteral("12.5")); // the letter is dropped
     EXPECT_EQ(child<QSlider>(dialog, "rtValueBar")->value(), 125);
@@ -289,6 +302,32 @@ TEST_F(EffectFormTest, EditsFollowWhatIsTyped)
     // and the bar writes its edit
     child<QSlider>(dialog, "htAngleBar")->setValue(1234);
     EXPECT_EQ(child<QLineEdit>(dialog, "htAngleEdit")->text(), QStringLiteral("123.40"));
+}
+
+// Every page's texts fit their controls (captions beside their bars, radio
+// buttons side by side); the suite runs again at 1.5 times the scale.
+TEST_F(EffectFormTest, EffectPagesEveryTextFits)
+{
+    TEffectForm &dialog = open(testimages::pattern(24, 40, 30));
+    for (int i = 0; i < dialog.IlPages->count(); ++i) {
+        dialog.IlPages->setCurrentIndex(i);
+        QWidget &page = *dialog.IlPages->widget(i);
+        SCOPED_TRACE(dialog.IlPages->tabText(i).toStdString());
+        QStringList cut = textfit::cutTexts(page) + textfit::overlaps(page);
+        // known: the palette page's first action is wider than any page
+        cut.removeIf([](const QString &text) { return text.startsWith(QLatin1String("PalCombo (QComboBox): 'Cr")); });
+        EXPECT_EQ(cut.join(QLatin1Char('\n')).toStdString(), "");
+        // a caption keeps clear of its bar
+        for (const QSlider *bar : page.findChildren<QSlider *>()) {
+            for (const QLabel *caption : page.findChildren<QLabel *>()) {
+                const QRect c = caption->geometry(), b = bar->geometry();
+                if (caption->parentWidget() == bar->parentWidget() && caption->isVisibleTo(&page) && c.right() < b.left()
+                    && c.center().y() >= b.top() && c.center().y() <= b.bottom())
+                    EXPECT_GE(b.left() - c.left() - caption->fontMetrics().horizontalAdvance(caption->text()), 6)
+                        << caption->text().toStdString();
+            }
+        }
+    }
 }
 
 } // namespace

@@ -356,4 +356,55 @@ TEST_F(Crde2000, CommandLineConvertsAndDescribes)
     EXPECT_TRUE(run.readAllStandardError().contains("Cannot open the file"));
 }
 
+// --quality outside 1..100 writes at 25; an option that is no number stops
+// the tool before it reads anything.
+TEST_F(Crde2000, CommandLineOptionValues)
+{
+    const QString tool = QCoreApplication::applicationDirPath() + QStringLiteral("/quillon-img");
+    codecs::writeFile(path("in.png"), codecs::Format::Png, pattern(24, 31, 17));
+    const auto convert = [&](const QString &option, const char *out) {
+        QProcess run;
+        run.start(tool, {option, QString::fromStdString(path("in.png")), QString::fromStdString(path(out))});
+        EXPECT_TRUE(run.waitForFinished());
+        return std::pair(run.exitCode(), run.readAllStandardError());
+    };
+    const auto bytes = [&](const char *name) {
+        QFile file(QString::fromStdString(path(name)));
+        return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+    };
+    ASSERT_EQ(convert(QStringLiteral("--quality=25"), "q25.jpg").first, 0);
+    ASSERT_EQ(convert(QStringLiteral("--quality=90"), "q90.jpg").first, 0);
+    ASSERT_NE(bytes("q25.jpg"), bytes("q90.jpg"));
+    struct Case {
+        const char *option;
+        int status;
+        const char *sameAs; // the file written, the same as this one; or the message
+    };
+    const Case cases[] = {
+        {"--quality=0", 0, "q25.jpg"},
+        {"--quality=-5", 0, "q25.jpg"},
+        {"--quality=101", 0, "q25.jpg"},
+        {"--quality=100", 0, nullptr}, // the ends are kept
+        {"--quality=abc", 2, "quillon-img: --quality=abc is not a number\n"},
+        {"--quality=", 2, "quillon-img: --quality= is not a number\n"},
+        {"--quality=80x", 2, "quillon-img: --quality=80x is not a number\n"},
+        {"--compression=abc", 2, "quillon-img: --compression=abc is not a number\n"},
+        {"--bits=8bits", 2, "quillon-img: --bits=8bits is not a number\n"},
+    };
+    for (const Case &c : cases) {
+        SCOPED_TRACE(c.option);
+        QFile::remove(QString::fromStdString(path("out.jpg")));
+        const auto [status, message] = convert(QString::fromLatin1(c.option), "out.jpg");
+        EXPECT_EQ(status, c.status);
+        if (c.status != 0) {
+            EXPECT_EQ(message, QByteArray(c.sameAs));
+            EXPECT_FALSE(QFile::exists(QString::fromStdString(path("out.jpg"))));
+        } else if (c.sameAs) {
+            EXPECT_EQ(bytes("out.jpg"), bytes(c.sameAs));
+        } else {
+            EXPECT_NE(bytes("out.jpg"), bytes("q25.jpg"));
+        }
+    }
+}
+
 } // namespace

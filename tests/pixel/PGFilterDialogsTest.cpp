@@ -4,6 +4,7 @@
 
 #include "PGBasicFilters.h"
 #include "PGFilterDialogForm.h"
+#include "TextFit.h"
 
 #include <Decimal.h>
 
@@ -452,11 +453,40 @@ TEST(FilterDialogLayout, WindowSizeAndPlacesFollowTheGroups)
                 preview = image->geometry();
         });
         dialogs.Execute(layout.entry, picture);
-        EXPECT_EQ(client, QSize(scaled(layout.client.width()), scaled(layout.client.height())));
-        EXPECT_EQ(ok, QPoint(scaled(layout.okButton.x()), scaled(layout.okButton.y())));
+        // the width is the design's at least: the caption and value columns
+        // widen for texts that need more (EveryTextFits); the rest follows it
+        EXPECT_GE(client.width(), scaled(layout.client.width()));
+        EXPECT_EQ(client.height(), scaled(layout.client.height()));
+        EXPECT_NEAR(ok.x(), client.width() / 2 - scaled(95), 1);
+        EXPECT_EQ(ok.y(), scaled(layout.okButton.y()));
         EXPECT_EQ(preview.isValid(), layout.preview);
         if (layout.preview) {
-            EXPECT_EQ(preview, QRect(scaled(layout.client.width() - 150), scaled(12), scaled(140), scaled(140)));
+            EXPECT_NEAR(preview.left(), client.width() - scaled(150), 1);
+            EXPECT_EQ(preview.size(), QSize(scaled(140), scaled(140)));
+            EXPECT_EQ(preview.top(), scaled(12));
         }
+    }
+}
+
+// Every text of the ten dialogs fits its control, the value labels with the
+// bars at either end ("-100%", "+100%", "1000%"); the suite runs again at
+// 1.5 times the scale.
+TEST_F(FrenchProgram, FilterDialogsEveryTextFits)
+{
+    TBasicFilterDialogs dialogs;
+    TPixelGraphic picture;
+    fillSample(picture, 8, 8);
+    for (int entry = 1; entry <= TBasicFilterDialogs::EntryCount; ++entry) {
+        SCOPED_TRACE(testing::Message() << "entry " << entry);
+        QStringList cut;
+        const ModalAnswer answer(QDialog::Rejected, [&](QDialog &form) {
+            for (const bool atMaximum : {false, true}) {
+                for (QSlider *bar : form.findChildren<QSlider *>())
+                    bar->setValue(atMaximum ? bar->maximum() : bar->minimum());
+                cut << textfit::cutTexts(form);
+            }
+        });
+        dialogs.Execute(entry, picture);
+        EXPECT_EQ(cut.join(QLatin1Char('\n')).toStdString(), "");
     }
 }
