@@ -93,9 +93,10 @@ TValueBar::TValueBar(const TBarSetup &setup, QWidget &page) : QObject(&page), se
     setSetup(setup);
     connect(bar, &QSlider::valueChanged, this, [this](int position) { platform::guarded([&] { barMoved(position); }); });
     connect(edit, &QLineEdit::textEdited, this, [this](const QString &text) {
-        // a lone "-" is the start of a negative number: the rule that makes it
-        // -1 waits until the edit is left
-        if (text != QLatin1String("-"))
+        // What more keys may still bring within the bar is an unfinished
+        // entry: a lone "-", "1" on the way to 15 in 10..50, "-1" on the way
+        // to -15 in -50..-10.  Its rule waits until the edit is left.
+        if (!unfinished(text))
             platform::guarded([&] { typeText(text); });
     });
     connect(edit, &QLineEdit::editingFinished, this, [this] { platform::guarded([&] { typeText(edit->text()); }); });
@@ -190,6 +191,17 @@ void TValueBar::typeText(const QString &text)
     if (t != edit->text())
         edit->setText(t);
     bar->setValue(positionOf(value));
+}
+
+bool TValueBar::unfinished(const QString &text) const
+{
+    if (text == QLatin1String("-"))
+        return true;
+    const std::optional<long double> value = parseValue(text);
+    if (!value)
+        return false;
+    const double typed = double(*value);
+    return (typed >= 0 && typed < shown(minimum())) || (typed <= 0 && typed > shown(maximum()));
 }
 
 bool TValueBar::acceptsText(const QString &text) const

@@ -69,6 +69,8 @@ public:
     // become its end; the bar follows.
     void typeText(const QString &text);
     // Whether the edit could show this text (a settings file's value).
+    // Text more keys may still bring within the bar.
+    bool unfinished(const QString &text) const;
     bool acceptsText(const QString &text) const;
     QString positionText(int position) const;
     void setVisible(bool visible);

@@ -283,6 +283,17 @@ TEST_F(EffectFormTest, EditsFollowWhatIsTyped)
     type(sepia, QStringLiteral("-37"));
     EXPECT_EQ(sepia->text(), QStringLiteral("-37"));
     EXPECT_EQ(child<QSlider>(dialog, "BleedBar")->value(), -37);
+    // a number whose first keys are below the bar's range: 15 in 10..50
+    dialog.showPage(QStringLiteral("Gamma"));
+    QLineEdit *gamma = child<QLineEdit>(dialog, "GammaEdit");
+    type(gamma, QStringLiteral("15"));
+    EXPECT_EQ(gamma->text(), QStringLiteral("15"));
+    EXPECT_EQ(child<QSlider>(dialog, "GammaBar")->value(), 15);
+    type(gamma, QStringLiteral("1"));
+    EXPECT_EQ(gamma->text(), QStringLiteral("1"));
+    QApplication::sendEvent(gamma, &leave);
+    EXPECT_EQ(gamma->text(), QStringLiteral("10")); // left below the range: its minimum
+    dialog.showPage(QStringLiteral("Rotation"));
     type(rotation, QStringLiteral("12.5x"));
     EXPECT_EQ(rotation->text(), QStringLiteral("12.5")); // the letter is dropped
     EXPECT_EQ(child<QSlider>(dialog, "rtValueBar")->value(), 125);
@@ -322,9 +333,10 @@ TEST_F(EffectFormTest, EffectPagesEveryTextFits)
             for (const QLabel *caption : page.findChildren<QLabel *>()) {
                 const QRect c = caption->geometry(), b = bar->geometry();
                 if (caption->parentWidget() == bar->parentWidget() && caption->isVisibleTo(&page) && c.right() < b.left()
-                    && c.center().y() >= b.top() && c.center().y() <= b.bottom())
+                    && c.center().y() >= b.top() && c.center().y() <= b.bottom()) {
                     EXPECT_GE(b.left() - c.left() - caption->fontMetrics().horizontalAdvance(caption->text()), 6)
                         << caption->text().toStdString();
+                }
             }
         }
     }
