@@ -4,15 +4,12 @@
 #include "Formats.h"
 
 #include <algorithm>
-#include <atomic>
 #include <cctype>
 #include <memory>
 #include <array>
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
-#include <fcntl.h>
-#include <sys/stat.h>
 #include <unistd.h>
 
 namespace codecs {
@@ -26,51 +23,11 @@ const std::array<const Codec *, 11> &allCodecs()
     return codecs;
 }
 
-// Closes a descriptor and removes the temporary file unless committed.
-class TemporaryFile {
-public:
-    explicit TemporaryFile(const std::string &target)
-    {
-        // created with the usual permissions (umask applies), never over another file
-        static std::atomic<unsigned> counter{0};
-        for (int attempt = 0; attempt < 100 && fd_ < 0; ++attempt) {
-            path_ = target + ".tmp" + std::to_string(::getpid()) + "-" + std::to_string(counter++);
-            fd_ = ::open(path_.c_str(), O_RDWR | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
-            if (fd_ < 0 && errno != EEXIST)
-                break;
-        }
-        if (fd_ < 0)
-            fail(ErrorCode::CannotCreate, "cannot create " + target);
-    }
-    ~TemporaryFile()
-    {
-        if (fd_ >= 0)
-            ::close(fd_);
-        if (!committed_)
-            ::unlink(path_.c_str());
-    }
-    TemporaryFile(const TemporaryFile &) = delete;
-    TemporaryFile &operator=(const TemporaryFile &) = delete;
-
-    int descriptor() const { return fd_; }
-    void commit(const std::string &target)
-    {
-        // a file written again keeps the permissions it had
-        struct stat existing;
-        if (::stat(target.c_str(), &existing) == 0)
-            ::fchmod(fd_, existing.st_mode & 07777);
-        const int closed = ::close(fd_);
-        fd_ = -1;
-        if (closed != 0 || std::rename(path_.c_str(), target.c_str()) != 0)
-            fail(ErrorCode::CannotCreate, "cannot write " + target);
-        committed_ = true;
-    }
-
-private:
-    std::string path_;
-    int fd_ = -1;
-    bool committed_ = false;
-};
+// A codec's failure to write, as the writer said it: the file and the system's reason.
+[[noreturn]] void failToWrite(const platform::WriteError &error)
+{
+    fail(ErrorCode::CannotCreate, error.what());
+}
 
 std::string lowerExtension(std::string_view path)
 {
@@ -87,30 +44,16 @@ std::string lowerExtension(std::string_view path)
 
 void FileOutput::writeAt(std::uint64_t offset, std::span<const std::uint8_t> bytes)
 {
-    std::size_t done = 0;
-    while (done < bytes.size()) {
-        const ssize_t n = ::pwrite(fd_, bytes.data() + done, bytes.size() - done, off_t(offset + done));
-        if (n < 0 && errno == EINTR)
-            continue;
-        if (n <= 0)
-            fail(ErrorCode::CannotCreate, "cannot write the file");
-        done += std::size_t(n);
+    try {
+        file_.writeAt(offset, bytes.data(), bytes.size());
+    } catch (const platform::WriteError &error) {
+        failToWrite(error);
     }
-    size_ = std::max(size_, offset + bytes.size());
 }
 
 std::size_t FileOutput::readAt(std::uint64_t offset, std::span<std::uint8_t> into) const
 {
-    std::size_t done = 0;
-    while (done < into.size() && offset + done < size_) {
-        const ssize_t n = ::pread(fd_, into.data() + done, into.size() - done, off_t(offset + done));
-        if (n < 0 && errno == EINTR)
-            continue;
-        if (n <= 0)
-            break;
-        done += std::size_t(n);
-    }
-    return done;
+    return file_.readAt(offset, into.data(), into.size());
 }
 
 void ProgressTicker::operator()(std::int64_t done)
@@ -177,9 +120,13 @@ std::vector<std::uint8_t> readWholeFile(const std::string &path)
 
 void writeWholeFile(const std::string &path, std::span<const std::uint8_t> bytes)
 {
-    TemporaryFile temporary(path);
-    FileOutput(temporary.descriptor()).append(bytes);
-    temporary.commit(path);
+    try {
+        platform::AtomicFile file(path);
+        file.write(bytes.data(), bytes.size());
+        file.commit();
+    } catch (const platform::WriteError &error) {
+        failToWrite(error);
+    }
 }
 
 static const Codec &chooseCodec(const Input &file, std::optional<Format> format)
@@ -220,10 +167,14 @@ void writeFile(const std::string &path, Format format, const Image &image, const
         writeWholeFile(path, codec(format).write(image, options, readWholeFile(path)));
         return;
     }
-    TemporaryFile temporary(path);
-    FileOutput out(temporary.descriptor());
-    codec(format).writeInto(out, image, options);
-    temporary.commit(path);
+    try {
+        platform::AtomicFile file(path);
+        FileOutput out(file);
+        codec(format).writeInto(out, image, options);
+        file.commit();
+    } catch (const platform::WriteError &error) {
+        failToWrite(error);
+    }
 }
 
 } // namespace codecs

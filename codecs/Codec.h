@@ -4,6 +4,7 @@
 // decoded while it is read or bytes in memory, and write whole files in
 // memory or straight into a file; the file functions below add safe writing
 // to disk.  Every failure is a codecs::Error (Error.h); nothing else escapes.
+#include "AtomicFile.h"
 #include "Error.h"
 #include "Image.h"
 #include "Input.h"
@@ -65,18 +66,17 @@ struct WriteOptions {
 // building the whole file in memory first.  Every failure is CannotCreate.
 class FileOutput {
 public:
-    explicit FileOutput(int fd) : fd_(fd) {}
+    explicit FileOutput(platform::AtomicFile &file) : file_(file) {}
     // At the end of what is written so far.
-    void append(std::span<const std::uint8_t> bytes) { writeAt(size_, bytes); }
+    void append(std::span<const std::uint8_t> bytes) { writeAt(file_.size(), bytes); }
     // Anywhere, also over what is there (formats that fill in offsets last).
     void writeAt(std::uint64_t offset, std::span<const std::uint8_t> bytes);
     // Reads back what was written; returns the bytes read.
     std::size_t readAt(std::uint64_t offset, std::span<std::uint8_t> into) const;
-    std::uint64_t size() const { return size_; }
+    std::uint64_t size() const { return file_.size(); }
 
 private:
-    int fd_;
-    std::uint64_t size_ = 0;
+    platform::AtomicFile &file_;
 };
 
 class Codec {

@@ -8,6 +8,8 @@
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
 
+#include <sys/stat.h>
+
 #include <random>
 
 #include <unistd.h>
@@ -656,6 +658,41 @@ TEST(Files, FailedWriteKeepsTheOldFileAndLeavesNoPartialFile)
     EXPECT_THROW(writeFile(fresh, Format::Tiff, pattern(24), with(TiffFax3)), Error);
     EXPECT_EQ(QDir(dir.path()).entryList(QDir::Files), QStringList{QStringLiteral("keep.tif")});
     EXPECT_THROW(readFile(dir.filePath(QStringLiteral("missing.bmp")).toStdString()), Error);
+}
+
+// What is not a regular file is never replaced; a link is written through;
+// every failure names the file and the reason.
+TEST(Files, WritesGoThroughLinksAndNeverReplaceWhatIsNoFile)
+{
+    QTemporaryDir dir;
+    const QString folder = dir.path();
+    const std::string fifo = (folder + QStringLiteral("/pipe.png")).toStdString();
+    ASSERT_EQ(::mkfifo(fifo.c_str(), 0600), 0);
+    const std::string target = (folder + QStringLiteral("/target.png")).toStdString();
+    const std::string link = (folder + QStringLiteral("/link.png")).toStdString();
+    writeFile(target, Format::Png, pattern(8));
+    ASSERT_EQ(::symlink("target.png", link.c_str()), 0);
+    const std::string inFolder = (folder + QStringLiteral("/sub.png")).toStdString();
+    ASSERT_TRUE(QDir(folder).mkdir(QStringLiteral("sub.png")));
+
+    for (const std::string &refused : {fifo, inFolder, std::string("/nonexistent-folder/x.png")}) {
+        try {
+            writeFile(refused, Format::Png, pattern(24));
+            ADD_FAILURE() << refused << " was written";
+        } catch (const Error &error) {
+            EXPECT_EQ(error.code(), ErrorCode::CannotCreate) << refused;
+            EXPECT_NE(std::string(error.what()).find(refused), std::string::npos) << error.what();
+        }
+    }
+    struct stat status{};
+    ASSERT_EQ(::lstat(fifo.c_str(), &status), 0);
+    EXPECT_TRUE(S_ISFIFO(status.st_mode));
+
+    writeFile(link, Format::Png, pattern(24, 33, 21));
+    ASSERT_EQ(::lstat(link.c_str(), &status), 0);
+    EXPECT_TRUE(S_ISLNK(status.st_mode)); // the link stays a link
+    EXPECT_EQ(readFile(target).width(), 33); // and what it names has the new picture
+    EXPECT_EQ(QDir(folder).entryList(QDir::Files | QDir::System).size(), 3); // no temporary left
 }
 
 // Files are decoded while they are read: one that another program shortens
