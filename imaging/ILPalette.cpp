@@ -1,11 +1,11 @@
 #include "ILPalette.h"
 
+#include "AtomicFileDevice.h"
 #include "ILDibCls.h"
 #include "Rounding.h"
 
 #include <QDir>
 #include <QFile>
-#include <QSaveFile>
 
 #include <algorithm>
 #include <array>
@@ -64,9 +64,16 @@ void WritePaletteFile(const QString &path, const QList<QRgb> &palette)
         slot[2] = char(qBlue(palette[i]));
     }
     // written whole or not at all: a failed save never leaves half a palette behind
-    QSaveFile file(path);
-    if (count == 0 || !file.open(QIODevice::WriteOnly) || file.write(bytes) != bytes.size() || !file.commit())
+    try {
+        if (count == 0)
+            throw EImagingError(QStringLiteral("Could not create file!"));
+        platform::AtomicFileDevice file(path);
+        if (file.write(bytes) != bytes.size())
+            throw EImagingError(QStringLiteral("Could not create file!"));
+        file.commit();
+    } catch (const platform::WriteError &) {
         throw EImagingError(QStringLiteral("Could not create file!"));
+    }
 }
 
 void ReadPaletteFile(const QString &path, QList<QRgb> &palette)

@@ -1,6 +1,8 @@
 // BMP streams, the reader and writer registry, and the exchange of a pixel
 // image with the program's bitmap, streams, the clipboard and files.
 #include "PGBmpExchange.h"
+
+#include "AtomicFileDevice.h"
 #include "PGCodecFormats.h"
 #include "ScopeExit.h"
 
@@ -12,7 +14,6 @@
 #include <QFileInfo>
 #include <QImage>
 #include <QImageWriter>
-#include <QSaveFile>
 
 #include <algorithm>
 #include <array>
@@ -649,12 +650,14 @@ void TPixelGraphic::SaveToFile(const QString &FileName)
 {
     saveWithExtension(*this, QFileInfo(FileName).suffix().toLower(),
                       [&FileName](const TFileFormatWriter &writer, const TPixelGraphic &image) {
-                          QSaveFile file(FileName);
-                          if (!file.open(QIODevice::WriteOnly))
-                              throw EPixelGraphic(Text1(msgFailed, QStringLiteral("Create \"%1\"").arg(FileName)));
-                          writer.Write(image, file);
-                          if (!file.commit())
-                              throw EPixelGraphic(Text1(msgFailed, QStringLiteral("Write \"%1\"").arg(FileName)));
+                          // The writer's message names the file and the system's reason.
+                          try {
+                              platform::AtomicFileDevice file(FileName);
+                              writer.Write(image, file);
+                              file.commit();
+                          } catch (const platform::WriteError &error) {
+                              throw EPixelGraphic(QString::fromUtf8(error.what()));
+                          }
                       });
 }
 

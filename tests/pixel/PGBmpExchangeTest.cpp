@@ -9,6 +9,7 @@
 #include <QFile>
 #include <QImage>
 #include <QProcess>
+#include <QFileInfo>
 #include <QTemporaryDir>
 
 #include <deque>
@@ -532,6 +533,17 @@ TEST(ImageExchange, FailedSavesKeepExistingFilesAndLeaveNoNewOnes)
     TPixelGraphic loaded;
     loaded.LoadFromFile(bmp);
     EXPECT_EQ(loaded.GetPixel(1, 1), MakeRGB(1, 2, 3));
+
+    // A folder where the picture should go is not replaced, and the message says which and why.
+    const QString folder = dir.filePath("folder.bmp");
+    ASSERT_TRUE(QDir(dir.path()).mkdir("folder.bmp"));
+    try {
+        image.SaveToFile(folder);
+        ADD_FAILURE() << "a folder was written over";
+    } catch (const EPixelGraphic &error) {
+        EXPECT_TRUE(QString::fromUtf8(error.what()).contains(folder)) << error.what();
+    }
+    EXPECT_TRUE(QFileInfo(folder).isDir());
 }
 
 TEST(ImageExchange, FormStreamingKeepsTheStreamPosition)
