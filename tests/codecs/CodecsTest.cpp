@@ -165,8 +165,7 @@ TEST(TiffCodec, PagesOfManyStripsKeepTheirRows)
 TEST(TiffCodec, JpegStripsOfYCbCrPagesAllDecodeToRgb)
 {
     const QString tiffcp = QStandardPaths::findExecutable(QStringLiteral("tiffcp"));
-    if (tiffcp.isEmpty() || !testimages::haveImageMagick())
-        GTEST_SKIP() << "tiffcp or ImageMagick missing";
+    ASSERT_TRUE(!tiffcp.isEmpty() && testimages::haveImageMagick()) << "tiffcp and ImageMagick are needed (scripts/setup installs it)";
     QTemporaryDir dir;
     const QString plain = dir.filePath(QStringLiteral("plain.tif")), jpeg = dir.filePath(QStringLiteral("jpeg.tif"));
     writeFile(plain.toStdString(), Format::Tiff, pattern(24, 300, 400), {});
@@ -239,8 +238,7 @@ class ImageMagickFiles : public testing::TestWithParam<ForeignCase> {};
 
 TEST_P(ImageMagickFiles, ReadWithTheSamePixels)
 {
-    if (!testimages::haveImageMagick())
-        GTEST_SKIP() << "ImageMagick missing";
+    ASSERT_TRUE(testimages::haveImageMagick()) << "ImageMagick is needed (scripts/setup installs it)";
     const ForeignCase &c = GetParam();
     QTemporaryDir dir;
     const QString file = dir.filePath(QStringLiteral("in.") + QLatin1String(c.extension));
@@ -324,8 +322,7 @@ class ImageMagickReadsOurFiles : public testing::TestWithParam<OwnCase> {};
 
 TEST_P(ImageMagickReadsOurFiles, WithTheSamePixels)
 {
-    if (!testimages::haveImageMagick())
-        GTEST_SKIP() << "ImageMagick missing";
+    ASSERT_TRUE(testimages::haveImageMagick()) << "ImageMagick is needed (scripts/setup installs it)";
     const OwnCase &c = GetParam();
     QTemporaryDir dir;
     const std::string path = dir.filePath(QStringLiteral("out.") + QLatin1String(c.extension)).toStdString();
@@ -353,8 +350,7 @@ INSTANTIATE_TEST_SUITE_P(Formats, ImageMagickReadsOurFiles, testing::Values(
 
 TEST(EpsCodec, GhostscriptRendersOurEpsLikeTheImage)
 {
-    if (!QFileInfo::exists(QStringLiteral("/usr/bin/gs")))
-        GTEST_SKIP() << "Ghostscript missing";
+    ASSERT_TRUE(QFileInfo::exists(QStringLiteral("/usr/bin/gs"))) << "Ghostscript is needed (scripts/setup installs it)";
     QTemporaryDir dir;
     for (const int bits : {8, 24}) {
         Image original = bits == 8 ? Image(40, 30, 8, greyPalette(8)) : pattern(24, 40, 30);
@@ -508,8 +504,7 @@ TEST(PcdCodec, ReadsTheThreeBaseResolutionsAsNeutralGrey)
 
 TEST(PcdCodec, ReadsImageMagicksPhotoCd)
 {
-    if (!testimages::haveImageMagick())
-        GTEST_SKIP() << "ImageMagick missing";
+    ASSERT_TRUE(testimages::haveImageMagick()) << "ImageMagick is needed (scripts/setup installs it)";
     QTemporaryDir dir;
     const QString pcd = dir.filePath(QStringLiteral("a.pcd"));
     ASSERT_TRUE(testimages::runConvert({QStringLiteral("-size"), QStringLiteral("768x512"), QStringLiteral("xc:gray50"), pcd}));

@@ -74,8 +74,7 @@ TEST(PcdColours, FollowThePhotoYccEquationsClipped)
 
 TEST(PcdColours, AgreeWithImageMagickOnItsScale)
 {
-    if (!testimages::haveImageMagick())
-        GTEST_SKIP() << "ImageMagick missing";
+    ASSERT_TRUE(testimages::haveImageMagick()) << "ImageMagick is needed (scripts/setup installs it)";
     // luma across, chroma 1 down, chroma 2 across, in small steps (ImageMagick
     // interpolates the chroma, we repeat it): every kind of colour, clipped or not
     const std::vector<std::uint8_t> file = photoCd([](int x, int y) {

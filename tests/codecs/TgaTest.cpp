@@ -52,8 +52,7 @@ class TgaOrigins : public testing::TestWithParam<OriginCase> {};
 
 TEST_P(TgaOrigins, ImageMagicksFileReadsAsThePictureItShows)
 {
-    if (!testimages::haveImageMagick())
-        GTEST_SKIP() << "ImageMagick missing";
+    ASSERT_TRUE(testimages::haveImageMagick()) << "ImageMagick is needed (scripts/setup installs it)";
     const OriginCase &c = GetParam();
     QTemporaryDir dir;
     const QString source = dir.filePath(QStringLiteral("picture.ppm"));
@@ -82,8 +81,7 @@ INSTANTIATE_TEST_SUITE_P(ImageMagick, TgaOrigins, testing::Values(
 
 TEST(TgaOrigin, OurFilesReadTheSameInImageMagickAndNetpbm)
 {
-    if (!testimages::haveImageMagick() || !QFileInfo::exists(QString::fromLatin1(kTgaToPpm)))
-        GTEST_SKIP() << "ImageMagick or netpbm missing";
+    ASSERT_TRUE(testimages::haveImageMagick() && QFileInfo::exists(QString::fromLatin1(kTgaToPpm))) << "ImageMagick and netpbm are needed (scripts/setup installs it)";
     QTemporaryDir dir;
     const QString tga = dir.filePath(QStringLiteral("ours.tga"));
     const Image picture = testimages::pattern(24, 29, 17);
@@ -102,8 +100,7 @@ TEST(TgaOrigin, OurFilesReadTheSameInImageMagickAndNetpbm)
 // and so do we.
 TEST(TgaOrigin, ImageMagicksUnorientedFileReadsAsNetpbmReadsIt)
 {
-    if (!testimages::haveImageMagick() || !QFileInfo::exists(QString::fromLatin1(kTgaToPpm)))
-        GTEST_SKIP() << "ImageMagick or netpbm missing";
+    ASSERT_TRUE(testimages::haveImageMagick() && QFileInfo::exists(QString::fromLatin1(kTgaToPpm))) << "ImageMagick and netpbm are needed (scripts/setup installs it)";
     QTemporaryDir dir;
     const QString source = dir.filePath(QStringLiteral("picture.ppm"));
     const QString tga = dir.filePath(QStringLiteral("theirs.tga"));

@@ -447,8 +447,7 @@ protected:
     {
         Bridge::SetUp();
         ISP2000().setDllName(QStringLiteral("ISP2000.DLL"));
-        if (!platform::Module::load(QStringLiteral("ISP2000.DLL")))
-            GTEST_SKIP() << "libisp2000.so is not built";
+        ASSERT_TRUE(platform::Module::load(QStringLiteral("ISP2000.DLL"))) << "the effects library does not load";
     }
 };
 

@@ -298,8 +298,7 @@ TEST_F(Crde2000, DxfDrawingsBecomeDeviceBitmaps)
 
 TEST_F(Crde2000, PhotoCdResolutionChoosesTheImageOfThePack)
 {
-    if (!testimages::haveImageMagick())
-        GTEST_SKIP() << "ImageMagick missing";
+    ASSERT_TRUE(testimages::haveImageMagick()) << "ImageMagick is needed (scripts/setup installs it)";
     ASSERT_TRUE(testimages::runConvert({QStringLiteral("-size"), QStringLiteral("768x512"), QStringLiteral("xc:gray60"),
                                         QString::fromStdString(path("a.pcd"))}));
     for (const auto &[resolution, width] : {std::pair<int16_t, int>{0, 192}, {1, 384}, {2, 768}}) {

@@ -350,8 +350,7 @@ TEST(BmpStream, TruncatedAndCorruptedFilesFailCleanly)
 
 TEST(BmpStream, FilesWrittenByImageMagickLoadWithTheirPixels)
 {
-    if (!imageMagickPresent())
-        GTEST_SKIP() << "ImageMagick is not installed";
+    ASSERT_TRUE(imageMagickPresent()) << "ImageMagick is needed (scripts/setup installs it)";
     QTemporaryDir dir;
     TPixelGraphic reference;
     fill24(reference, 13, 7, [](int x, int y) {
@@ -398,8 +397,7 @@ TEST(BmpStream, FilesWrittenByImageMagickLoadWithTheirPixels)
 
 TEST(BmpStream, ImageMagickReadsWhatWeWrite)
 {
-    if (!imageMagickPresent())
-        GTEST_SKIP() << "ImageMagick is not installed";
+    ASSERT_TRUE(imageMagickPresent()) << "ImageMagick is needed (scripts/setup installs it)";
     QTemporaryDir dir;
     TPixelGraphic image;
     image.SetFormat(5, 4, pg8Bit);

@@ -93,8 +93,7 @@ QStringList plainNumbers(const QString &path, const QTemporaryDir &dir)
 
 TEST(CodecFormats, FilesWrittenByImageMagickLoad)
 {
-    if (!QFile::exists("/usr/bin/convert"))
-        GTEST_SKIP() << "ImageMagick is not installed";
+    ASSERT_TRUE(QFile::exists("/usr/bin/convert")) << "ImageMagick is needed (scripts/setup installs it)";
     QTemporaryDir dir;
     const QString ppm = writeReferencePpm(dir);
     for (const FormatCase &c : formats) {
@@ -204,8 +203,7 @@ TEST(CodecFormats, DamagedFilesRaiseTheirFamilysError)
 
 TEST(CodecFormats, NetpbmFilesLoadWithTheirPixels)
 {
-    if (!haveNetpbm())
-        GTEST_SKIP() << "netpbm is not installed";
+    ASSERT_TRUE(haveNetpbm()) << "netpbm is needed (scripts/setup installs it)";
     QTemporaryDir dir;
     const QString colour = writeReferencePpm(dir);
     const QString grey = dir.filePath("grey.pgm"), bw = dir.filePath("bw.pbm");
@@ -243,8 +241,7 @@ TEST(CodecFormats, NetpbmFilesLoadWithTheirPixels)
 
 TEST(CodecFormats, NetpbmWritersFallBackToWhatTheirFormatHolds)
 {
-    if (!haveNetpbm())
-        GTEST_SKIP() << "netpbm is not installed";
+    ASSERT_TRUE(haveNetpbm()) << "netpbm is needed (scripts/setup installs it)";
     QTemporaryDir dir;
     // true-colour pictures that each format holds exactly once converted
     const auto level = [](int x, int y) { return (x * 23 + y * 41) % 256; };
@@ -328,8 +325,7 @@ TEST(CodecFormats, NetpbmEntriesTakeTheirPlacesInTheRegistry)
 
 TEST(CodecFormats, PngGammaChunkCorrectsToTheDisplayGamma)
 {
-    if (!QFile::exists("/usr/bin/convert"))
-        GTEST_SKIP() << "ImageMagick is not installed";
+    ASSERT_TRUE(QFile::exists("/usr/bin/convert")) << "ImageMagick is needed (scripts/setup installs it)";
     QTemporaryDir dir;
     const int levels[] = {0, 1, 37, 64, 100, 128, 150, 200, 254, 255};
     QByteArray ppm = "P6\n10 1\n255\n";
