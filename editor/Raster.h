@@ -46,9 +46,6 @@ struct Brush {
     bool visible() const { return style != BrushStyle::Clear; }
 };
 
-inline QRgb toQRgb(TRGB color) { return qRgb(RedOf(color), GreenOf(color), BlueOf(color)); }
-inline TRGB fromQRgb(QRgb color) { return MakeRGB(qRed(color), qGreen(color), qBlue(color)); }
-
 // Whether a brush of this style paints the picture's pixel (x, y).
 bool brushCovers(BrushStyle style, int x, int y);
 

@@ -17,17 +17,17 @@ namespace {
 // Asks for a colour, starting from `color`; nothing when cancelled.
 std::optional<TRGB> chooseColor(QWidget *parent, TRGB color)
 {
-    QColorDialog dialog(QColor::fromRgb(editor::toQRgb(color)), parent);
+    QColorDialog dialog(QColor::fromRgb(toQRgb(color)), parent);
     dialog.setOption(QColorDialog::DontUseNativeDialog);
     if (platform::execModal(dialog) != QDialog::Accepted)
         return std::nullopt;
-    return editor::fromQRgb(dialog.currentColor().rgb());
+    return fromQRgb(dialog.currentColor().rgb());
 }
 
 void showColor(QFrame *swatch, TRGB color)
 {
     QPalette palette = swatch->palette();
-    palette.setColor(QPalette::Window, QColor::fromRgb(editor::toQRgb(color)));
+    palette.setColor(QPalette::Window, QColor::fromRgb(toQRgb(color)));
     swatch->setPalette(palette);
 }
 

@@ -15,12 +15,10 @@ std::array<QRgb, 256> colourTable(const TPixelGraphic &graphic)
     table.fill(qRgb(0, 0, 0));
     for (int i = 0; i < graphic.ColorCount() && graphic.PaletteCount() > 0; ++i) {
         const TRGB c = graphic.PaletteEntries(i < graphic.PaletteCount() ? i : 0);
-        table[size_t(i)] = qRgb(RedOf(c), GreenOf(c), BlueOf(c));
+        table[size_t(i)] = toQRgb(c);
     }
     return table;
 }
-
-QRgb toQRgb(TRGB c) { return qRgb(RedOf(c), GreenOf(c), BlueOf(c)); }
 
 } // namespace
 
@@ -60,7 +58,7 @@ void TPGCanvas::Flush()
             const QRgb drawn = line[x] | 0xFF000000u;
             if (drawn == (trueColour ? toQRgb(value) : table[value]))
                 continue;
-            const TRGB colour = MakeRGB(qRed(drawn), qGreen(drawn), qBlue(drawn));
+            const TRGB colour = fromQRgb(drawn);
             if (trueColour)
                 graphic_.SetPixel(x, y, colour);
             else

@@ -33,6 +33,9 @@ constexpr TRGB MakeRGB(int Red, int Green, int Blue)
 constexpr int RedOf(TRGB Color) { return int(Color & 0xFF); }
 constexpr int GreenOf(TRGB Color) { return int((Color >> 8) & 0xFF); }
 constexpr int BlueOf(TRGB Color) { return int((Color >> 16) & 0xFF); }
+// The same colour as Qt holds it, and back.
+constexpr QRgb toQRgb(TRGB Color) { return qRgb(RedOf(Color), GreenOf(Color), BlueOf(Color)); }
+constexpr TRGB fromQRgb(QRgb Color) { return MakeRGB(qRed(Color), qGreen(Color), qBlue(Color)); }
 
 enum TPGPixelFormat : uint8_t { pg1Bit, pg4Bit, pg8Bit, pg24Bit };
 

@@ -322,7 +322,7 @@ const std::vector<QRgb> &TPixelGraphic::GetPalette() const
         logicalPalette_.clear();
         if (paletteIdent_ != pTrueColor)
             for (TRGB c : palette_)
-                logicalPalette_.push_back(qRgb(RedOf(c), GreenOf(c), BlueOf(c)));
+                logicalPalette_.push_back(toQRgb(c));
         paletteHandleStale_ = false;
     }
     return logicalPalette_;
