@@ -81,8 +81,14 @@ void TEditeur::FormCreate()
     } else {
         const QSize screen = QGuiApplication::primaryScreen() ? QGuiApplication::primaryScreen()->geometry().size()
                                                               : QSize(640, 480);
-        const int w = key.readInteger(Section, QStringLiteral("w"), 640);
-        const int h = key.readInteger(Section, QStringLiteral("h"), 480);
+        const QSize room = QGuiApplication::primaryScreen() ? QGuiApplication::primaryScreen()->availableSize() : screen;
+        // Stored sizes are kept within the screen: an absurd one would take
+        // gigabytes of window buffer or crash the painting.
+        const QSize smallest = minimumSizeHint().expandedTo(QSize(200, 150));
+        const int w = std::clamp(key.readInteger(Section, QStringLiteral("w"), 640), smallest.width(),
+                                 std::max(smallest.width(), room.width()));
+        const int h = std::clamp(key.readInteger(Section, QStringLiteral("h"), 480), smallest.height(),
+                                 std::max(smallest.height(), room.height()));
         resize(w, h);
         move(key.readInteger(Section, QStringLiteral("x"), (screen.width() - w) / 2),
              key.readInteger(Section, QStringLiteral("y"), (screen.height() - h) / 2));

@@ -22,6 +22,8 @@
 #include <QScrollBar>
 #include <QToolButton>
 #include <deque>
+#include <QGuiApplication>
+#include <QScreen>
 #include <gtest/gtest.h>
 #include <random>
 
@@ -722,4 +724,28 @@ TEST(EditorSettings, AirbrushSettingsBelowOneAreTakenAsOne)
     const TEditeur editor;
     EXPECT_EQ(editor.AeroRay, 1);
     EXPECT_EQ(editor.AeroPress, 1);
+}
+
+// Absurd stored sizes (16777215, 0, 40000) give a window within the screen, never one of gigabytes.
+TEST(EditorSettings, StoredSizesAreKeptWithinTheScreen)
+{
+    QString name;
+    {
+        const TEditeur probe;
+        name = probe.SettingsName;
+    }
+    const QSize room = QGuiApplication::primaryScreen()->availableSize();
+    for (const char *size : {"16777215", "0", "40000", "-5"}) {
+        {
+            platform::RegistryKey key(name);
+            key.writeString(QStringLiteral("Editeur"), QStringLiteral("Maxi"), QStringLiteral("0"));
+            key.writeString(QStringLiteral("Editeur"), QStringLiteral("w"), QLatin1String(size));
+            key.writeString(QStringLiteral("Editeur"), QStringLiteral("h"), QLatin1String(size));
+        }
+        const TEditeur editor;
+        EXPECT_LE(editor.width(), std::max(room.width(), 200)) << size;
+        EXPECT_LE(editor.height(), std::max(room.height(), 150)) << size;
+        EXPECT_GE(editor.width(), 200) << size;
+        EXPECT_GE(editor.height(), 150) << size;
+    }
 }
