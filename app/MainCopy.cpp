@@ -33,15 +33,12 @@ std::vector<QImage> TForm1::preparedPages(std::vector<QImage> originals)
         if (!platform::askYesNo(QStringLiteral("Retournez la carte sur la vitre du scanner. Numériser le verso maintenant ?")))
             return {};
         // The back comes from the glass, as the front did.
-        const bool feeder = csTwainScan->FeederEnabled();
-        csTwainScan->SetFeederEnabled(false);
         std::optional<scan::ScanFailure> failure;
         {
             const scan::ScopedScannerMessages held(*csTwainScan);
             csTwainScan->Acquire();
             failure = scan::failureOf(csTwainScan->SessionEnd());
         }
-        csTwainScan->SetFeederEnabled(feeder);
         if (failure)
             throw platform::Exception(
                 QStringLiteral("La copie est arrêtée : %1. Rien n'a été imprimé.").arg(failure->reason()));

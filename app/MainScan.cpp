@@ -6,6 +6,7 @@
 #include "ErrorBoundary.h"
 #include "Exception.h"
 #include "ScanFailure.h"
+#include "ScopeExit.h"
 #include "Folders.h"
 #include "Handles.h"
 #include "Identity.h"
@@ -138,6 +139,11 @@ void TForm1::ScanImageClick()
     ContinueToPrint = false;
     scannedPages_.clear();
     csTwainScan->SetDuplexEnabled(copyOptions_.bothSides);
+    // A card lies on the glass: both its faces come from there, whatever the feeder holds.
+    const bool feeder = csTwainScan->FeederEnabled();
+    const platform::ScopeExit restoreFeeder([this, feeder] { csTwainScan->SetFeederEnabled(feeder); });
+    if (copyOptions_.identityCard)
+        csTwainScan->SetFeederEnabled(false);
     std::optional<scan::ScanFailure> failure;
     {
         const scan::ScopedScannerMessages held(*csTwainScan);

@@ -292,3 +292,39 @@ TEST_F(Copier, TheCopyOptionsGatherTheFeedersPagesAndUndoGivesTheRawScan)
     EXPECT_EQ(image()->picture().size(), placed.size()); // the test device's page needs no turn
     EXPECT_NEAR(image()->picture().width(), 823, 2);     // its A4 page at 100 dpi, as scanned
 }
+
+// An identity card is copied from the glass even with a loaded feeder: the
+// front, the question to turn it, the back; one sheet. Declining prints nothing.
+TEST_F(Copier, AnIdentityCardIsScannedTwiceFromTheGlass)
+{
+    SaneTestBackend backend("br_x 86.0\nbr_y 54.0\n");
+    platform::ScopedModalRunner dialog([](QDialog &copy) {
+        copy.findChild<QAbstractButton *>(QStringLiteral("CarteIdentite"))->setChecked(true);
+        return int(QDialog::Accepted);
+    });
+    form->findChild<QAction *>(QStringLiteral("CopieMnu"))->trigger();
+    auto *scanner = ui<TcsTwainScan>("csTwainScan");
+    scanner->SetPixelType(pxGray);
+    scanner->SetFeederEnabled(true);
+    const QString pdf = QDir::temp().filePath(QStringLiteral("quillon-test.pdf"));
+    QFile::remove(pdf);
+    messages.queueAnswer(platform::MessageAnswer::Yes);
+    {
+        platform::ScopedModalRunner keepTheSettings([](QDialog &) { return int(QDialog::Accepted); }); // the presets
+        ui<TMMBitmapButton>("GoBtn")->click();
+    }
+    ASSERT_EQ(messages.texts().size(), 1);
+    EXPECT_TRUE(messages.texts().front().contains(QStringLiteral("Retournez la carte")));
+    EXPECT_EQ(pdfPageCount(pdf), 1);
+    EXPECT_TRUE(scanner->FeederEnabled()); // the user's setting is kept for the next copy
+
+    messages.clear();
+    QFile::remove(pdf);
+    messages.queueAnswer(platform::MessageAnswer::No);
+    {
+        platform::ScopedModalRunner keepTheSettings([](QDialog &) { return int(QDialog::Accepted); });
+        ui<TMMBitmapButton>("GoBtn")->click();
+    }
+    EXPECT_FALSE(QFile::exists(pdf));
+    EXPECT_TRUE(ui<QStatusBar>("StatusBar")->currentMessage().contains(QStringLiteral("abandonnée")));
+}
