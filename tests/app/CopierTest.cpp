@@ -23,6 +23,7 @@
 #include <QClipboard>
 #include <QComboBox>
 #include <QFile>
+#include <QFileInfo>
 #include <QRadioButton>
 #include <QPrinter>
 #include <QScrollBar>
@@ -222,7 +223,7 @@ TEST_F(Copier, TheFeederKeepsEveryPageAndPrintsThemAll)
     auto *scanner = form->findChild<TcsTwainScan *>(QStringLiteral("csTwainScan"));
     scanner->SetPixelType(pxGray);
     scanner->SetFeederEnabled(true);
-    const QString pdf = QDir::temp().filePath(QStringLiteral("quillon-test.pdf"));
+    const QString pdf = testPrinterPdf();
     QFile::remove(pdf);
     ui<TSpinEdit>("SpinEdit")->setValue(2);
     {
@@ -235,7 +236,7 @@ TEST_F(Copier, TheFeederKeepsEveryPageAndPrintsThemAll)
         EXPECT_TRUE(QFile::exists(platform::programFile(page == 1 ? QStringLiteral("TEMP.BMP") : QStringLiteral("TEMP%1.BMP").arg(page))))
             << page;
     EXPECT_FALSE(QFile::exists(platform::programFile(QStringLiteral("TEMP11.BMP"))));
-    EXPECT_TRUE(ui<QStatusBar>("StatusBar")->currentMessage().contains(QStringLiteral("quillon-test.pdf")));
+    EXPECT_TRUE(ui<QStatusBar>("StatusBar")->currentMessage().contains(QFileInfo(pdf).fileName()));
 }
 
 // A picture pasted on a landscape sheet is turned once, like any new picture.
@@ -267,7 +268,7 @@ TEST_F(Copier, TheCopyOptionsGatherTheFeedersPagesAndUndoGivesTheRawScan)
     auto *scanner = ui<TcsTwainScan>("csTwainScan");
     scanner->SetPixelType(pxGray);
     scanner->SetFeederEnabled(true);
-    const QString pdf = QDir::temp().filePath(QStringLiteral("quillon-test.pdf"));
+    const QString pdf = testPrinterPdf();
     QFile::remove(pdf);
     {
         platform::ScopedModalRunner keepTheSettings([](QDialog &) { return int(QDialog::Accepted); }); // the presets
@@ -306,7 +307,7 @@ TEST_F(Copier, AnIdentityCardIsScannedTwiceFromTheGlass)
     auto *scanner = ui<TcsTwainScan>("csTwainScan");
     scanner->SetPixelType(pxGray);
     scanner->SetFeederEnabled(true);
-    const QString pdf = QDir::temp().filePath(QStringLiteral("quillon-test.pdf"));
+    const QString pdf = testPrinterPdf();
     QFile::remove(pdf);
     messages.queueAnswer(platform::MessageAnswer::Yes);
     {
