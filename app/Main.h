@@ -19,6 +19,8 @@
 // their object names, and the window's state by its properties.
 #include "Composition.h"
 #include "CopyOptions.h"
+#include "Exception.h"
+#include "ScanFailure.h"
 #include "Printer.h"
 #include "SheetGeometry.h"
 #include "TMMImageList.h"
@@ -30,6 +32,7 @@
 #include <functional>
 #include <initializer_list>
 #include <memory>
+#include <optional>
 #include <vector>
 
 class QAction;
@@ -295,6 +298,10 @@ private:
     // MainScan.cpp
     // Pages a scan gave: the first on the sheet as a new picture, the others kept for printing.
     void takeScannedPages(std::vector<QImage> pages);
+    // One session of the scanner, its messages held until it ends; why it failed, or none.
+    std::optional<scan::ScanFailure> scanSession();
+    // The error that stops a copy: "La copie est arrêtée : REASON. Rien n'a été imprimé."
+    static platform::Exception copyStopped(const QString &reason);
 
     // MainCopy.cpp
     // The scanned originals as the copy's options make them: cleaned, an

@@ -33,18 +33,11 @@ std::vector<QImage> TForm1::preparedPages(std::vector<QImage> originals)
         if (!platform::askYesNo(QStringLiteral("Retournez la carte sur la vitre du scanner. Numériser le verso maintenant ?")))
             return {};
         // The back comes from the glass, as the front did.
-        std::optional<scan::ScanFailure> failure;
-        {
-            const scan::ScopedScannerMessages held(*csTwainScan);
-            csTwainScan->Acquire();
-            failure = scan::failureOf(csTwainScan->SessionEnd());
-        }
-        if (failure)
-            throw platform::Exception(
-                QStringLiteral("La copie est arrêtée : %1. Rien n'a été imprimé.").arg(failure->reason()));
+        if (const std::optional<scan::ScanFailure> failure = scanSession())
+            throw copyStopped(failure->reason());
         std::vector<QImage> back = std::exchange(scannedPages_, {});
         if (back.empty())
-            throw platform::Exception(QStringLiteral("La copie est arrêtée : le verso n'a pas été numérisé. Rien n'a été imprimé."));
+            throw copyStopped(QStringLiteral("le verso n'a pas été numérisé"));
         originals.push_back(back.front());
     }
     return copying::prepared(std::move(originals), copyOptions_,

@@ -144,12 +144,7 @@ void TForm1::ScanImageClick()
     const platform::ScopeExit restoreFeeder([this, feeder] { csTwainScan->SetFeederEnabled(feeder); });
     if (copyOptions_.identityCard)
         csTwainScan->SetFeederEnabled(false);
-    std::optional<scan::ScanFailure> failure;
-    {
-        const scan::ScopedScannerMessages held(*csTwainScan);
-        csTwainScan->Acquire();
-        failure = scan::failureOf(csTwainScan->SessionEnd());
-    }
+    const std::optional<scan::ScanFailure> failure = scanSession();
     if (csTwainScan->SessionEnd().demonstration() && !demonstrationTold_) {
         demonstrationTold_ = true;
         platform::showInformation(QStringLiteral(
@@ -176,8 +171,20 @@ void TForm1::ScanImageClick()
         return;
     }
     if (failure)
-        throw platform::Exception(QStringLiteral("La copie est arrêtée : %1. Rien n'a été imprimé.").arg(failure->reason()));
+        throw copyStopped(failure->reason());
     ContinueToPrint = true;
+}
+
+std::optional<scan::ScanFailure> TForm1::scanSession()
+{
+    const scan::ScopedScannerMessages held(*csTwainScan);
+    csTwainScan->Acquire();
+    return scan::failureOf(csTwainScan->SessionEnd());
+}
+
+platform::Exception TForm1::copyStopped(const QString &reason)
+{
+    return platform::Exception(QStringLiteral("La copie est arrêtée : %1. Rien n'a été imprimé.").arg(reason));
 }
 
 void TForm1::takeScannedPages(std::vector<QImage> pages)
