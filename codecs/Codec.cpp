@@ -26,7 +26,7 @@ const std::array<const Codec *, 11> &allCodecs()
 // A codec's failure to write, as the writer said it: the file and the system's reason.
 [[noreturn]] void failToWrite(const platform::WriteError &error)
 {
-    fail(ErrorCode::CannotCreate, error.what());
+    throw WriteFailure(error.what());
 }
 
 std::string lowerExtension(std::string_view path)

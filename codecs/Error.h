@@ -29,6 +29,13 @@ private:
     ErrorCode code_;
 };
 
+// A file that could not be written, in the writer's own words for the user:
+// the file and the system's reason (disk full, permission refused, ...).
+class WriteFailure : public Error {
+public:
+    explicit WriteFailure(const std::string &what) : Error(ErrorCode::CannotCreate, what) {}
+};
+
 [[noreturn]] inline void fail(ErrorCode code, const std::string &what) { throw Error(code, what); }
 
 } // namespace codecs

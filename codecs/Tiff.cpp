@@ -12,6 +12,7 @@
 
 #include <algorithm>
 #include <cstring>
+#include <exception>
 #include <memory>
 #include <optional>
 
@@ -25,6 +26,7 @@ struct MemoryFile {
     const Input *input = nullptr;
     FileOutput *output = nullptr;
     std::uint64_t pos = 0;
+    std::exception_ptr writeFailure; // what the output said when it refused a write
 
     std::uint64_t size() const { return output ? output->size() : input ? input->size() : data.size(); }
 };
@@ -67,7 +69,9 @@ tmsize_t memoryWrite(thandle_t h, void *buffer, tmsize_t size)
         try {
             f->output->writeAt(f->pos, {bytes, std::size_t(size)});
         } catch (const Error &) {
-            return -1; // libtiff reports it; nothing may unwind through it
+            // nothing may unwind through libtiff: the failure is raised again once it returns
+            f->writeFailure = std::current_exception();
+            return -1;
         }
         f->pos += std::uint64_t(size);
         return size;
@@ -156,6 +160,14 @@ public:
     }
     TIFF *get() const { return tif_.get(); }
     std::string message() const { return message_[0] ? message_ : "damaged TIFF file"; }
+    // A write libtiff gave up on: the output's own failure (the file and the
+    // system's reason) when it was the output that refused.
+    [[noreturn]] void failWriting() const
+    {
+        if (file_.writeFailure)
+            std::rethrow_exception(file_.writeFailure);
+        fail(ErrorCode::CannotCreate, message());
+    }
     bool damaged() const { return damaged_; }
     // Room for what will be written, so the buffer does not move while growing.
     void reserve(std::size_t bytes) { file_.data.reserve(bytes); }
@@ -164,7 +176,7 @@ public:
     std::vector<std::uint8_t> finish()
     {
         if (!TIFFFlush(tif_.get()))
-            fail(ErrorCode::CannotCreate, message());
+            failWriting();
         tif_.reset();
         return std::move(file_.data);
     }
@@ -511,7 +523,7 @@ void writeStrips(TiffFile &file, const Image &image, const StripFormat &format, 
         for (int worker = 0; worker < count; ++worker) {
             std::vector<std::uint8_t> &bytes = compressed ? packed[std::size_t(worker)] : pixels[std::size_t(worker)];
             if (TIFFWriteRawStrip(tif, round + std::uint32_t(worker), bytes.data(), tmsize_t(bytes.size())) < 0)
-                fail(ErrorCode::CannotCreate, file.message());
+                file.failWriting();
         }
         tick(round + std::uint32_t(count));
     }
@@ -607,7 +619,7 @@ private:
         const Image &image = widened ? *widened : source;
         TIFF *tif = file.get();
         if (!tif)
-            fail(ErrorCode::CannotCreate, file.message());
+            file.failWriting();
         const int bits = image.bits();
         std::uint16_t photometric = PHOTOMETRIC_RGB;
         if (bits <= 8) {
@@ -654,7 +666,7 @@ private:
         }
         writeStrips(file, image, format, options.progress);
         if (!TIFFWriteDirectory(tif))
-            fail(ErrorCode::CannotCreate, file.message());
+            file.failWriting();
     }
 };
 

@@ -113,8 +113,17 @@ void recordFailure(int status)
 {
     LastImagingError.Code = status;
     LastImagingError.Text.clear();
-    // the texts are the library's string table
     using LoadString = std::int32_t (*)(std::int32_t, char *, std::int32_t);
+    using WriteFailure = std::int32_t (*)(char *, std::int32_t);
+    // a file that could not be written is named with the system's reason
+    if (auto failure = CRDE2000().function<WriteFailure>("ilLastWriteFailure")) {
+        char text[4096] = "";
+        if (failure(text, sizeof text) > 0) {
+            LastImagingError.Text = QString::fromUtf8(text);
+            return;
+        }
+    }
+    // otherwise the library's string table
     if (auto load = CRDE2000().function<LoadString>("ilLoadString")) {
         char text[256] = "";
         load(status, text, 256);

@@ -25,6 +25,12 @@ ILSTATUS statusFor(codecs::ErrorCode code)
     return IL_ERR_UNKNOWN;
 }
 
+std::string &lastWriteFailure()
+{
+    thread_local std::string text;
+    return text;
+}
+
 const char *errorText(int id)
 {
     switch (id) {
@@ -49,13 +55,26 @@ const char *errorText(int id)
 
 } // namespace imaginglib
 
-extern "C" int32_t ilLoadString(int32_t id, char *buffer, int32_t size)
+namespace {
+
+int32_t copyText(const char *text, char *buffer, int32_t size)
 {
-    const char *text = imaginglib::errorText(id);
     if (!text || !buffer || size <= 0)
         return 0;
     const auto length = std::min<std::size_t>(std::strlen(text), std::size_t(size - 1));
     std::memcpy(buffer, text, length);
     buffer[length] = '\0';
     return int32_t(length);
+}
+
+} // namespace
+
+extern "C" int32_t ilLoadString(int32_t id, char *buffer, int32_t size)
+{
+    return copyText(imaginglib::errorText(id), buffer, size);
+}
+
+extern "C" int32_t ilLastWriteFailure(char *buffer, int32_t size)
+{
+    return copyText(imaginglib::lastWriteFailure().c_str(), buffer, size);
 }

@@ -3,17 +3,27 @@
 #include "Error.h"
 #include "crde2000.h"
 
+#include <string>
+
 namespace imaginglib {
 
 ILSTATUS statusFor(codecs::ErrorCode code);
 const char *errorText(int id);
 
+// What the writer said when the last export on this thread could not write
+// its file (the file and the system's reason); empty after any other outcome.
+std::string &lastWriteFailure();
+
 // Runs one export body: codec errors become their status, anything else
 // thrown becomes a status too, so nothing crosses the C interface.
 template <typename Body> ILSTATUS guarded(Body &&body) noexcept
 {
+    lastWriteFailure().clear();
     try {
         return body();
+    } catch (const codecs::WriteFailure &e) {
+        lastWriteFailure() = e.what();
+        return statusFor(e.code());
     } catch (const codecs::Error &e) {
         return statusFor(e.code());
     } catch (const std::bad_alloc &) {

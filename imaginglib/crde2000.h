@@ -76,6 +76,11 @@ typedef struct tagILDEVICEBITMAP {
  * returns its length, 0 for an unknown number. */
 ILAPI int32_t ilLoadString(int32_t id, char *buffer, int32_t size);
 
+/* After IL_ERR_CANNOT_CREATE from a writer on this thread: the file that could
+ * not be written and the system's reason, in the user's words (UTF-8, copied as
+ * ilLoadString copies); length 0 when the failure had no such words. */
+ILAPI int32_t ilLastWriteFailure(char *buffer, int32_t size);
+
 /* Reading.  `bits` is the wanted depth (1, 4, 8, 16, 24, 32) or 0 for the
  * file's own; `dither` diffuses errors when colours must be reduced.  The
  * palette and option word are accepted and not used. */

@@ -57,7 +57,12 @@ bool is(const std::string &ext, std::initializer_list<const char *> names)
 
 int fail(const std::string &what, ILSTATUS status)
 {
-    char text[256] = "";
+    char text[4096] = "";
+    // the writer's words name the file and the reason themselves
+    if (ilLastWriteFailure(text, sizeof text) > 0) {
+        std::fprintf(stderr, "quillon-img: %s (%d)\n", text, status);
+        return 1;
+    }
     ilLoadString(status, text, sizeof text);
     std::fprintf(stderr, "quillon-img: %s: %s (%d)\n", what.c_str(), text, status);
     return 1;

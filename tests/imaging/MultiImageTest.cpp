@@ -8,6 +8,7 @@
 #include "ImagingError.h"
 #include "Modal.h"
 #include "Resources.h"
+#include "ScopeExit.h"
 
 #include <QApplication>
 #include <QClipboard>
@@ -16,6 +17,10 @@
 #include <QKeyEvent>
 #include <QProgressDialog>
 #include <QThread>
+
+#include <csignal>
+#include <sys/resource.h>
+#include <sys/stat.h>
 
 using namespace imaging;
 using namespace multiimage;
@@ -406,6 +411,66 @@ TEST_F(MultiImage, FailedWriteLeavesTheExistingFile)
     TPMultiImage empty;
     EXPECT_THROW(empty.SaveAsPNG(path(QStringLiteral("empty.png"))), ErrorInvalid);
     EXPECT_FALSE(QFileInfo::exists(path(QStringLiteral("empty.png"))));
+}
+
+// What the user sees when a save cannot be done: the file and the system's
+// reason, the old file as it was, nothing left beside it.  A disk that fills
+// during the write is a limit on the file's size; a pipe stands for any
+// destination that is no regular file.
+TEST_F(MultiImage, AFailedSaveNamesTheFileAndTheReason)
+{
+    TPMultiImage image;
+    image.setPicture(bitmapOf(pattern(24, 300, 200)));
+    image.ImageWriteRes = sColorTrue;
+    struct Case {
+        const char *extension;
+        void (TPMultiImage::*save)(const QString &);
+    };
+    const Case cases[] = {{"bmp", &TPMultiImage::SaveAsBMP}, {"png", &TPMultiImage::SaveAsPNG},
+                          {"tif", &TPMultiImage::SaveAsTIF}, {"pcx", &TPMultiImage::SaveAsPCX},
+                          {"gif", &TPMultiImage::SaveAsGIF}, {"jpg", &TPMultiImage::SaveAsJPEG},
+                          {"eps", &TPMultiImage::SaveAsEPS}};
+    const auto failure = [&](const Case &c, const QString &file) -> QString {
+        try {
+            (image.*c.save)(file);
+        } catch (const ErrorInvalid &error) {
+            return error.message();
+        }
+        return {};
+    };
+    for (const Case &c : cases) {
+        const QString full = path(QStringLiteral("full.") + QLatin1String(c.extension));
+        {
+            QFile old(full);
+            ASSERT_TRUE(old.open(QIODevice::WriteOnly));
+            old.write("old");
+        }
+        {
+            rlimit saved{};
+            ASSERT_EQ(getrlimit(RLIMIT_FSIZE, &saved), 0);
+            const auto ignored = std::signal(SIGXFSZ, SIG_IGN);
+            const rlimit small{4096, saved.rlim_max};
+            ASSERT_EQ(setrlimit(RLIMIT_FSIZE, &small), 0);
+            const platform::ScopeExit restore([&] {
+                setrlimit(RLIMIT_FSIZE, &saved);
+                std::signal(SIGXFSZ, ignored);
+            });
+            const QString message = failure(c, full);
+            EXPECT_TRUE(message.contains(full) && message.contains(QStringLiteral("le fichier est trop grand")))
+                << c.extension << ": " << message.toStdString();
+        }
+        EXPECT_EQ(contents(full), "old") << c.extension;
+
+        const QString pipe = path(QStringLiteral("pipe.") + QLatin1String(c.extension));
+        ASSERT_EQ(mkfifo(QFile::encodeName(pipe).constData(), 0600), 0);
+        const QString message = failure(c, pipe);
+        EXPECT_TRUE(message.contains(pipe) && message.contains(QStringLiteral("ce n'est pas un fichier ordinaire")))
+            << c.extension << ": " << message.toStdString();
+        EXPECT_EQ(QFileInfo(pipe).isFile(), false) << c.extension;
+        EXPECT_EQ(QDir(dir.path()).entryList(QDir::Files | QDir::System).size(), 2) << c.extension;
+        QFile::remove(full);
+        QFile::remove(pipe);
+    }
 }
 
 TEST_F(MultiImage, TiffPagesAndAppending)
