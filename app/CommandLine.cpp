@@ -131,8 +131,6 @@ headless::ScanRequest scanRequest(const QCommandLineParser &parser, const Option
     else
         throw platform::Exception(QStringLiteral("--mode est bw, gray ou color"));
     request.resolution = integerOption(parser, o.resolution, 10, 1200);
-    request.bothSides = parser.isSet(o.bothSides);
-    request.allPages = parser.isSet(o.allPages) || request.bothSides;
     const QString frame = parser.value(o.frame).toLower();
     static const std::pair<const char *, TcsFrameSize> frames[] = {
         {"a4", fsA4}, {"a5", fsA5}, {"b5", fsB5}, {"letter", fsLetter}, {"legal", fsLegal}, {"auto", fsDetected}};
@@ -237,8 +235,12 @@ int run(const QStringList &arguments)
             QTextStream input(stdin);
             return !input.readLine().isNull();
         };
+        // only the copy takes the feeder's pages: "scan" writes one picture
+        headless::ScanRequest scan = scanRequest(parser, o);
+        scan.bothSides = parser.isSet(o.bothSides);
+        scan.allPages = parser.isSet(o.allPages) || scan.bothSides;
         say(QStringLiteral("copie %1").arg(
-            composition::whereItWent(headless::copyPages(scanRequest(parser, o), print, progress, say, turnTheCard))));
+            composition::whereItWent(headless::copyPages(scan, print, progress, say, turnTheCard))));
         return 0;
     }
     if (command == QLatin1String("print")) {

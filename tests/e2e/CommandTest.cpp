@@ -12,6 +12,12 @@
 #include <QRegularExpression>
 #include <QTemporaryDir>
 
+#include <csignal>
+#include <functional>
+#include <vector>
+#include <sys/resource.h>
+#include <sys/stat.h>
+
 #include <gtest/gtest.h>
 
 namespace {
@@ -35,7 +41,19 @@ public:
     // exit status, keeps standard error.
     int run(const QStringList &arguments, const QByteArray &input = {})
     {
+        return runProgram(QStringLiteral(QUILLON_PROGRAM), arguments, input);
+    }
+    // The same for another program of the package, beside the copier.
+    int runProgram(const QString &program, const QStringList &arguments, const QByteArray &input = {})
+    {
         QProcess process;
+        if (fileSizeLimit > 0)
+            process.setChildProcessModifier([limit = fileSizeLimit] {
+                // a disk that fills during the write: the write fails with an error, the process goes on
+                std::signal(SIGXFSZ, SIG_IGN);
+                const rlimit size{rlim_t(limit), rlim_t(limit)};
+                setrlimit(RLIMIT_FSIZE, &size);
+            });
         QProcessEnvironment env = programEnvironment(home_.path());
         env.insert(QStringLiteral("SANE_CONFIG_DIR"), path(QStringLiteral("sane")));
         if (demonstration_)
@@ -43,7 +61,7 @@ public:
         env.remove(QStringLiteral("DISPLAY"));
         env.remove(QStringLiteral("QT_QPA_PLATFORM"));
         process.setProcessEnvironment(env);
-        process.start(QStringLiteral(QUILLON_PROGRAM), arguments);
+        process.start(program, arguments);
         process.write(input);
         process.closeWriteChannel();
         process.waitForFinished(60000);
@@ -66,6 +84,7 @@ public:
 
     QString errors;
     QString out; // standard output
+    long fileSizeLimit = 0; // bytes a file of the program may reach; 0 for no limit
 
 private:
     bool demonstration_ = false;
@@ -195,6 +214,82 @@ TEST(Command, ScanWritesThePictureAndPrintReadsItBack)
                            QStringLiteral("--printer"), quillon.pdfPrinter(QStringLiteral("none.pdf"))}), 1);
     EXPECT_TRUE(quillon.errors.contains(QStringLiteral("missing.png")));
     EXPECT_FALSE(QFile::exists(none));
+}
+
+// Every file the commands write, when it cannot be written: a disk that fills
+// during the write, a destination that is no regular file (a pipe), and a
+// symbolic link, which is written through.  A failure names the file and the
+// reason, leaves the old file and nothing beside it.
+TEST(Command, WritersKeepTheOldFileNameTheFileAndFollowLinks)
+{
+    Command quillon;
+    const QString picture = quillon.path(QStringLiteral("picture.png"));
+    const QStringList scan{QStringLiteral("--resolution"), QStringLiteral("75"), QStringLiteral("--frame"),
+                           QStringLiteral("100x100")};
+    ASSERT_EQ(quillon.run(QStringList{QStringLiteral("scan")} + scan + QStringList{picture}), 0)
+        << quillon.errors.toStdString();
+    EXPECT_FALSE(quillon.errors.contains(QStringLiteral("QCommandLineParser"))) << quillon.errors.toStdString();
+    const QString tool = QFileInfo(QStringLiteral(QUILLON_PROGRAM)).absolutePath() + QStringLiteral("/quillon-img");
+    struct Writer {
+        const char *name;
+        const char *extension;
+        std::function<int(const QString &)> write;
+    };
+    const auto printer = [](const QString &file) { return QStringLiteral("pdf:%1,dpi=150,paper=A4").arg(file); };
+    const std::vector<Writer> writers = {
+        {"scan", "png", [&](const QString &f) { return quillon.run(QStringList{QStringLiteral("scan")} + scan + QStringList{f}); }},
+        {"scan", "jpg", [&](const QString &f) { return quillon.run(QStringList{QStringLiteral("scan")} + scan + QStringList{f}); }},
+        {"scan", "tif", [&](const QString &f) { return quillon.run(QStringList{QStringLiteral("scan")} + scan + QStringList{f}); }},
+        {"scan", "pdf", [&](const QString &f) { return quillon.run(QStringList{QStringLiteral("scan")} + scan + QStringList{f}); }},
+        {"copy", "pdf", [&](const QString &f) {
+             return quillon.run(QStringList{QStringLiteral("copy")} + scan + QStringList{QStringLiteral("--printer"), printer(f)});
+         }},
+        {"print", "pdf", [&](const QString &f) {
+             return quillon.run({QStringLiteral("print"), picture, QStringLiteral("--printer"), printer(f)});
+         }},
+        {"quillon-img", "bmp", [&](const QString &f) { return quillon.runProgram(tool, {picture, f}); }},
+        {"quillon-img", "tif", [&](const QString &f) { return quillon.runProgram(tool, {picture, f}); }},
+        {"quillon-img", "gif", [&](const QString &f) { return quillon.runProgram(tool, {picture, f}); }},
+    };
+    const QDir folder(quillon.path(QStringLiteral("out")));
+    for (const Writer &w : writers) {
+        const std::string label = std::string(w.name) + " " + w.extension;
+        ASSERT_TRUE(QDir().mkpath(folder.path()));
+        const QString extension = QLatin1String(w.extension);
+
+        const QString full = folder.filePath(QStringLiteral("full.") + extension);
+        {
+            QFile old(full);
+            ASSERT_TRUE(old.open(QIODevice::WriteOnly));
+            old.write("old");
+        }
+        quillon.fileSizeLimit = 256;
+        EXPECT_EQ(w.write(full), 1) << label;
+        quillon.fileSizeLimit = 0;
+        EXPECT_TRUE(quillon.errors.contains(full) && quillon.errors.contains(QStringLiteral("le fichier est trop grand")))
+            << label << ": " << quillon.errors.toStdString();
+        QFile old(full);
+        ASSERT_TRUE(old.open(QIODevice::ReadOnly));
+        EXPECT_EQ(old.readAll(), "old") << label;
+
+        const QString pipe = folder.filePath(QStringLiteral("pipe.") + extension);
+        ASSERT_EQ(mkfifo(QFile::encodeName(pipe).constData(), 0600), 0);
+        EXPECT_EQ(w.write(pipe), 1) << label;
+        EXPECT_TRUE(quillon.errors.contains(pipe) && quillon.errors.contains(QStringLiteral("ce n'est pas un fichier ordinaire")))
+            << label << ": " << quillon.errors.toStdString();
+        EXPECT_FALSE(QFileInfo(pipe).isFile()) << label;
+        EXPECT_EQ(folder.entryList(QDir::Files | QDir::System).size(), 2) << label; // no temporary left
+
+        const QString target = quillon.path(QStringLiteral("target.") + extension);
+        const QString link = folder.filePath(QStringLiteral("link.") + extension);
+        ASSERT_TRUE(QFile::link(target, link));
+        EXPECT_EQ(w.write(link), 0) << label << ": " << quillon.errors.toStdString();
+        EXPECT_TRUE(QFileInfo(link).isSymLink()) << label;
+        EXPECT_GT(QFileInfo(target).size(), 100) << label;
+
+        ASSERT_TRUE(QDir(folder).removeRecursively());
+        QFile::remove(target);
+    }
 }
 
 // A real printer by its name: CUPS with its PDF queue, set up by the test script.
