@@ -216,6 +216,29 @@ TEST(Command, ScanWritesThePictureAndPrintReadsItBack)
     EXPECT_FALSE(QFile::exists(none));
 }
 
+// A duplex feeder: "both faces" scans through it, every face in order, and a
+// two-sided copy to the PDF printer writes them one page each; the same copy
+// on a feeder without a duplex unit takes one face of every sheet.
+TEST(Command, BothFacesFromADuplexFeeder)
+{
+    const QStringList copy{QStringLiteral("copy"), QStringLiteral("--both-sides"), QStringLiteral("--two-sided"),
+                           QStringLiteral("--resolution"), QStringLiteral("50"), QStringLiteral("--printer")};
+    Command duplex("#duplex-source\n");
+    ASSERT_EQ(duplex.run(copy + QStringList{duplex.pdfPrinter(QStringLiteral("both.pdf"))}), 0)
+        << duplex.errors.toStdString();
+    EXPECT_EQ(pdfPageCount(duplex.path(QStringLiteral("both.pdf"))), 10);
+    QFile used(duplex.path(QStringLiteral("sane/source-used")));
+    ASSERT_TRUE(used.open(QIODevice::ReadOnly));
+    const QList<QByteArray> sources = used.readAll().trimmed().split('\n');
+    EXPECT_GE(sources.size(), 10); // and the start that finds the feeder empty
+    EXPECT_EQ(sources.count("Automatic Document Feeder Duplex"), sources.size());
+
+    Command simplex;
+    ASSERT_EQ(simplex.run(copy + QStringList{simplex.pdfPrinter(QStringLiteral("one.pdf"))}), 0)
+        << simplex.errors.toStdString();
+    EXPECT_EQ(pdfPageCount(simplex.path(QStringLiteral("one.pdf"))), 10);
+}
+
 // Every file the commands write, when it cannot be written: a disk that fills
 // during the write, a destination that is no regular file (a pipe), and a
 // symbolic link, which is written through.  A failure names the file and the

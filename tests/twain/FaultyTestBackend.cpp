@@ -9,17 +9,25 @@
 // and the program under test hangs at its next allocation or at exit.  Here
 // such a scan starts no thread: sane_start succeeds, sane_read gives the
 // status asked for, sane_cancel ends it.
+//
+// A test.conf line "#duplex-source" (a comment to the real backend) adds a
+// duplex feeder to the device: a source "Automatic Document Feeder Duplex"
+// that scans as the real feeder does.  Each scan writes the source it used
+// to "source-used" beside test.conf, so that a test can see what was asked.
 #include <sane/sane.h>
 
 #include <dlfcn.h>
 
 #include <cstdlib>
+#include <algorithm>
+#include <cstring>
 #include <fstream>
 #include <map>
 #include <mutex>
 #include <optional>
 #include <string>
 #include <utility>
+#include <vector>
 
 namespace {
 
@@ -73,6 +81,82 @@ SANE_Status requestedFailure()
                 asked = status;
     }
     return asked;
+}
+
+std::string configFile(const char *name)
+{
+    const char *folder = std::getenv("SANE_CONFIG_DIR");
+    return folder ? std::string(folder) + "/" + name : std::string();
+}
+
+bool duplexOffered()
+{
+    std::ifstream conf(configFile("test.conf"));
+    for (std::string line; std::getline(conf, line);)
+        if (line.rfind("#duplex-source", 0) == 0)
+            return true;
+    return false;
+}
+
+constexpr const char *Feeder = "Automatic Document Feeder";
+constexpr const char *Duplex = "Automatic Document Feeder Duplex";
+
+// The "source" option with the duplex feeder added to its choices, and which
+// devices have chosen it (the real backend then scans from its feeder).
+class DuplexSource {
+public:
+    bool isSource(SANE_Handle handle, SANE_Int option, const SANE_Option_Descriptor *descriptor)
+    {
+        if (descriptor == nullptr || descriptor->name == nullptr || std::strcmp(descriptor->name, "source") != 0)
+            return false;
+        const std::lock_guard lock(mutex_);
+        sourceOption_[handle] = option;
+        return true;
+    }
+    bool isSourceOption(SANE_Handle handle, SANE_Int option)
+    {
+        const std::lock_guard lock(mutex_);
+        const auto found = sourceOption_.find(handle);
+        return found != sourceOption_.end() && found->second == option;
+    }
+    const SANE_Option_Descriptor *widened(const SANE_Option_Descriptor *real)
+    {
+        const std::lock_guard lock(mutex_);
+        if (choices_.empty()) {
+            for (const SANE_String_Const *choice = real->constraint.string_list; *choice != nullptr; ++choice)
+                choices_.push_back(*choice);
+            choices_.push_back(Duplex);
+            choices_.push_back(nullptr);
+            descriptor_ = *real;
+            descriptor_.constraint.string_list = choices_.data();
+            descriptor_.size = std::max<SANE_Int>(real->size, SANE_Int(std::strlen(Duplex) + 1));
+        }
+        return &descriptor_;
+    }
+    void choose(SANE_Handle handle, bool duplex)
+    {
+        const std::lock_guard lock(mutex_);
+        duplex_[handle] = duplex;
+    }
+    bool chosen(SANE_Handle handle)
+    {
+        const std::lock_guard lock(mutex_);
+        const auto found = duplex_.find(handle);
+        return found != duplex_.end() && found->second;
+    }
+
+private:
+    std::mutex mutex_;
+    std::map<SANE_Handle, SANE_Int> sourceOption_;
+    std::map<SANE_Handle, bool> duplex_;
+    std::vector<SANE_String_Const> choices_;
+    SANE_Option_Descriptor descriptor_{};
+};
+
+DuplexSource &duplexSource()
+{
+    static DuplexSource source;
+    return source;
 }
 
 // The scans started here to fail, by handle, with the status they fail with.
@@ -141,14 +225,32 @@ void sane_test_close(SANE_Handle handle)
 const SANE_Option_Descriptor *sane_test_get_option_descriptor(SANE_Handle handle, SANE_Int option)
 {
     const auto function = real().entry<decltype(&sane_test_get_option_descriptor)>("sane_test_get_option_descriptor");
-    return function ? function(handle, option) : nullptr;
+    const SANE_Option_Descriptor *descriptor = function ? function(handle, option) : nullptr;
+    if (!duplexOffered() || !duplexSource().isSource(handle, option, descriptor)
+        || descriptor->constraint_type != SANE_CONSTRAINT_STRING_LIST)
+        return descriptor;
+    return duplexSource().widened(descriptor);
 }
 
 SANE_Status sane_test_control_option(SANE_Handle handle, SANE_Int option, SANE_Action action, void *value,
                                      SANE_Int *info)
 {
-    return forward<decltype(&sane_test_control_option)>("sane_test_control_option", handle, option, action, value,
-                                                         info);
+    using Control = decltype(&sane_test_control_option);
+    if (duplexOffered() && duplexSource().isSourceOption(handle, option) && value != nullptr) {
+        if (action == SANE_ACTION_SET_VALUE) {
+            const bool duplex = std::strcmp(static_cast<const char *>(value), Duplex) == 0;
+            duplexSource().choose(handle, duplex);
+            char feeder[64];
+            std::strcpy(feeder, Feeder);
+            return forward<Control>("sane_test_control_option", handle, option, action,
+                                    duplex ? static_cast<void *>(feeder) : value, info);
+        }
+        if (action == SANE_ACTION_GET_VALUE && duplexSource().chosen(handle)) {
+            std::strcpy(static_cast<char *>(value), Duplex);
+            return SANE_STATUS_GOOD;
+        }
+    }
+    return forward<Control>("sane_test_control_option", handle, option, action, value, info);
 }
 
 SANE_Status sane_test_get_parameters(SANE_Handle handle, SANE_Parameters *parameters)
@@ -158,6 +260,10 @@ SANE_Status sane_test_get_parameters(SANE_Handle handle, SANE_Parameters *parame
 
 SANE_Status sane_test_start(SANE_Handle handle)
 {
+    if (duplexOffered()) {
+        std::ofstream used(configFile("source-used"), std::ios::app);
+        used << (duplexSource().chosen(handle) ? Duplex : "another source") << '\n';
+    }
     const SANE_Status failure = requestedFailure();
     if (failure == SANE_STATUS_GOOD)
         return forward<decltype(&sane_test_start)>("sane_test_start", handle);
