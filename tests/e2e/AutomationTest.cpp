@@ -564,3 +564,36 @@ TEST(Automation, TheFeedersPagesPrintInOneJobToNumberedFiles)
     EXPECT_TRUE(program.command({{"cmd", "quit"}}).value("ok").toBool());
     EXPECT_TRUE(program.finished());
 }
+
+// The identity card from the window: the "Copie" dialog's card copy asks to
+// turn the card between its faces; both faces go on one sheet, and a user who
+// declines gets nothing printed and no window left over the main one.
+TEST(Automation, AnIdentityCardIsCopiedFaceAfterFace)
+{
+    TestScanner scanner;
+    QTemporaryDir home;
+    const QString pdf = home.filePath(QStringLiteral("out.pdf"));
+    Program program(home.path());
+    closeTheTips(program);
+    EXPECT_EQ(program.command({{"cmd", "menu"}, {"path", QJsonArray{"&Options", "&Copie..."}}}).value("modal").toString(),
+              QStringLiteral("Copie"));
+    EXPECT_TRUE(program.command({{"cmd", "click"}, {"object", "CopyOptions/CarteIdentite"}}).value("ok").toBool());
+    EXPECT_TRUE(program.command({{"cmd", "click"}, {"object", "CopyOptions/OKBtn"}}).value("ok").toBool());
+    const QJsonArray turnTheCard{QStringLiteral("Retournez la carte sur la vitre du scanner. Numériser le verso maintenant ?")};
+
+    program.command({{"cmd", "message_answer"}, {"button", "Non"}});
+    copy(program);
+    EXPECT_TRUE(waitUntil([&] { return program.property("TForm1", "Status").toString().contains(QStringLiteral("abandonnée")); }));
+    EXPECT_EQ(program.command({{"cmd", "messages"}}).value("messages").toArray(), turnTheCard);
+    EXPECT_FALSE(QFile::exists(pdf));
+    EXPECT_TRUE(onlyMainWindowShown(program));
+
+    program.command({{"cmd", "message_answer"}, {"button", "Oui"}});
+    copy(program);
+    EXPECT_TRUE(waitUntil([&] { return program.property("TForm1", "Status").toString().contains(pdf); }));
+    EXPECT_EQ(program.command({{"cmd", "messages"}}).value("messages").toArray(), turnTheCard);
+    EXPECT_EQ(pdfPageCount(pdf), 1);
+    EXPECT_TRUE(onlyMainWindowShown(program));
+    EXPECT_TRUE(program.command({{"cmd", "quit"}}).value("ok").toBool());
+    EXPECT_TRUE(program.finished());
+}
