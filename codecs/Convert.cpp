@@ -1,4 +1,5 @@
 #include "Convert.h"
+#include "HotLoop.h"
 
 #include "Error.h"
 
@@ -435,7 +436,7 @@ Image convertDepth(const Image &image, int bits, bool dither)
 
 // The three-byte case in a loop the compiler turns into byte shuffles,
 // compiled for AVX2 as well and chosen when the library loads.
-__attribute__((target_clones("avx2", "default"))) static void swapTriples(const std::uint8_t *in, std::uint8_t *out,
+QUILLON_HOT_LOOP static void swapTriples(const std::uint8_t *in, std::uint8_t *out,
                                                                            std::size_t count)
 {
     for (std::size_t i = 0; i < count * 3; i += 3) {

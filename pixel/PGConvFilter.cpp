@@ -1,5 +1,6 @@
 // The convolution filter.  Real arithmetic is in long double (80-bit extended).
 #include "PGConvFilter.h"
+#include "HotLoop.h"
 
 #include "PGNumeric.h"
 
@@ -37,7 +38,7 @@ int64_t rnd(Real v) { return pgRound(v); }
 
 // sums[k] += weight x pixels[k] for k < count: each tap's share of a run of
 // channel values.  Integers, so both versions give the same sums.
-__attribute__((target_clones("avx2", "default"))) void addWeighted(int32_t *sums, const uint8_t *pixels,
+QUILLON_HOT_LOOP void addWeighted(int32_t *sums, const uint8_t *pixels,
                                                                      int32_t weight, int count)
 {
     for (int k = 0; k < count; ++k)

@@ -33,7 +33,7 @@ struct Turn {
 
 // One row of a picture of 24 or 32 bits: bilinear, with the background
 // outside the rectangle so the edges are smooth.
-ISP_HOT void turnRow(const isp::Image &source, isp::Image &target, const isp::Rect &rect, const isp::Rect &area,
+QUILLON_HOT_LOOP void turnRow(const isp::Image &source, isp::Image &target, const isp::Rect &rect, const isp::Rect &area,
                      const Turn &t, const std::uint8_t *fill, int y)
 {
     const int step = source.bits() / 8;

@@ -41,7 +41,7 @@ inline void addSample(const isp::Reading &source, const isp::Rect &rect, double 
         sum[k] += sample[k];
 }
 
-ISP_HOT void radialRow(const isp::Image &image, isp::Image &target, const isp::Rect &rect, const Path &path, int y)
+QUILLON_HOT_LOOP void radialRow(const isp::Image &image, isp::Image &target, const isp::Rect &rect, const Path &path, int y)
 {
     const isp::Reading source(image);
     const isp::Writing out(target);
@@ -109,7 +109,7 @@ inline void addWeighed(const std::uint8_t *a, const std::uint8_t *c, double fx, 
 // over the row's bytes that the compiler vectorises.  The rest (the ends,
 // where the rectangle clamps the samples, and values below 1) is sampled
 // pixel by pixel.
-ISP_HOT void linearRow(const isp::Image &image, isp::Image &target, const isp::Rect &rect, const Path &path, int y)
+QUILLON_HOT_LOOP void linearRow(const isp::Image &image, isp::Image &target, const isp::Rect &rect, const Path &path, int y)
 {
     const isp::Reading source(image);
     const isp::Writing out(target);

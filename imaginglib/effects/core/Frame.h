@@ -8,6 +8,7 @@
 #include "EffectParameters.h"
 
 #include "Error.h"
+#include "HotLoop.h"
 #include "Image.h"
 
 #include <omp.h>
@@ -18,14 +19,6 @@
 #include <functional>
 #include <memory>
 
-// Hot loops are compiled twice, for any x86-64 processor and for those with
-// AVX2, and the loader picks one.  Without FMA both round every product and
-// sum as written, so both give the same pixels.
-#if defined(__x86_64__) && defined(__GNUC__)
-#define ISP_HOT __attribute__((target_clones("avx2", "default")))
-#else
-#define ISP_HOT
-#endif
 
 namespace isp {
 

@@ -44,7 +44,7 @@ inline void sampleNearest(const Reading &source, const Rect &rect, double x, dou
 // Fills the pixels [from, to) of row y from the source points that
 // map(x, y, sourceX, sourceY) gives.
 template <typename Map>
-ISP_HOT void distortRow(const Image &source, Image &target, const Rect &rect, int y, int from, int to, Map &map,
+QUILLON_HOT_LOOP void distortRow(const Image &source, Image &target, const Rect &rect, int y, int from, int to, Map &map,
                         bool smooth)
 {
     const Reading in(source);
@@ -90,7 +90,7 @@ struct Polar {
 // the centre lines lie at the same distance, so each amount is worked out
 // once for the four.
 template <typename Shape, typename Place>
-ISP_HOT void distortRadialRow(const Reading &in, const Writing &out, const Rect &rect, const Polar &polar, int y,
+QUILLON_HOT_LOOP void distortRadialRow(const Reading &in, const Writing &out, const Rect &rect, const Polar &polar, int y,
                               Shape &shape, Place &place)
 {
     const int mirrorX = rect.left + rect.right - 1, mirrorY = rect.top + rect.bottom - 1;
