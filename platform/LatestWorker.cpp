@@ -64,6 +64,8 @@ void LatestWorker::cancel()
     current_->stop = true;
     current_->thread.join();
     current_.reset();
+    const std::lock_guard handOver(handOver_);
+    posted_.clear();
 }
 
 void LatestWorker::launch(std::unique_ptr<Run> run)
@@ -85,15 +87,27 @@ void LatestWorker::launch(std::unique_ptr<Run> run)
 // Runs `call` on the GUI thread while the job `id` has not been waited for.
 void LatestWorker::post(std::uint64_t id, std::function<void()> call)
 {
-    const std::lock_guard handOver(handOver_);
-    QMetaObject::invokeMethod(
-        this,
-        [this, id, call = std::move(call)] {
-            { const std::lock_guard handOver(handOver_); }
-            if (current_ && current_->id == id)
-                call();
-        },
-        Qt::QueuedConnection);
+    {
+        const std::lock_guard handOver(handOver_);
+        posted_.push_back({id, std::move(call)});
+    }
+    // by name: the queued call carries nothing the worker thread wrote
+    QMetaObject::invokeMethod(this, "deliverPosted", Qt::QueuedConnection);
+}
+
+// One queued call for each call posted, in order.
+void LatestWorker::deliverPosted()
+{
+    Posted next;
+    {
+        const std::lock_guard handOver(handOver_);
+        if (posted_.empty())
+            return;
+        next = std::move(posted_.front());
+        posted_.pop_front();
+    }
+    if (current_ && current_->id == next.id)
+        next.call();
 }
 
 bool LatestWorker::isNewest(std::uint64_t id) const

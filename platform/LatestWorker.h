@@ -11,6 +11,7 @@
 
 #include <atomic>
 #include <cstdint>
+#include <deque>
 #include <functional>
 #include <memory>
 #include <mutex>
@@ -19,6 +20,7 @@
 namespace platform {
 
 class LatestWorker : public QObject {
+    Q_OBJECT
 public:
     // What the job hands back, run on the GUI thread once the job has ended;
     // `stopped` tells whether the job was asked to stop (by stop(), or by a
@@ -62,12 +64,19 @@ private:
     struct Run;
     void launch(std::unique_ptr<Run> run);
     void post(std::uint64_t id, std::function<void()> call);
+    Q_INVOKABLE void deliverPosted();
     void ended(const Delivery &delivery);
     bool isNewest(std::uint64_t id) const;
 
-    // Qt's event queue hands posted calls over under a lock that thread
-    // checkers cannot see; this one, taken on both sides, makes the hand-over visible.
+    // Calls posted by the jobs, oldest first.  They wait here, under a lock
+    // taken on both sides, rather than in Qt's event queue, whose own lock
+    // thread checkers cannot see.
+    struct Posted {
+        std::uint64_t id;
+        std::function<void()> call;
+    };
     std::mutex handOver_;
+    std::deque<Posted> posted_;
     std::uint64_t lastId_ = 0;
     std::unique_ptr<Run> current_;
     std::unique_ptr<Run> waiting_;
