@@ -55,19 +55,10 @@ Image::Image(std::int32_t width, std::int32_t height, int bits, std::span<const 
         fail(ErrorCode::BadDepth, "unsupported depth");
     checkDimensions(width, height);
     const unsigned colours = bits <= 8 ? 1u << bits : 0u;
-    const std::size_t rowBytes = dib_row_bytes(width, bits);
-    size_ = sizeof(BITMAPINFOHEADER) + colours * 4 + rowBytes * std::size_t(height);
+    const BITMAPINFOHEADER info = dib_info_header(width, height, unsigned(bits), colours, pelsPerMeter(72));
+    size_ = dib_packed_size(&info);
     allocate(GHND);
-    BITMAPINFOHEADER *h = header();
-    h->biSize = sizeof(BITMAPINFOHEADER);
-    h->biWidth = width;
-    h->biHeight = height;
-    h->biPlanes = 1;
-    h->biBitCount = WORD(bits);
-    h->biCompression = BI_RGB;
-    h->biSizeImage = DWORD(rowBytes * std::size_t(height));
-    h->biXPelsPerMeter = h->biYPelsPerMeter = 2835; // 72 dpi
-    h->biClrUsed = h->biClrImportant = colours;
+    *header() = info;
     for (std::size_t i = 0; i < palette.size() && i < colours; ++i)
         setColour(int(i), palette[i]);
 }
