@@ -28,16 +28,6 @@ void adviseLargePages(void *data, std::size_t size)
         ::madvise(reinterpret_cast<void *>(begin), end - begin, MADV_HUGEPAGE);
 }
 
-int dotsPerInch(std::int32_t pelsPerMeter)
-{
-    return int(std::clamp<std::int64_t>((std::int64_t(pelsPerMeter) * 254 + 5000) / 10000, 1, 65535));
-}
-
-std::int32_t pelsPerMeter(int dotsPerInch)
-{
-    return std::int32_t((std::int64_t(dotsPerInch) * 10000 + 127) / 254);
-}
-
 std::vector<Rgb> greyPalette(int bits)
 {
     const int count = 1 << bits;

@@ -1,6 +1,7 @@
 #include "ILDibCls.h"
 
 #include "ImagingError.h"
+#include "Resolution.h"
 
 #include <cstdlib>
 #include <cstring>
@@ -139,7 +140,7 @@ bool ILTDib::CreateNew(const QList<QRgb> *palette, int width, int bits, int heig
     }
     if (dib_row_bytes(width, unsigned(bits)) == 0 || height <= 0)
         return false;
-    const BITMAPINFOHEADER info = dib_info_header(width, height, unsigned(bits), DWORD(colours), 2953); // 75 dpi
+    const BITMAPINFOHEADER info = dib_info_header(width, height, unsigned(bits), DWORD(colours), platform::pelsPerMeter(75));
     HGLOBAL block = GlobalAlloc(GHND, dib_packed_size(&info));
     if (!block)
         throw EImagingError(QStringLiteral("Can't allocate memory"));

@@ -1,9 +1,9 @@
 #include "DibBuilder.h"
 
+#include "Resolution.h"
 #include "dib.h"
 
 #include <algorithm>
-#include <cmath>
 #include <cstring>
 
 namespace dsm {
@@ -38,7 +38,7 @@ BITMAPINFOHEADER headerFor(const SANE_Parameters &parameters, int lines, double 
     const bool colour = parameters.format == SANE_FRAME_RGB;
     const unsigned bits = parameters.depth == 1 ? 1 : (colour ? 24 : 8);
     const DWORD colours = colour ? 0 : (parameters.depth == 1 ? 2 : 256);
-    return dib_info_header(parameters.pixels_per_line, lines, bits, colours, LONG(std::lround(dpi / 0.0254)));
+    return dib_info_header(parameters.pixels_per_line, lines, bits, colours, platform::pelsPerMeterOf(dpi));
 }
 
 } // namespace

@@ -3,6 +3,7 @@
 #include "Module.h"
 #include "Folders.h"
 #include "Registry.h"
+#include "Resolution.h"
 #include "Rounding.h"
 #include "dib.h"
 #include "globalmem.h"
@@ -96,6 +97,24 @@ TEST(Dib, BuiltHeaderDescribesItsOwnBlock)
         EXPECT_EQ(view.y_pels_per_meter, 3937);
         EXPECT_EQ(dib_view_open(&view, block.data(), block.size() - 1), DIB_SHORT_PIXELS) << c.bits;
     }
+}
+
+// Every whole resolution a scanner may report gives the same pixels per
+// metre whether it arrives as a whole or a fractional dpi, and reads back as
+// itself.
+TEST(Resolution, WholeAndFractionalDpiAgreeOverTheScannersRange)
+{
+    for (int dpi = 1; dpi <= 65535; ++dpi) {
+        const std::int32_t perMetre = platform::pelsPerMeter(dpi);
+        ASSERT_EQ(platform::pelsPerMeterOf(double(dpi)), perMetre) << dpi;
+        ASSERT_EQ(platform::dotsPerInch(perMetre), dpi) << dpi;
+    }
+    EXPECT_EQ(platform::pelsPerMeter(72), 2835);
+    EXPECT_EQ(platform::pelsPerMeter(300), 11811);
+    EXPECT_EQ(platform::pelsPerMeterOf(150.5L), 5925);
+    EXPECT_EQ(platform::dotsPerInch(0), 1);
+    EXPECT_EQ(platform::dotsPerInch(INT32_MAX), 65535);
+    EXPECT_DOUBLE_EQ(platform::exactDotsPerInch(11811), 299.9994);
 }
 
 TEST(IniFile, KeepsAccentedNamesAndIgnoresCase)
