@@ -22,6 +22,7 @@
 #include "Banner.h"
 #include "Bitmap.h"
 #include "DllSP96.h"
+#include "FileFormat.h"
 #include "ImagingError.h"
 #include "ProgressWindow.h"
 #include "ilsurface.h"
@@ -307,7 +308,7 @@ private:
     void pictureChanged();
 
     // TMultiPFiles.cpp
-    std::optional<Failure> readBitmapFile(const QString &format, const QString &name, Bitmap &bitmap);
+    std::optional<Failure> readBitmapFile(codecs::Format format, const QString &name, Bitmap &bitmap);
     std::optional<Failure> loadResource(const QString &name);
     std::optional<Failure> loadGraphic(const QString &name);
     std::optional<Failure> loadBanner(const QString &name, TBannerKind kind);
