@@ -279,10 +279,8 @@ protected:
     void hideEvent(QHideEvent *event) override;
 
 private:
-    struct Failure {
-        int code = 0;
-        QString text;
-    };
+    // A failure of a load or a save: the library's status and its text.
+    using Failure = TImagingError;
     class BusyScope;
     // A long operation: its caption, and the progress window while it runs.
     class ProgressScope {
