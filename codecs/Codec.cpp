@@ -4,7 +4,6 @@
 #include "Formats.h"
 
 #include <algorithm>
-#include <cctype>
 #include <memory>
 #include <array>
 #include <cerrno>
@@ -27,17 +26,6 @@ const std::array<const Codec *, 11> &allCodecs()
 [[noreturn]] void failToWrite(const platform::WriteError &error)
 {
     throw WriteFailure(error.what());
-}
-
-std::string lowerExtension(std::string_view path)
-{
-    const auto dot = path.find_last_of('.');
-    const auto slash = path.find_last_of('/');
-    if (dot == std::string_view::npos || (slash != std::string_view::npos && dot < slash))
-        return {};
-    std::string ext(path.substr(dot + 1));
-    std::transform(ext.begin(), ext.end(), ext.begin(), [](unsigned char c) { return char(std::tolower(c)); });
-    return ext;
 }
 
 } // namespace
@@ -83,22 +71,6 @@ const Codec *probe(std::span<const std::uint8_t> head)
         if (c->format() != Format::Tga && c->canRead(head))
             return c;
     return tgaCodec().canRead(head) ? &tgaCodec() : nullptr;
-}
-
-std::optional<Format> formatFromExtension(std::string_view path)
-{
-    const std::string ext = lowerExtension(path);
-    static const std::pair<const char *, Format> table[] = {
-        {"bmp", Format::Bmp}, {"dib", Format::Bmp}, {"rle", Format::Bmp}, {"png", Format::Png},
-        {"jpg", Format::Jpeg}, {"jpeg", Format::Jpeg}, {"jpe", Format::Jpeg}, {"jfif", Format::Jpeg},
-        {"tif", Format::Tiff}, {"tiff", Format::Tiff}, {"gif", Format::Gif}, {"pcx", Format::Pcx},
-        {"tga", Format::Tga}, {"eps", Format::Eps}, {"epsf", Format::Eps}, {"ps", Format::Eps}, {"dxf", Format::Dxf},
-        {"pcd", Format::Pcd}, {"pbm", Format::Pnm}, {"pgm", Format::Pnm}, {"ppm", Format::Pnm}, {"pnm", Format::Pnm},
-    };
-    for (const auto &[name, format] : table)
-        if (ext == name)
-            return format;
-    return std::nullopt;
 }
 
 ImageInfo Codec::readInfo(std::span<const std::uint8_t> file, const ReadOptions &options) const

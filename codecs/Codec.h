@@ -6,6 +6,7 @@
 // to disk.  Every failure is a codecs::Error (Error.h); nothing else escapes.
 #include "AtomicFile.h"
 #include "Error.h"
+#include "FileFormat.h"
 #include "Image.h"
 #include "Input.h"
 
@@ -18,8 +19,6 @@
 #include <vector>
 
 namespace codecs {
-
-enum class Format { Bmp, Png, Jpeg, Tiff, Gif, Pcx, Tga, Eps, Dxf, Pcd, Pnm };
 
 // TIFF compression tag values, also used to name compressions of other formats.
 enum TiffCompression : int {
@@ -105,8 +104,6 @@ public:
 const Codec &codec(Format format);
 // The codec that recognises these bytes, or null.
 const Codec *probe(std::span<const std::uint8_t> head);
-// By file extension, case ignored (".jpg", ".jpeg", ".tif", ".tiff", ".eps", ...).
-std::optional<Format> formatFromExtension(std::string_view path);
 
 std::vector<std::uint8_t> readWholeFile(const std::string &path);
 // Reads with the codec of `format`, or the one that recognises the content;

@@ -28,16 +28,6 @@ void adviseLargePages(void *data, std::size_t size)
         ::madvise(reinterpret_cast<void *>(begin), end - begin, MADV_HUGEPAGE);
 }
 
-int dotsPerInch(std::int32_t pelsPerMeter)
-{
-    return int(std::clamp<std::int64_t>((std::int64_t(pelsPerMeter) * 254 + 5000) / 10000, 1, 65535));
-}
-
-std::int32_t pelsPerMeter(int dotsPerInch)
-{
-    return std::int32_t((std::int64_t(dotsPerInch) * 10000 + 127) / 254);
-}
-
 std::vector<Rgb> greyPalette(int bits)
 {
     const int count = 1 << bits;
@@ -55,19 +45,10 @@ Image::Image(std::int32_t width, std::int32_t height, int bits, std::span<const 
         fail(ErrorCode::BadDepth, "unsupported depth");
     checkDimensions(width, height);
     const unsigned colours = bits <= 8 ? 1u << bits : 0u;
-    const std::size_t rowBytes = dib_row_bytes(width, bits);
-    size_ = sizeof(BITMAPINFOHEADER) + colours * 4 + rowBytes * std::size_t(height);
+    const BITMAPINFOHEADER info = dib_info_header(width, height, unsigned(bits), colours, pelsPerMeter(72));
+    size_ = dib_packed_size(&info);
     allocate(GHND);
-    BITMAPINFOHEADER *h = header();
-    h->biSize = sizeof(BITMAPINFOHEADER);
-    h->biWidth = width;
-    h->biHeight = height;
-    h->biPlanes = 1;
-    h->biBitCount = WORD(bits);
-    h->biCompression = BI_RGB;
-    h->biSizeImage = DWORD(rowBytes * std::size_t(height));
-    h->biXPelsPerMeter = h->biYPelsPerMeter = 2835; // 72 dpi
-    h->biClrUsed = h->biClrImportant = colours;
+    *header() = info;
     for (std::size_t i = 0; i < palette.size() && i < colours; ++i)
         setColour(int(i), palette[i]);
 }

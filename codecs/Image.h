@@ -8,6 +8,7 @@
 // Beside the DIB it carries the gamma a file declares for its samples.
 // The DIB lives in a global block, so that a picture read from a file or
 // made by an effect is handed over as it is, without a page-sized copy.
+#include "Resolution.h"
 #include "dib.h"
 #include "globalmem.h"
 
@@ -144,9 +145,9 @@ void checkDimensions(std::int64_t width, std::int64_t height);
 // take their memory this way.
 void adviseLargePages(void *data, std::size_t size);
 
-// Resolution units: dots per inch, rounded and kept within 1..65535, and back.
-int dotsPerInch(std::int32_t pelsPerMeter);
-std::int32_t pelsPerMeter(int dotsPerInch);
+// Resolution units, as the whole program converts them.
+using platform::dotsPerInch;
+using platform::pelsPerMeter;
 
 // Grey ramp of 2^bits entries (bits 1, 4 or 8).
 std::vector<Rgb> greyPalette(int bits);

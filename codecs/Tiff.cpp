@@ -577,8 +577,10 @@ public:
         TIFFGetFieldDefaulted(file.get(), TIFFTAG_RESOLUTIONUNIT, &unit);
         if (TIFFGetField(file.get(), TIFFTAG_XRESOLUTION, &xRes) && TIFFGetField(file.get(), TIFFTAG_YRESOLUTION, &yRes)
             && xRes > 0 && yRes > 0 && xRes < 1e6 && yRes < 1e6 && unit != RESUNIT_NONE) {
-            const double perMetre = unit == RESUNIT_CENTIMETER ? 100.0 : 10000.0 / 254.0;
-            image.setResolution(std::int32_t(xRes * perMetre + 0.5), std::int32_t(yRes * perMetre + 0.5));
+            if (unit == RESUNIT_CENTIMETER)
+                image.setResolution(std::int32_t(xRes * 100.0 + 0.5), std::int32_t(yRes * 100.0 + 0.5));
+            else
+                image.setResolution(platform::pelsPerMeterOf(xRes), platform::pelsPerMeterOf(yRes));
         }
         return image;
     }
@@ -649,8 +651,8 @@ private:
         }
         if (image.xPelsPerMeter() > 0 && image.yPelsPerMeter() > 0) {
             TIFFSetField(tif, TIFFTAG_RESOLUTIONUNIT, RESUNIT_INCH);
-            TIFFSetField(tif, TIFFTAG_XRESOLUTION, float(image.xPelsPerMeter() * 0.0254));
-            TIFFSetField(tif, TIFFTAG_YRESOLUTION, float(image.yPelsPerMeter() * 0.0254));
+            TIFFSetField(tif, TIFFTAG_XRESOLUTION, float(platform::exactDotsPerInch(image.xPelsPerMeter())));
+            TIFFSetField(tif, TIFFTAG_YRESOLUTION, float(platform::exactDotsPerInch(image.yPelsPerMeter())));
         }
         std::vector<std::uint16_t> map;
         if (photometric == PHOTOMETRIC_PALETTE) {

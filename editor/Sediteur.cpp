@@ -75,44 +75,68 @@ TEditeur::~TEditeur()
 
 void TEditeur::FormCreate()
 {
-    platform::RegistryKey key(SettingsName);
-    if (key.readBool(Section, QStringLiteral("Maxi"), false)) {
-        setWindowState(Qt::WindowMaximized);
-    } else {
-        const QSize screen = QGuiApplication::primaryScreen() ? QGuiApplication::primaryScreen()->geometry().size()
-                                                              : QSize(640, 480);
-        const QSize room = QGuiApplication::primaryScreen() ? QGuiApplication::primaryScreen()->availableSize() : screen;
-        // Stored sizes are kept within the screen: an absurd one would take
-        // gigabytes of window buffer or crash the painting.
-        const QSize smallest = minimumSizeHint().expandedTo(QSize(200, 150));
-        const int w = std::clamp(key.readInteger(Section, QStringLiteral("w"), 640), smallest.width(),
-                                 std::max(smallest.width(), room.width()));
-        const int h = std::clamp(key.readInteger(Section, QStringLiteral("h"), 480), smallest.height(),
-                                 std::max(smallest.height(), room.height()));
-        resize(w, h);
-        move(key.readInteger(Section, QStringLiteral("x"), (screen.width() - w) / 2),
-             key.readInteger(Section, QStringLiteral("y"), (screen.height() - h) / 2));
-    }
-    pen->setChecked(key.readBool(Section, QStringLiteral("Pen"), false));
-    brush->setChecked(key.readBool(Section, QStringLiteral("Brush"), false));
-    // a size below 1 would leave the spray nowhere to fall, an interval of 0 would stop it
-    AeroRay = std::max(1, key.readInteger(Section, QStringLiteral("AeroRay"), 10));
-    AeroPress = std::max(1, key.readInteger(Section, QStringLiteral("AeroPress"), 1));
+    settingsTable().readFrom(platform::RegistryKey(SettingsName));
     loadCursors();
 }
 
 void TEditeur::FormDestroy()
 {
     platform::RegistryKey key(SettingsName);
-    key.writeInteger(Section, QStringLiteral("x"), x());
-    key.writeInteger(Section, QStringLiteral("y"), y());
-    key.writeInteger(Section, QStringLiteral("w"), width());
-    key.writeInteger(Section, QStringLiteral("h"), height());
-    key.writeBool(Section, QStringLiteral("Maxi"), isMaximized());
-    key.writeBool(Section, QStringLiteral("Pen"), pen->isChecked());
-    key.writeBool(Section, QStringLiteral("Brush"), brush->isChecked());
-    key.writeInteger(Section, QStringLiteral("AeroRay"), AeroRay);
-    key.writeInteger(Section, QStringLiteral("AeroPress"), AeroPress);
+    settingsTable().writeTo(key);
+}
+
+platform::SettingsTable TEditeur::settingsTable()
+{
+    using platform::always;
+    const QScreen *primary = QGuiApplication::primaryScreen();
+    const QSize screen = primary ? primary->geometry().size() : QSize(640, 480);
+    const QSize room = primary ? primary->availableSize() : screen;
+    // Stored sizes are kept within the screen: an absurd one would take
+    // gigabytes of window buffer or crash the painting.
+    const QSize smallest = minimumSizeHint().expandedTo(QSize(200, 150));
+    auto fit = [](int value, int least, int most) { return std::clamp(value, least, std::max(least, most)); };
+    // A maximised window keeps its size: the place is not read.  An unset
+    // position centres the window on the size just applied.
+    auto placed = [this] { return !(windowState() & Qt::WindowMaximized); };
+    // a size below 1 would leave the spray nowhere to fall, an interval of 0 would stop it
+    auto atLeastOne = [](int value) { return std::max(1, value); };
+    platform::SettingsTable table;
+    table.boolean(Section, QStringLiteral("Maxi"), always(false), [this] { return isMaximized(); },
+                  [this](bool maximised) {
+                      if (maximised)
+                          setWindowState(Qt::WindowMaximized);
+                  })
+        .integer(Section, QStringLiteral("w"), always(640), [this] { return width(); },
+                 [=, this](int w) {
+                     if (placed())
+                         resize(fit(w, smallest.width(), room.width()), height());
+                 })
+        .integer(Section, QStringLiteral("h"), always(480), [this] { return height(); },
+                 [=, this](int h) {
+                     if (placed())
+                         resize(width(), fit(h, smallest.height(), room.height()));
+                 })
+        .integer(Section, QStringLiteral("x"), [=, this] { return (screen.width() - width()) / 2; },
+                 [this] { return x(); },
+                 [=, this](int x) {
+                     if (placed())
+                         move(x, y());
+                 })
+        .integer(Section, QStringLiteral("y"), [=, this] { return (screen.height() - height()) / 2; },
+                 [this] { return y(); },
+                 [=, this](int y) {
+                     if (placed())
+                         move(x(), y);
+                 })
+        .boolean(Section, QStringLiteral("Pen"), always(false), [this] { return pen->isChecked(); },
+                 [this](bool checked) { pen->setChecked(checked); })
+        .boolean(Section, QStringLiteral("Brush"), always(false), [this] { return brush->isChecked(); },
+                 [this](bool checked) { brush->setChecked(checked); })
+        .integer(Section, QStringLiteral("AeroRay"), always(10), [this] { return AeroRay; },
+                 [=, this](int ray) { AeroRay = atLeastOne(ray); })
+        .integer(Section, QStringLiteral("AeroPress"), always(1), [this] { return AeroPress; },
+                 [=, this](int interval) { AeroPress = atLeastOne(interval); });
+    return table;
 }
 
 void TEditeur::loadCursors()

@@ -19,6 +19,7 @@
 // saves: the owner puts HandBack::picture in place of its own, sizes its
 // control to HandBack::displayedSize() when HandBack::resized(), and refreshes.
 #include "Bitmap.h"
+#include "SettingsTable.h"
 #include "Spray.h"
 #include "Tools.h"
 
@@ -180,6 +181,9 @@ private:
     // Sediteur.cpp
     void FormCreate();
     void FormDestroy();
+    // The stored window place and tool choices: one row per key, read at
+    // creation and written at destruction.
+    platform::SettingsTable settingsTable();
     void loadCursors();
 
     // SediteurControls.cpp

@@ -1,6 +1,7 @@
 #include "ILDibCls.h"
 
 #include "ImagingError.h"
+#include "Resolution.h"
 
 #include <cstdlib>
 #include <cstring>
@@ -137,23 +138,14 @@ bool ILTDib::CreateNew(const QList<QRgb> *palette, int width, int bits, int heig
     case 32: break;
     default: return false;
     }
-    const std::size_t rowBytes = dib_row_bytes(width, unsigned(bits));
-    if (rowBytes == 0 || height <= 0)
+    if (dib_row_bytes(width, unsigned(bits)) == 0 || height <= 0)
         return false;
-    const std::size_t size = sizeof(BITMAPINFOHEADER) + 4 * std::size_t(colours) + rowBytes * std::size_t(height);
-    HGLOBAL block = GlobalAlloc(GHND, size);
+    const BITMAPINFOHEADER info = dib_info_header(width, height, unsigned(bits), DWORD(colours), platform::pelsPerMeter(75));
+    HGLOBAL block = GlobalAlloc(GHND, dib_packed_size(&info));
     if (!block)
         throw EImagingError(QStringLiteral("Can't allocate memory"));
     auto *header = static_cast<BITMAPINFOHEADER *>(GlobalLock(block));
-    header->biSize = sizeof(BITMAPINFOHEADER);
-    header->biWidth = width;
-    header->biHeight = height;
-    header->biPlanes = 1;
-    header->biBitCount = WORD(bits);
-    header->biCompression = BI_RGB;
-    header->biSizeImage = DWORD(rowBytes * std::size_t(height));
-    header->biXPelsPerMeter = header->biYPelsPerMeter = 2953;
-    header->biClrUsed = header->biClrImportant = DWORD(colours);
+    *header = info;
     Attach(header);
     if (palette)
         SetPalette(*palette);

@@ -176,18 +176,18 @@ TPMultiImage::Failure TPMultiImage::lastLibraryFailure() const
     // to be an image, an export missing) leaves no text of its own
     if (LastImagingError.Text.isEmpty())
         recordFailure(kDamagedFileStatus);
-    return {LastImagingError.Code, LastImagingError.Text};
+    return LastImagingError;
 }
 
 void TPMultiImage::reportError(const Failure &failure)
 {
     if (OnIlibError) {
-        const QByteArray text = failure.text.left(255).toLocal8Bit();
-        OnIlibError(this, failure.code, failure.text, text.constData());
+        const QByteArray text = failure.Text.left(255).toLocal8Bit();
+        OnIlibError(this, failure.Code, failure.Text, text.constData());
         return;
     }
     // stopping on the user's request needs no message
-    if (failure.code != kStoppedStatus)
+    if (failure.Code != kStoppedStatus)
         pendingError_ = failure;
 }
 
@@ -195,7 +195,7 @@ void TPMultiImage::raisePendingError()
 {
     if (!pendingError_)
         return;
-    const QString text = pendingError_->text;
+    const QString text = pendingError_->Text;
     pendingError_.reset();
     throw ErrorInvalid(text);
 }

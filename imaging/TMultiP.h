@@ -22,6 +22,7 @@
 #include "Banner.h"
 #include "Bitmap.h"
 #include "DllSP96.h"
+#include "FileFormat.h"
 #include "ImagingError.h"
 #include "ProgressWindow.h"
 #include "ilsurface.h"
@@ -278,10 +279,8 @@ protected:
     void hideEvent(QHideEvent *event) override;
 
 private:
-    struct Failure {
-        int code = 0;
-        QString text;
-    };
+    // A failure of a load or a save: the library's status and its text.
+    using Failure = TImagingError;
     class BusyScope;
     // A long operation: its caption, and the progress window while it runs.
     class ProgressScope {
@@ -307,7 +306,7 @@ private:
     void pictureChanged();
 
     // TMultiPFiles.cpp
-    std::optional<Failure> readBitmapFile(const QString &format, const QString &name, Bitmap &bitmap);
+    std::optional<Failure> readBitmapFile(codecs::Format format, const QString &name, Bitmap &bitmap);
     std::optional<Failure> loadResource(const QString &name);
     std::optional<Failure> loadGraphic(const QString &name);
     std::optional<Failure> loadBanner(const QString &name, TBannerKind kind);

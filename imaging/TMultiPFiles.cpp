@@ -31,29 +31,16 @@ QString upperExtension(const QString &name)
     return suffix.isEmpty() ? QString() : QLatin1Char('.') + suffix.toUpper();
 }
 
-// The reader of a bitmap file by its extension, none for an unlisted one.
-QString formatOfExtension(const QString &extension)
+// The library's reader for a file: by its extension, else by the format its
+// information names.  The library reads no PNM.
+std::optional<codecs::Format> readerFormat(const QString &name, const QString &infoFormat)
 {
-    static const std::pair<const char *, const char *> formats[] = {
-        {".BMP", "BMP"}, {".THB", "BMP"}, {".PNG", "PNG"}, {".GIF", "GIF"},  {".TIF", "TIF"},  {".TIFF", "TIF"},
-        {".TGA", "TGA"}, {".PCX", "PCX"}, {".EPS", "EPS"}, {".PCD", "PCD"},  {".DXF", "DXF"},  {".JPEG", "JPEG"},
-        {".JPG", "JPEG"}, {".THJ", "JPEG"}};
-    for (const auto &[ext, format] : formats) {
-        if (extension == QLatin1String(ext))
-            return QLatin1String(format);
+    for (const QString &candidate : {name, QLatin1Char('.') + infoFormat.trimmed()}) {
+        const auto format = codecs::formatFromExtension(candidate.toStdString());
+        if (format && *format != codecs::Format::Pnm)
+            return format;
     }
-    return {};
-}
-
-// The reader for a format name as the file information gives it.
-QString formatOfName(const QString &name)
-{
-    const QString upper = name.trimmed().toUpper();
-    if (upper == QLatin1String("TIFF"))
-        return QStringLiteral("TIF");
-    if (upper == QLatin1String("JPG"))
-        return QStringLiteral("JPEG");
-    return formatOfExtension(QLatin1Char('.') + upper);
+    return std::nullopt;
 }
 
 // The largest of 1, 2, 4 ... `largest` by which a picture may be divided
@@ -123,12 +110,10 @@ void TPMultiImage::setImageName(const QString &name)
     } else if (extension == QLatin1String(".RES")) {
         failure = loadResource(name);
     } else if (ReadFileInfo(name)) {
-        QString format = formatOfExtension(extension);
-        if (format.isEmpty())
-            format = formatOfName(info_.Format);
+        const std::optional<codecs::Format> format = readerFormat(name, info_.Format);
         Bitmap loaded;
-        failure = format.isEmpty() ? Failure{kWrongFormatStatus, QStringLiteral("Unknown image format ") + info_.Format}
-                                   : readBitmapFile(format, name, loaded);
+        failure = !format ? Failure{kWrongFormatStatus, QStringLiteral("Unknown image format ") + info_.Format}
+                                   : readBitmapFile(*format, name, loaded);
         if (!failure) {
             takeLoadedPicture(loaded);
             ReadFileInfo(name);
@@ -148,7 +133,7 @@ void TPMultiImage::setImageName(const QString &name)
     raisePendingError();
 }
 
-std::optional<TPMultiImage::Failure> TPMultiImage::readBitmapFile(const QString &format, const QString &name,
+std::optional<TPMultiImage::Failure> TPMultiImage::readBitmapFile(codecs::Format format, const QString &name,
                                                                   Bitmap &bitmap)
 {
     // a picture of single bits stays one whatever depth is asked
@@ -158,30 +143,30 @@ std::optional<TPMultiImage::Failure> TPMultiImage::readBitmapFile(const QString 
     LastImagingError = {};
     try {
         bool read = false;
-        if (format == QLatin1String("BMP"))
-            read = rdbmpfiledib(name, depth, dither, bitmap, this, relay);
-        else if (format == QLatin1String("PNG"))
-            read = rdpngfiledib(name, depth, dither, bitmap, this, relay);
-        else if (format == QLatin1String("GIF"))
-            read = rdgiffiledib(name, depth, dither, bitmap, this, relay);
-        else if (format == QLatin1String("PCX"))
-            read = rdpcxfiledib(name, depth, dither, bitmap, this, relay);
-        else if (format == QLatin1String("TGA"))
-            read = readtgafiledib(name, depth, dither, bitmap, this, relay);
-        else if (format == QLatin1String("EPS"))
-            read = readepsfiledib(name, depth, dither, bitmap, this, relay);
-        else if (format == QLatin1String("TIF"))
+        switch (format) {
+        case codecs::Format::Bmp: read = rdbmpfiledib(name, depth, dither, bitmap, this, relay); break;
+        case codecs::Format::Png: read = rdpngfiledib(name, depth, dither, bitmap, this, relay); break;
+        case codecs::Format::Gif: read = rdgiffiledib(name, depth, dither, bitmap, this, relay); break;
+        case codecs::Format::Pcx: read = rdpcxfiledib(name, depth, dither, bitmap, this, relay); break;
+        case codecs::Format::Tga: read = readtgafiledib(name, depth, dither, bitmap, this, relay); break;
+        case codecs::Format::Eps: read = readepsfiledib(name, depth, dither, bitmap, this, relay); break;
+        case codecs::Format::Tiff:
             read = readtiffiledib(name, depth, dither, libraryTiffPage(), bitmap, this, relay);
-        else if (format == QLatin1String("DXF"))
-            read = readdxftoddb(name, depth, dither, bitmap, this, relay);
-        else if (format == QLatin1String("PCD")) {
+            break;
+        case codecs::Format::Dxf: read = readdxftoddb(name, depth, dither, bitmap, this, relay); break;
+        case codecs::Format::Pcd: {
             // Base/16, Base/4 and Base halve each other; Base is what the information gives
             const int reduction = reductionFor(QSize(info_.Width, info_.Height), ReduceToFit, 4);
             const int resolution = ReduceToFit.isEmpty() ? int(PCDMode) : (reduction == 4 ? 0 : reduction == 2 ? 1 : 2);
             read = readpcdfiledib(name, depth, dither, resolution, bitmap, this, relay);
-        } else if (format == QLatin1String("JPEG")) {
+            break;
+        }
+        case codecs::Format::Jpeg: {
             const int scale = reductionFor(QSize(info_.Width, info_.Height), ReduceToFit, 8);
             read = rdjpgfiledib(name, depth, dither, bitmap, this, relay, scale);
+            break;
+        }
+        case codecs::Format::Pnm: break; // never chosen: readerFormat leaves it out
         }
         if (!read)
             return lastLibraryFailure();

@@ -19,6 +19,7 @@
 #include <QTimer>
 
 #include <memory>
+#include <optional>
 
 namespace imaging {
 namespace {
@@ -98,35 +99,29 @@ public:
         if (!QFileInfo(path).isFile())
             return;
         host_.takeLibrary();
-        const QString extension = QFileInfo(path).suffix().toUpper();
         const int bits = TPMultiImage::DisplayDepth();
+        const std::optional<codecs::Format> format = codecs::formatFromExtension(path.toStdString());
+        if (!format)
+            return;
         HGLOBAL read = nullptr;
-        bool known = true, done = false;
-        if (extension == QLatin1String("BMP"))
-            done = rdbmpfiledib(path, bits, false, read);
-        else if (extension == QLatin1String("GIF"))
-            done = rdgiffiledib(path, bits, false, read);
-        else if (extension == QLatin1String("JPG") || extension == QLatin1String("JPEG"))
-            done = rdjpgfiledib(path, bits, false, read);
-        else if (extension == QLatin1String("PCX"))
-            done = rdpcxfiledib(path, bits, false, read);
-        else if (extension == QLatin1String("PNG"))
-            done = rdpngfiledib(path, bits, false, read);
-        else if (extension == QLatin1String("TIF") || extension == QLatin1String("TIFF"))
-            done = readtiffiledib(path, bits, false, 0, read);
-        else if (extension == QLatin1String("PCD"))
-            done = readpcdfiledib(path, bits, false, 1, read);
-        else if (extension == QLatin1String("TGA"))
-            done = readtgafiledib(path, bits, false, read);
-        else
-            known = false;
+        bool done = false;
+        switch (*format) {
+        case codecs::Format::Bmp: done = rdbmpfiledib(path, bits, false, read); break;
+        case codecs::Format::Gif: done = rdgiffiledib(path, bits, false, read); break;
+        case codecs::Format::Jpeg: done = rdjpgfiledib(path, bits, false, read); break;
+        case codecs::Format::Pcx: done = rdpcxfiledib(path, bits, false, read); break;
+        case codecs::Format::Png: done = rdpngfiledib(path, bits, false, read); break;
+        case codecs::Format::Tiff: done = readtiffiledib(path, bits, false, 0, read); break;
+        case codecs::Format::Pcd: done = readpcdfiledib(path, bits, false, 1, read); break;
+        case codecs::Format::Tga: done = readtgafiledib(path, bits, false, read); break;
+        default: return; // drawings, PostScript and formats the library does not read as pictures
+        }
         if (done) {
             take(GlobalBlock(read));
             return;
         }
-        if (known)
-            platform::showError(QStringLiteral("Impossible de lire l'image « %1 » : %2")
-                                    .arg(QDir::toNativeSeparators(path), LastImagingError.Text));
+        platform::showError(QStringLiteral("Impossible de lire l'image « %1 » : %2")
+                                .arg(QDir::toNativeSeparators(path), LastImagingError.Text));
     }
 
 private:

@@ -410,15 +410,7 @@ uint32_t TPixelGraphic::BMPStreamSize() const
 
 void TPixelGraphic::WriteDIB(QIODevice &Stream) const
 {
-    BITMAPINFOHEADER header{};
-    header.biSize = sizeof header;
-    header.biWidth = Width();
-    header.biHeight = Height();
-    header.biPlanes = 1;
-    header.biBitCount = WORD(BitCount());
-    header.biCompression = BI_RGB;
-    header.biSizeImage = DataSize();
-    header.biClrUsed = DWORD(PaletteCount());
+    const BITMAPINFOHEADER header = dib_info_header(Width(), Height(), unsigned(BitCount()), DWORD(PaletteCount()), 0);
     writeExact(Stream, &header, sizeof header);
     std::vector<RGBQUAD> quads;
     for (int i = 0; i < PaletteCount(); ++i) {

@@ -119,15 +119,7 @@ void TPixelGraphic::buildBitmapInfo()
 {
     const int n = ColorCount();
     bitmapInfo_.assign(sizeof(BITMAPINFOHEADER) + size_t(n) * sizeof(RGBQUAD), 0);
-    BITMAPINFOHEADER header{};
-    header.biSize = sizeof(BITMAPINFOHEADER);
-    header.biWidth = width_;
-    header.biHeight = height_;
-    header.biPlanes = 1;
-    header.biBitCount = WORD(BitCount());
-    header.biCompression = BI_RGB;
-    header.biSizeImage = dataSize_;
-    header.biClrUsed = DWORD(n);
+    const BITMAPINFOHEADER header = dib_info_header(width_, height_, unsigned(BitCount()), DWORD(n), 0);
     std::memcpy(bitmapInfo_.data(), &header, sizeof header);
     for (int i = 0; i < n; ++i)
         writeBitmapInfoColor(i, i < PaletteCount() ? palette_[size_t(i)] : (palette_.empty() ? 0 : palette_[0]));

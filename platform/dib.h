@@ -126,6 +126,28 @@ static inline size_t dib_packed_size(const BITMAPINFOHEADER *header)
     return dib_bits_offset(header) + image;
 }
 
+/* The 40-byte header of an uncompressed DIB, rows bottom first: `colours`
+ * entries in the colour table (all of them important), the resolution in
+ * pixels per metre on both axes, and the size of the rows worked out. */
+static inline BITMAPINFOHEADER dib_info_header(int32_t width, int32_t height, unsigned bits, DWORD colours,
+                                               LONG pels_per_meter)
+{
+    BITMAPINFOHEADER header;
+    memset(&header, 0, sizeof header);
+    header.biSize = sizeof(BITMAPINFOHEADER);
+    header.biWidth = width;
+    header.biHeight = height;
+    header.biPlanes = 1;
+    header.biBitCount = (WORD)bits;
+    header.biCompression = BI_RGB;
+    header.biXPelsPerMeter = pels_per_meter;
+    header.biYPelsPerMeter = pels_per_meter;
+    header.biClrUsed = colours;
+    header.biClrImportant = colours;
+    header.biSizeImage = (DWORD)dib_image_bytes(&header);
+    return header;
+}
+
 static inline RGBQUAD *dib_colour_table(BITMAPINFOHEADER *header)
 {
     return (RGBQUAD *)((BYTE *)header + header->biSize

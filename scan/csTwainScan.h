@@ -20,6 +20,7 @@
 #include <exception>
 #include <memory>
 #include <optional>
+#include <span>
 #include <utility>
 
 namespace platform {
@@ -200,6 +201,9 @@ signals:
 
 private:
     class MessageLoopFilter;
+    struct StoredSetting;
+    // The settings kept in the registry, one row per value, read and written alike.
+    static std::span<const StoredSetting> storedSettings();
 
     TW_UINT16 CallManager(TW_UINT16 dat, TW_UINT16 msg, TW_MEMREF data);
     TW_UINT16 CallSource(TW_UINT32 dg, TW_UINT16 dat, TW_UINT16 msg, TW_MEMREF data);

@@ -411,44 +411,60 @@ void TcsTwainScan::Loaded()
     LoadSettings();
 }
 
+// A stored value: its name, the range a stored value must lie in to be
+// taken, and how the component gives and takes it.
+struct TcsTwainScan::StoredSetting {
+    const char *name;
+    int32_t low, high;
+    int32_t (*get)(const TcsTwainScan &);
+    void (*set)(TcsTwainScan &, int32_t);
+};
+
+std::span<const TcsTwainScan::StoredSetting> TcsTwainScan::storedSettings()
+{
+    using S = TcsTwainScan;
+    static const StoredSetting rows[] = {
+        {"AutoBrightness", 0, 1, [](const S &s) { return int32_t(s.AutoBrightness_); },
+         [](S &s, int32_t v) { s.AutoBrightness_ = v != 0; }},
+        {"BitDepth", bd1Bit, bd24Bit, [](const S &s) { return int32_t(s.BitDepth_); },
+         [](S &s, int32_t v) { s.BitDepth_ = TcsBitDepth(v); }},
+        {"BitDepthReduction", brThreshold, brDiffusion, [](const S &s) { return int32_t(s.BitDepthReduction_); },
+         [](S &s, int32_t v) { s.BitDepthReduction_ = TcsBitDepthReduction(v); }},
+        {"Brightness", 0, 255, [](const S &s) { return int32_t(s.Brightness_); },
+         [](S &s, int32_t v) { s.SetBrightness(uint8_t(v)); }},
+        {"Contrast", 0, 255, [](const S &s) { return int32_t(s.Contrast_); },
+         [](S &s, int32_t v) { s.SetContrast(uint8_t(v)); }},
+        {"FeederEnabled", 0, 1, [](const S &s) { return int32_t(s.FeederEnabled_); },
+         [](S &s, int32_t v) { s.FeederEnabled_ = v != 0; }},
+        {"FrameSize", fsCustom, fsLetter, [](const S &s) { return int32_t(s.FrameSize_); },
+         [](S &s, int32_t v) { s.FrameSize_ = TcsFrameSize(v); }},
+        {"Highlight", 0, 255, [](const S &s) { return int32_t(s.Highlight_); },
+         [](S &s, int32_t v) { s.Highlight_ = uint8_t(v); }},
+        {"Inverted", 0, 1, [](const S &s) { return int32_t(s.Inverted_); },
+         [](S &s, int32_t v) { s.Inverted_ = v != 0; }},
+        {"PixelType", pxBW, pxPalette, [](const S &s) { return int32_t(s.PixelType_); },
+         [](S &s, int32_t v) { s.PixelType_ = TcsPixelType(v); }},
+        {"Resolution", INT32_MIN, INT32_MAX, [](const S &s) { return s.Resolution_; },
+         [](S &s, int32_t v) { s.SetResolution(v); }},
+        {"Shadow", 0, 255, [](const S &s) { return int32_t(s.Shadow_); },
+         [](S &s, int32_t v) { s.Shadow_ = uint8_t(v); }},
+        {"Threshold", 0, 255, [](const S &s) { return int32_t(s.Threshold_); },
+         [](S &s, int32_t v) { s.Threshold_ = uint8_t(v); }},
+    };
+    return rows;
+}
+
 void TcsTwainScan::LoadSettings()
 {
     platform::RegistryKey key(RegistryKeyPath(), rootOf(RegRootKey_));
     if (!QFileInfo::exists(key.fileName()))
         return;
     // A missing value keeps its setting; one outside its range is refused or brought in by the setter rules.
-    auto read = [&key](const char *name, int32_t low, int32_t high) -> std::optional<int32_t> {
-        const std::optional<int32_t> value = key.readDword(QLatin1String(name));
-        if (!value || *value < low || *value > high)
-            return std::nullopt;
-        return value;
-    };
-    if (auto value = read("AutoBrightness", 0, 1))
-        AutoBrightness_ = *value != 0;
-    if (auto value = read("BitDepth", bd1Bit, bd24Bit))
-        BitDepth_ = TcsBitDepth(*value);
-    if (auto value = read("BitDepthReduction", brThreshold, brDiffusion))
-        BitDepthReduction_ = TcsBitDepthReduction(*value);
-    if (auto value = read("Brightness", 0, 255))
-        SetBrightness(uint8_t(*value));
-    if (auto value = read("Contrast", 0, 255))
-        SetContrast(uint8_t(*value));
-    if (auto value = read("FeederEnabled", 0, 1))
-        FeederEnabled_ = *value != 0;
-    if (auto value = read("FrameSize", fsCustom, fsLetter))
-        FrameSize_ = TcsFrameSize(*value);
-    if (auto value = read("Highlight", 0, 255))
-        Highlight_ = uint8_t(*value);
-    if (auto value = read("Inverted", 0, 1))
-        Inverted_ = *value != 0;
-    if (auto value = read("PixelType", pxBW, pxPalette))
-        PixelType_ = TcsPixelType(*value);
-    if (auto value = read("Resolution", INT32_MIN, INT32_MAX))
-        SetResolution(*value);
-    if (auto value = read("Shadow", 0, 255))
-        Shadow_ = uint8_t(*value);
-    if (auto value = read("Threshold", 0, 255))
-        Threshold_ = uint8_t(*value);
+    for (const StoredSetting &row : storedSettings()) {
+        const std::optional<int32_t> value = key.readDword(QLatin1String(row.name));
+        if (value && *value >= row.low && *value <= row.high)
+            row.set(*this, *value);
+    }
     BitDepth_ = depthFor(PixelType_, BitDepth_);
 }
 
@@ -457,18 +473,7 @@ void TcsTwainScan::SaveSettings()
     if (RegCompany_.trimmed().isEmpty())
         return;
     platform::RegistryKey key(RegistryKeyPath(), rootOf(RegRootKey_));
-    key.writeDword(QStringLiteral("AutoBrightness"), AutoBrightness_ ? 1 : 0);
-    key.writeDword(QStringLiteral("BitDepth"), BitDepth_);
-    key.writeDword(QStringLiteral("BitDepthReduction"), BitDepthReduction_);
-    key.writeDword(QStringLiteral("Brightness"), Brightness_);
-    key.writeDword(QStringLiteral("Contrast"), Contrast_);
-    key.writeDword(QStringLiteral("FeederEnabled"), FeederEnabled_ ? 1 : 0);
-    key.writeDword(QStringLiteral("FrameSize"), FrameSize_);
-    key.writeDword(QStringLiteral("Highlight"), Highlight_);
-    key.writeDword(QStringLiteral("Inverted"), Inverted_ ? 1 : 0);
-    key.writeDword(QStringLiteral("PixelType"), PixelType_);
-    key.writeDword(QStringLiteral("Resolution"), Resolution_);
-    key.writeDword(QStringLiteral("Shadow"), Shadow_);
-    key.writeDword(QStringLiteral("Threshold"), Threshold_);
+    for (const StoredSetting &row : storedSettings())
+        key.writeDword(QLatin1String(row.name), row.get(*this));
     key.flush();
 }

@@ -1,9 +1,9 @@
 #include "DibBuilder.h"
 
+#include "Resolution.h"
 #include "dib.h"
 
 #include <algorithm>
-#include <cmath>
 #include <cstring>
 
 namespace dsm {
@@ -36,20 +36,9 @@ bool supported(const SANE_Parameters &parameters)
 BITMAPINFOHEADER headerFor(const SANE_Parameters &parameters, int lines, double dpi)
 {
     const bool colour = parameters.format == SANE_FRAME_RGB;
-    BITMAPINFOHEADER header{};
-    header.biSize = sizeof(BITMAPINFOHEADER);
-    header.biWidth = parameters.pixels_per_line;
-    header.biHeight = lines;
-    header.biPlanes = 1;
-    header.biBitCount = parameters.depth == 1 ? 1 : (colour ? 24 : 8);
-    header.biCompression = BI_RGB;
-    const LONG pelsPerMetre = LONG(std::lround(dpi / 0.0254));
-    header.biXPelsPerMeter = pelsPerMetre;
-    header.biYPelsPerMeter = pelsPerMetre;
-    header.biClrUsed = colour ? 0 : (parameters.depth == 1 ? 2 : 256);
-    header.biClrImportant = header.biClrUsed;
-    header.biSizeImage = DWORD(dib_image_bytes(&header));
-    return header;
+    const unsigned bits = parameters.depth == 1 ? 1 : (colour ? 24 : 8);
+    const DWORD colours = colour ? 0 : (parameters.depth == 1 ? 2 : 256);
+    return dib_info_header(parameters.pixels_per_line, lines, bits, colours, platform::pelsPerMeterOf(dpi));
 }
 
 } // namespace

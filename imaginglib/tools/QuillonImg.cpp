@@ -7,6 +7,7 @@
 //   quillon-img --effects
 // A JPEG quality outside 1..100 writes at 25, as the program's image
 // component does; an option value that is no whole number is refused.
+#include "FileFormat.h"
 #include "crde2000.h"
 
 #ifdef QUILLON_IMG_EFFECTS
@@ -35,26 +36,6 @@ struct Options {
     bool interlaced = false;
 };
 
-std::string extension(const std::string &path)
-{
-    const auto dot = path.find_last_of('.');
-    const auto slash = path.find_last_of('/');
-    if (dot == std::string::npos || (slash != std::string::npos && dot < slash))
-        return {};
-    std::string ext = path.substr(dot + 1);
-    for (char &c : ext)
-        c = char(std::tolower(static_cast<unsigned char>(c)));
-    return ext;
-}
-
-bool is(const std::string &ext, std::initializer_list<const char *> names)
-{
-    for (const char *name : names)
-        if (ext == name)
-            return true;
-    return false;
-}
-
 int fail(const std::string &what, ILSTATUS status)
 {
     char text[4096] = "";
@@ -70,48 +51,42 @@ int fail(const std::string &what, ILSTATUS status)
 
 ILSTATUS readImage(const std::string &path, HGLOBAL *dib)
 {
-    const std::string ext = extension(path);
     const char *p = path.c_str();
-    if (is(ext, {"bmp", "dib", "rle"}))
-        return rdbmpfiledib(p, 0, 0, dib, nullptr, nullptr, nullptr, 0);
-    if (is(ext, {"png"}))
-        return rdpngfiledib(p, 0, 0, dib, nullptr, nullptr, nullptr, 0);
-    if (is(ext, {"gif"}))
-        return rdgiffiledib(p, 0, 0, dib, nullptr, nullptr, nullptr, 0);
-    if (is(ext, {"pcx"}))
-        return rdpcxfiledib(p, 0, 0, dib, nullptr, nullptr, nullptr, 0);
-    if (is(ext, {"jpg", "jpeg", "jpe", "jfif"}))
-        return rdjpgfiledib(p, 0, 1, 0, dib, nullptr, nullptr, nullptr, 0);
-    if (is(ext, {"tga"}))
-        return readtgafiledib(p, 0, 0, dib, nullptr, nullptr, 0);
-    if (is(ext, {"eps", "epsf", "ps"}))
-        return readepsfiledib(p, 0, 0, dib, nullptr, nullptr, 0);
-    if (is(ext, {"tif", "tiff"}))
-        return readtiffiledib(p, 0, 0, 0, dib, nullptr, nullptr, 0);
-    if (is(ext, {"pcd"}))
-        return readpcdfiledib(p, 0, 0, 2, dib, nullptr, nullptr, 0);
-    return IL_ERR_WRONG_FORMAT;
+    using codecs::Format;
+    const std::optional<Format> format = codecs::formatFromExtension(path);
+    if (!format)
+        return IL_ERR_WRONG_FORMAT;
+    switch (*format) {
+    case Format::Bmp: return rdbmpfiledib(p, 0, 0, dib, nullptr, nullptr, nullptr, 0);
+    case Format::Png: return rdpngfiledib(p, 0, 0, dib, nullptr, nullptr, nullptr, 0);
+    case Format::Gif: return rdgiffiledib(p, 0, 0, dib, nullptr, nullptr, nullptr, 0);
+    case Format::Pcx: return rdpcxfiledib(p, 0, 0, dib, nullptr, nullptr, nullptr, 0);
+    case Format::Jpeg: return rdjpgfiledib(p, 0, 1, 0, dib, nullptr, nullptr, nullptr, 0);
+    case Format::Tga: return readtgafiledib(p, 0, 0, dib, nullptr, nullptr, 0);
+    case Format::Eps: return readepsfiledib(p, 0, 0, dib, nullptr, nullptr, 0);
+    case Format::Tiff: return readtiffiledib(p, 0, 0, 0, dib, nullptr, nullptr, 0);
+    case Format::Pcd: return readpcdfiledib(p, 0, 0, 2, dib, nullptr, nullptr, 0);
+    default: return IL_ERR_WRONG_FORMAT; // drawings and PNM have no DIB reader among the exports
+    }
 }
 
 ILSTATUS writeImage(const std::string &path, HGLOBAL dib, const Options &o)
 {
-    const std::string ext = extension(path);
     const char *p = path.c_str();
-    if (is(ext, {"bmp", "dib"}))
-        return wrbmpfiledib(p, o.bits, dib, nullptr, nullptr, 0);
-    if (is(ext, {"png"}))
-        return wrpngfiledib(p, o.bits, o.interlaced, dib, nullptr, nullptr, 0);
-    if (is(ext, {"gif"}))
-        return wrgiffiledib(p, o.bits, dib, nullptr, nullptr, 0);
-    if (is(ext, {"pcx"}))
-        return wrpcxfiledib(p, o.bits, dib, nullptr, nullptr, 0);
-    if (is(ext, {"jpg", "jpeg", "jpe", "jfif"}))
-        return wrjpgfiledib(p, o.quality, 0, int16_t(o.bits), dib, nullptr, nullptr, 0);
-    if (is(ext, {"tif", "tiff"}))
-        return writetiffiledib(p, o.compression, int16_t(o.bits), 0, dib, nullptr, nullptr, 0);
-    if (is(ext, {"eps", "epsf"}))
-        return writeepsfiledib(p, o.bits, 1, 4, 0, 1, 0, dib, nullptr, nullptr, 0);
-    return IL_ERR_WRONG_FORMAT;
+    using codecs::Format;
+    const std::optional<Format> format = codecs::formatFromExtension(path);
+    if (!format)
+        return IL_ERR_WRONG_FORMAT;
+    switch (*format) {
+    case Format::Bmp: return wrbmpfiledib(p, o.bits, dib, nullptr, nullptr, 0);
+    case Format::Png: return wrpngfiledib(p, o.bits, o.interlaced, dib, nullptr, nullptr, 0);
+    case Format::Gif: return wrgiffiledib(p, o.bits, dib, nullptr, nullptr, 0);
+    case Format::Pcx: return wrpcxfiledib(p, o.bits, dib, nullptr, nullptr, 0);
+    case Format::Jpeg: return wrjpgfiledib(p, o.quality, 0, int16_t(o.bits), dib, nullptr, nullptr, 0);
+    case Format::Tiff: return writetiffiledib(p, o.compression, int16_t(o.bits), 0, dib, nullptr, nullptr, 0);
+    case Format::Eps: return writeepsfiledib(p, o.bits, 1, 4, 0, 1, 0, dib, nullptr, nullptr, 0);
+    default: return IL_ERR_WRONG_FORMAT; // formats the exports do not write
+    }
 }
 
 int info(const std::string &path)

@@ -710,6 +710,11 @@ TEST(Files, FormatFromExtensionIgnoresCase)
     EXPECT_EQ(formatFromExtension("x.tiff"), Format::Tiff);
     EXPECT_EQ(formatFromExtension("scan.PGM"), Format::Pnm);
     EXPECT_EQ(formatFromExtension("dir.png/file"), std::nullopt);
+    EXPECT_EQ(formatFromExtension("vignette.THB"), Format::Bmp);
+    EXPECT_EQ(formatFromExtension("vignette.thj"), Format::Jpeg);
+    EXPECT_EQ(formatFromExtension("page.ps"), Format::Eps);
+    EXPECT_EQ(formatFromExtension("logo.wmf"), std::nullopt);
+    EXPECT_EQ(formatFromExtension("noextension"), std::nullopt);
 }
 
 } // namespace

@@ -3,12 +3,15 @@
 #include "Module.h"
 #include "Folders.h"
 #include "Registry.h"
+#include "Resolution.h"
 #include "Rounding.h"
 #include "dib.h"
 #include "globalmem.h"
 #include "ForeignDib.h"
 
+#include <cstring>
 #include <map>
+#include <vector>
 
 #include <QFile>
 #include <QTemporaryDir>
@@ -64,6 +67,54 @@ TEST(Dib, RowBytesColourCountAndSize)
     header.biClrUsed = 0;
     EXPECT_EQ(dib_packed_size(&header), 40u + 24u);
     static_assert(sizeof(BITMAPFILEHEADER) == 14 && sizeof(BITMAPINFOHEADER) == 40 && sizeof(RGBQUAD) == 4);
+}
+
+// The header every part builds its own DIBs from must describe a block that
+// the checked view, which reads DIBs from outside, accepts as it is.
+TEST(Dib, BuiltHeaderDescribesItsOwnBlock)
+{
+    struct Case {
+        int32_t width, height;
+        unsigned bits;
+        DWORD colours;
+        size_t rows;
+    };
+    for (const Case c : {Case{33, 3, 1, 2, 3 * 8}, Case{5, 2, 4, 16, 2 * 4}, Case{3, 4, 8, 256, 4 * 4},
+                         Case{3, 2, 24, 0, 2 * 12}, Case{7, 1, 32, 0, 28}}) {
+        const BITMAPINFOHEADER header = dib_info_header(c.width, c.height, c.bits, c.colours, 3937);
+        EXPECT_EQ(header.biSizeImage, c.rows);
+        EXPECT_EQ(dib_packed_size(&header), 40u + 4u * c.colours + c.rows);
+        std::vector<unsigned char> block(dib_packed_size(&header));
+        std::memcpy(block.data(), &header, sizeof header);
+        DibView view;
+        ASSERT_EQ(dib_view_open(&view, block.data(), block.size()), DIB_OK) << c.bits;
+        EXPECT_EQ(view.width, c.width);
+        EXPECT_EQ(view.height, c.height);
+        EXPECT_FALSE(view.top_down);
+        EXPECT_EQ(view.colour_count, c.colours);
+        EXPECT_EQ(view.pixel_bytes, c.rows);
+        EXPECT_EQ(view.x_pels_per_meter, 3937);
+        EXPECT_EQ(view.y_pels_per_meter, 3937);
+        EXPECT_EQ(dib_view_open(&view, block.data(), block.size() - 1), DIB_SHORT_PIXELS) << c.bits;
+    }
+}
+
+// Every whole resolution a scanner may report gives the same pixels per
+// metre whether it arrives as a whole or a fractional dpi, and reads back as
+// itself.
+TEST(Resolution, WholeAndFractionalDpiAgreeOverTheScannersRange)
+{
+    for (int dpi = 1; dpi <= 65535; ++dpi) {
+        const std::int32_t perMetre = platform::pelsPerMeter(dpi);
+        ASSERT_EQ(platform::pelsPerMeterOf(double(dpi)), perMetre) << dpi;
+        ASSERT_EQ(platform::dotsPerInch(perMetre), dpi) << dpi;
+    }
+    EXPECT_EQ(platform::pelsPerMeter(72), 2835);
+    EXPECT_EQ(platform::pelsPerMeter(300), 11811);
+    EXPECT_EQ(platform::pelsPerMeterOf(150.5L), 5925);
+    EXPECT_EQ(platform::dotsPerInch(0), 1);
+    EXPECT_EQ(platform::dotsPerInch(INT32_MAX), 65535);
+    EXPECT_DOUBLE_EQ(platform::exactDotsPerInch(11811), 299.9994);
 }
 
 TEST(IniFile, KeepsAccentedNamesAndIgnoresCase)
