@@ -296,8 +296,8 @@ struct WindowParser {
 
     WindowParser()
     {
-        parser.setApplicationDescription(QStringLiteral(
-            "Quillon 2002 : le photocopieur.  Sans commande, ouvre la fenêtre, avec l'image ou la page FICHIER.\n\n"
+        parser.setApplicationDescription(identity::Title + QStringLiteral(
+            " : le photocopieur.  Sans commande, ouvre la fenêtre, avec l'image ou la page FICHIER.\n\n"
             "Commandes (quillon COMMANDE --help les décrit) :\n"
             "  copy   numérise une page (ou toutes celles du chargeur) et l'imprime\n"
             "  print  imprime des images, une feuille chacune\n"
