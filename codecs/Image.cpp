@@ -2,6 +2,7 @@
 
 #include "Dib.h"
 #include "Error.h"
+#include "Parallel.h"
 
 #include <algorithm>
 #include <cstring>
@@ -59,7 +60,16 @@ Image::Image(const Image &other) : gamma_(other.gamma_)
         return;
     size_ = other.size_;
     allocate(GMEM_MOVEABLE);
-    std::memcpy(data_, other.data_, size_);
+    // A page-sized copy is the fixed cost of every effect that hands back a
+    // new picture; shared out, its page faults are taken on every core.
+    constexpr std::size_t kLarge = std::size_t(8) << 20;
+    const int pieces = size_ >= kLarge ? workerCount() : 1;
+    const std::size_t piece = (size_ + std::size_t(pieces) - 1) / std::size_t(pieces);
+    runTogether(pieces, [&](int index) {
+        const std::size_t from = std::size_t(index) * piece, to = std::min(size_, from + piece);
+        if (from < to)
+            std::memcpy(data_ + from, other.data_ + from, to - from);
+    });
 }
 
 void Image::allocate(unsigned flags)

@@ -59,7 +59,8 @@ public:
     // The packed DIB someone else owns, read where it lies, when it has the
     // layout an Image keeps (40-byte header, uncompressed, bottom-up, a full
     // colour table up to 8 bits, none above); a null image otherwise.  The
-    // DIB must outlive the picture and is never written through it.
+    // DIB must outlive the picture, and is written through it only by an
+    // owner that means to change it where it lies.
     static Image borrow(const void *data, std::size_t size);
     bool isBorrowed() const { return data_ != nullptr && !block_; }
     // The packed DIB as a global block of exactly its size, handed over

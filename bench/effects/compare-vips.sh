@@ -10,13 +10,15 @@
 # table.  A dash: the program has no such operation.
 #   bench/effects/compare-vips.sh BUILD/bin/quillon-img [ROUNDS] [FILTER]
 # FILTER, a regular expression, keeps only the rows whose name matches.
+# LOAD=N in the environment keeps N busy loops running during the whole
+# comparison (see common.sh): every program then meets the same load.
 set -euo pipefail
 tool="$(realpath "${1:?usage: $0 path/to/quillon-img [rounds] [filter]}")"
 rounds="${2:-5}"
 filter="${3:-.}"
 . "$(dirname "$0")/../common.sh"
 work="$(mktemp -d -p /dev/shm 2>/dev/null || mktemp -d)"
-trap 'rm -rf "$work"' EXIT
+trap 'stop_load; rm -rf "$work"' EXIT
 export OMP_NUM_THREADS=2 VIPS_CONCURRENCY=2 MAGICK_THREAD_LIMIT=2
 
 photo_page "$work/page.bmp"
@@ -59,6 +61,7 @@ seconds() { [ -n "$1" ] && printf '%.3f' "$1" || echo '—'; }
 ratio() { [ -n "$2" ] && printf '%.2f' "$(echo "$1 / $2" | bc -l)" || echo '—'; }
 megabytes() { printf '%.2f MB' "$(echo "$(stat -c %s "$1") / 1000000" | bc -l)"; }
 
+start_load
 echo "| work | ours (s) | libvips (s) | ImageMagick (s) | ours / libvips | ours / ImageMagick | peak MB ours / libvips / ImageMagick |"
 echo "|---|---:|---:|---:|---:|---:|---|"
 cd "$work"

@@ -7,12 +7,14 @@
 # convolution filters.  Prints the median times and the ratio ours / libvips
 # (below 1: we are faster), then the colour dialogs' preview latency.
 #   bench/pixel/compare-vips.sh BUILD/bin/filter_dialog_bench [runs]
+# LOAD=N in the environment keeps N busy loops running during the whole
+# comparison (see common.sh): both programs then meet the same load.
 set -euo pipefail
 bench="${1:?usage: $0 path/to/filter_dialog_bench [runs]}"
 runs="${2:-5}"
 . "$(dirname "$0")/../common.sh"
 work="$(mktemp -d -p /dev/shm 2>/dev/null || mktemp -d)"
-trap 'rm -rf "$work"' EXIT
+trap 'stop_load; rm -rf "$work"' EXIT
 
 # One page for both, 8 bits a channel: PPM for us, libvips' own memory-mapped format for it.
 photo_page "$work/page.bmp"
@@ -34,6 +36,7 @@ declare -A peer=(
 )
 filters=(RGB CMY YCbCr HLS HSV BCG Sharpen Detail Smooth Contour)
 
+start_load
 # libvips' fixed cost of one command: load the page and write it back.
 : > "$work/copy"
 for ((i = 0; i < runs; i++)); do

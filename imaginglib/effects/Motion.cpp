@@ -9,6 +9,7 @@
 // What the samples' positions share is worked out once: the steps along the
 // path for each number of samples, the turns of the rotation, and for the
 // linear blur, where every pixel takes the same steps, each step's rows.
+#include "Lanes.h"
 #include "Sampler.h"
 
 #include <array>
@@ -67,12 +68,9 @@ QUILLON_HOT_LOOP void radialRow(const isp::Image &image, isp::Image &target, con
     }
 }
 
-using Doubles = double __attribute__((vector_size(32)));
-using Ints = std::int32_t __attribute__((vector_size(16)));
-
-// (through a reference: a vector return value would change the ABI between
-// the AVX2 and the plain build of the caller)
-inline void widen(const std::uint8_t *p, Doubles &out) { out = __builtin_convertvector((Ints{p[0], p[1], p[2], p[3]}), Doubles); }
+using isp::Doubles;
+using isp::Ints;
+using isp::widen;
 
 // sum[j] += the bilinear value between bytes j and j + 3 of the rows a and c
 // with the weights fx across and fy down, rounded as sampleBilinear does, for
@@ -80,18 +78,15 @@ inline void widen(const std::uint8_t *p, Doubles &out) { out = __builtin_convert
 // leaves unvectorised when written plainly (the clamping reads as branches).
 inline void addWeighed(const std::uint8_t *a, const std::uint8_t *c, double fx, double fy, int *sum, int count)
 {
-    const Doubles zero = {0, 0, 0, 0}, top = zero + 255.0, half = zero + 0.5;
     int j = 0;
     for (; j + 4 <= count; j += 4) {
         Doubles pa, pb, pc, pd;
         widen(a + j, pa), widen(a + j + 3, pb), widen(c + j, pc), widen(c + j + 3, pd);
         const Doubles upper = pa + (pb - pa) * fx, lower = pc + (pd - pc) * fx;
-        Doubles v = upper + (lower - upper) * fy;
-        v = v < zero ? zero : v;
-        v = v > top ? top : v;
-        Ints total;
+        Ints rounded, total;
+        isp::roundLanes(upper + (lower - upper) * fy, rounded);
         std::memcpy(&total, sum + j, sizeof total);
-        total += __builtin_convertvector(v + half, Ints);
+        total += rounded;
         std::memcpy(sum + j, &total, sizeof total);
     }
     for (; j < count; ++j) {

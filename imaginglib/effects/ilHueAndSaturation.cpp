@@ -28,7 +28,8 @@ extern "C" int32_t ilHueAndSaturation(HGLOBAL dib, int16_t red, int16_t green, i
         isp::require(isp::parameterRow("ilHueAndSaturation", "hue"), hue);
         isp::require(isp::parameterRow("ilHueAndSaturation", "saturation"), saturation);
         isp::require(isp::parameterRow("ilHueAndSaturation", "brightness"), brightness);
-        isp::Image image = isp::readDib(dib);
+        isp::ChangedDib changed(dib, progress);
+        isp::Image &image = changed.image();
         isp::requireTrueColour(image);
         const isp::Rect rect = isp::completeRect(image, left, top, right, bottom);
         // ranges in the order of their hues: red, yellow, green, cyan, blue, magenta
@@ -53,7 +54,7 @@ extern "C" int32_t ilHueAndSaturation(HGLOBAL dib, int16_t red, int16_t green, i
         });
         if (!done)
             return 0;
-        isp::writeBack(dib, image);
+        changed.done();
         return 1;
     });
 }

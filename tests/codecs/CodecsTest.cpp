@@ -224,6 +224,18 @@ TEST(Image, FromPackedDibChecksTheBlockAndFlipsTopDownRows)
     EXPECT_THROW(Image::fromPackedDib(dib.data(), dib.size()), Error);
 }
 
+TEST(Image, CopiesKeepEveryByteAlsoWhenSharedOut)
+{
+    // below and above the size from which a copy is shared out over the cores
+    for (const auto [width, height] : {std::pair{301, 7}, std::pair{2001, 1501}}) {
+        Image original = pattern(24, width, height);
+        original.row(0)[3 * width - 1] = 0xA5; // the last pixel byte of the block (rows bottom up)
+        const Image copy = original;
+        EXPECT_TRUE(copy.packed() == original.packed()) << width << " x " << height;
+        EXPECT_NE(copy.pixels(), original.pixels());
+    }
+}
+
 // ---- files written by ImageMagick -------------------------------------------
 
 struct ForeignCase {

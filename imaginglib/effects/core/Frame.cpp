@@ -56,6 +56,10 @@ void requireTrueColour(const Image &image)
 
 HGLOBAL toGlobal(Image image) { return image.release(); }
 
+namespace {
+
+// Puts a changed picture back into the block it was read from (same size,
+// same depth, same colour table length).
 void writeBack(HGLOBAL dib, const Image &image)
 {
     GlobalLockGuard lock(dib);
@@ -75,6 +79,23 @@ void writeBack(HGLOBAL dib, const Image &image)
     }
     for (int y = 0; y < image.height(); ++y)
         std::memcpy(const_cast<BYTE *>(dib_view_row(&view, y)), image.row(y), image.rowBytes());
+}
+
+} // namespace
+
+ChangedDib::ChangedDib(HGLOBAL dib, ILProgressProc proc)
+    : dib_(dib), lock_(dib), image_(proc == nullptr ? Image::borrow(lock_.data(), GlobalSize(dib)) : Image())
+{
+    if (lock_.data() == nullptr)
+        badArgument("no DIB");
+    if (image_.isNull())
+        image_ = Image::fromPackedDib(lock_.data(), GlobalSize(dib));
+}
+
+void ChangedDib::done()
+{
+    if (!image_.isBorrowed())
+        writeBack(dib_, image_);
 }
 
 namespace {

@@ -109,9 +109,25 @@ void requireTrueColour(const Image &image);
 // The picture's own global block (a copy's when it is an lvalue); throws
 // when memory is short.
 HGLOBAL toGlobal(Image image);
-// Puts a changed picture back into the block it was read from (same size,
-// same depth, same colour table length).
-void writeBack(HGLOBAL dib, const Image &image);
+// The picture of an export that changes its DIB.  A change someone watches
+// may be stopped, and a stopped change leaves the caller's DIB as it was, so
+// it is made on a copy that done() puts back; a change nobody watches is
+// made where the DIB lies (when it has an Image's layout), without a
+// page-sized copy and the pass that puts it back.
+class ChangedDib {
+public:
+    ChangedDib(HGLOBAL dib, ILProgressProc proc);
+    ChangedDib(const ChangedDib &) = delete;
+    ChangedDib &operator=(const ChangedDib &) = delete;
+    Image &image() { return image_; }
+    // The change is finished: the caller's DIB gets it.
+    void done();
+
+private:
+    HGLOBAL dib_;
+    GlobalLockGuard lock_;
+    Image image_;
+};
 
 [[noreturn]] void badArgument(const char *what);
 // Refuses a value the export does not accept (its parameter row).

@@ -54,11 +54,11 @@ int32_t inPlaceEffect(HGLOBAL dib, void *user, ILProgressProc proc,
                       const std::function<bool(Image &, Progress &)> &body)
 {
     return guarded<int32_t>(0, [&]() -> int32_t {
-        Image image = readDib(dib);
+        ChangedDib changed(dib, proc);
         Progress progress(proc, user);
-        if (!progress.at(0, 1) || !body(image, progress) || !progress.finish())
+        if (!progress.at(0, 1) || !body(changed.image(), progress) || !progress.finish())
             return 0;
-        writeBack(dib, image);
+        changed.done();
         return 1;
     });
 }

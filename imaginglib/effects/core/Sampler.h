@@ -4,6 +4,7 @@
 // with bilinear interpolation (or the nearest pixel) and kept inside the
 // rectangle, so nothing from outside is pulled in.
 #include "Frame.h"
+#include "Lanes.h"
 
 #include <cmath>
 #include <optional>
@@ -11,7 +12,7 @@
 namespace isp {
 
 // Reads the source at (x, y), clamped to the rectangle, into out (all the
-// picture's channels).
+// picture's channels), the channels mixed in the lanes of one vector.
 inline void sampleBilinear(const Reading &source, const Rect &rect, double x, double y, std::uint8_t *out)
 {
     x = std::clamp(x, double(rect.left), double(rect.right - 1));
@@ -21,14 +22,17 @@ inline void sampleBilinear(const Reading &source, const Rect &rect, double x, do
     const double fx = x - x0, fy = y - y0;
     const std::uint8_t *a = source.at(x0, y0), *b = source.at(x1, y0);
     const std::uint8_t *c = source.at(x0, y1), *d = source.at(x1, y1);
-    auto channel = [&](int k) {
-        const double top = a[k] + (b[k] - a[k]) * fx;
-        const double bottom = c[k] + (d[k] - c[k]) * fx;
-        out[k] = clampByte(top + (bottom - top) * fy);
-    };
-    channel(0), channel(1), channel(2);
+    Doubles pa, pb, pc, pd;
     if (source.step == 4)
-        channel(3);
+        widen(a, pa), widen(b, pb), widen(c, pc), widen(d, pd);
+    else
+        widenPixel(a, pa), widenPixel(b, pb), widenPixel(c, pc), widenPixel(d, pd);
+    const Doubles top = pa + (pb - pa) * fx, bottom = pc + (pd - pc) * fx;
+    Ints mixed;
+    roundLanes(top + (bottom - top) * fy, mixed);
+    out[0] = std::uint8_t(mixed[0]), out[1] = std::uint8_t(mixed[1]), out[2] = std::uint8_t(mixed[2]);
+    if (source.step == 4)
+        out[3] = std::uint8_t(mixed[3]);
 }
 
 inline void sampleNearest(const Reading &source, const Rect &rect, double x, double y, std::uint8_t *out)

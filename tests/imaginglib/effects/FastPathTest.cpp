@@ -279,20 +279,24 @@ TEST(FastPaths, RotationInterpolatesWithTheBackgroundOutside)
 {
     GlobalBlock dib = makeDib(kWidth, kHeight, busy);
     const Pixels in(dib.get());
-    const double angle = 23.5 * 3.141592653589793 / 180.0, c = std::cos(angle), s = std::sin(angle);
-    GlobalBlock result(ILRotate(dib.get(), 23.5, kPart.left, kPart.top, kPart.right, kPart.bottom, 0x00204080, nullptr,
-                                nullptr));
     const int fill[3] = {0x20, 0x40, 0x80};
     const double cx = (kPart.left + kPart.right - 1) / 2.0, cy = (kPart.top + kPart.bottom - 1) / 2.0;
-    expectPixels(dib.get(), result.get(), kPart, [&](int x, int y, int k) {
-        const double dx = x - cx, dy = y - cy;
-        const double sx = cx + dx * c - dy * s, sy = cy + dx * s + dy * c;
-        const int x0 = int(std::floor(sx)), y0 = int(std::floor(sy));
-        const double fx = sx - x0, fy = sy - y0;
-        auto v = [&](int px, int py) { return kPart.contains(px, py) ? in.at(px, py, k) : fill[k]; };
-        return int(clampByte((v(x0, y0) * (1 - fx) + v(x0 + 1, y0) * fx) * (1 - fy)
-                             + (v(x0, y0 + 1) * (1 - fx) + v(x0 + 1, y0 + 1) * fx) * fy));
-    });
+    // a slight turn, a steep one, one whose cosine is almost 0
+    for (const double degrees : {23.5, -131.25, 89.9999}) {
+        SCOPED_TRACE(degrees);
+        const double angle = degrees * 3.141592653589793 / 180.0, c = std::cos(angle), s = std::sin(angle);
+        GlobalBlock result(ILRotate(dib.get(), degrees, kPart.left, kPart.top, kPart.right, kPart.bottom, 0x00204080,
+                                    nullptr, nullptr));
+        expectPixels(dib.get(), result.get(), kPart, [&](int x, int y, int k) {
+            const double dx = x - cx, dy = y - cy;
+            const double sx = cx + dx * c - dy * s, sy = cy + dx * s + dy * c;
+            const int x0 = int(std::floor(sx)), y0 = int(std::floor(sy));
+            const double fx = sx - x0, fy = sy - y0;
+            auto v = [&](int px, int py) { return kPart.contains(px, py) ? in.at(px, py, k) : fill[k]; };
+            return int(clampByte((v(x0, y0) * (1 - fx) + v(x0 + 1, y0) * fx) * (1 - fy)
+                                 + (v(x0, y0 + 1) * (1 - fx) + v(x0 + 1, y0 + 1) * fx) * fy));
+        });
+    }
 }
 
 TEST(FastPaths, ScalingAveragesByAreaAndInterpolatesInFloats)
