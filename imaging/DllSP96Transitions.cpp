@@ -1,6 +1,7 @@
 // The transition wrappers of ISP2000.DLL: a picture drawn progressively
 // onto a TransitionSurface, and the choice of transition by TFXMethod.
 #include "DllSP96.h"
+#include "ilstatus.h"
 
 #include "DllSP96Frame.h"
 #include "TransitionSurface.h"
@@ -13,14 +14,12 @@ namespace {
 using BandsFn = std::int32_t (*)(ILSurface *, HGLOBAL, std::int32_t, std::int32_t);
 using RingsFn = std::int32_t (*)(ILSurface *, HGLOBAL, std::int32_t);
 
-// The library's status for arguments it cannot use.
-constexpr int kInvalidParameter = -11;
 // The thickest band the library draws.
 constexpr int kThickestBand = 10000;
 
 bool refuse()
 {
-    recordFailure(kInvalidParameter);
+    recordFailure(IL_ERR_BAD_PARAMETER);
     return false;
 }
 

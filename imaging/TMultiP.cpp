@@ -1,6 +1,7 @@
 // TPMultiImage: creation, the properties with their storing rules, the
 // progress relay, the error report and the picture.
 #include "TMultiP.h"
+#include "ilstatus.h"
 
 #include "Annotation.h"
 #include "DllSP96Frame.h"
@@ -12,14 +13,6 @@
 #include <QTimer>
 
 namespace imaging {
-namespace {
-
-// The library's statuses for a damaged file and for work stopped on request.
-constexpr int kDamagedFileStatus = -4;
-constexpr int kStoppedStatus = 0;
-
-} // namespace
-
 TPMultiImage::TPMultiImage(QWidget *parent) : QWidget(parent)
 {
     setAttribute(Qt::WA_OpaquePaintEvent);
@@ -175,7 +168,7 @@ TPMultiImage::Failure TPMultiImage::lastLibraryFailure() const
     // a wrapper that refused the file before calling the library (too short
     // to be an image, an export missing) leaves no text of its own
     if (LastImagingError.Text.isEmpty())
-        recordFailure(kDamagedFileStatus);
+        recordFailure(IL_ERR_DAMAGED);
     return LastImagingError;
 }
 
@@ -187,7 +180,7 @@ void TPMultiImage::reportError(const Failure &failure)
         return;
     }
     // stopping on the user's request needs no message
-    if (failure.Code != kStoppedStatus)
+    if (failure.Code != IL_ERR_STOPPED)
         pendingError_ = failure;
 }
 

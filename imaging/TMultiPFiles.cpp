@@ -1,6 +1,7 @@
 // TPMultiImage: loading by extension, the seven writers and the file
 // information.
 #include "TMultiP.h"
+#include "ilstatus.h"
 
 #include "Annotation.h"
 #include "WaitCursor.h"
@@ -15,12 +16,6 @@
 
 namespace imaging {
 namespace {
-
-// The library's statuses the component gives failures of its own.
-constexpr int kCannotOpenStatus = -1;
-constexpr int kWrongFormatStatus = -3;
-constexpr int kTooLargeStatus = -7;
-constexpr int kUnknownStatus = -14;
 
 // Where the program keeps the pictures ".RES" names stand for.
 const QString kResourceFolder = QStringLiteral(":/art");
@@ -112,7 +107,7 @@ void TPMultiImage::setImageName(const QString &name)
     } else if (ReadFileInfo(name)) {
         const std::optional<codecs::Format> format = readerFormat(name, info_.Format);
         Bitmap loaded;
-        failure = !format ? Failure{kWrongFormatStatus, QStringLiteral("Unknown image format ") + info_.Format}
+        failure = !format ? Failure{IL_ERR_WRONG_FORMAT, QStringLiteral("Unknown image format ") + info_.Format}
                                    : readBitmapFile(*format, name, loaded);
         if (!failure) {
             takeLoadedPicture(loaded);
@@ -171,11 +166,11 @@ std::optional<TPMultiImage::Failure> TPMultiImage::readBitmapFile(codecs::Format
         if (!read)
             return lastLibraryFailure();
     } catch (const EFOpenError &error) {
-        return Failure{kCannotOpenStatus, error.message()};
+        return Failure{IL_ERR_CANNOT_OPEN, error.message()};
     } catch (const EImagingError &error) {
-        return Failure{kUnknownStatus, error.message()};
+        return Failure{IL_ERR_UNKNOWN, error.message()};
     } catch (const std::bad_alloc &) {
-        return Failure{kTooLargeStatus, QStringLiteral("Not enough memory for this picture")};
+        return Failure{IL_ERR_TOO_LARGE, QStringLiteral("Not enough memory for this picture")};
     }
     return std::nullopt;
 }
@@ -194,7 +189,7 @@ std::optional<TPMultiImage::Failure> TPMultiImage::loadResource(const QString &n
         ReadFileInfo(name);
         return std::nullopt;
     }
-    return Failure{kCannotOpenStatus, QStringLiteral("No picture named ") + base + QStringLiteral(" in the program")};
+    return Failure{IL_ERR_CANNOT_OPEN, QStringLiteral("No picture named ") + base + QStringLiteral(" in the program")};
 }
 
 std::optional<TPMultiImage::Failure> TPMultiImage::loadGraphic(const QString &name)
@@ -202,7 +197,7 @@ std::optional<TPMultiImage::Failure> TPMultiImage::loadGraphic(const QString &na
     QImageReader reader(name);
     const QImage image = reader.read();
     if (image.isNull())
-        return Failure{kWrongFormatStatus, reader.errorString()};
+        return Failure{IL_ERR_WRONG_FORMAT, reader.errorString()};
     setPicture(image);
     QPainter recorder(&graphic_);
     recorder.drawImage(0, 0, image);
@@ -216,9 +211,9 @@ std::optional<TPMultiImage::Failure> TPMultiImage::loadBanner(const QString &nam
 {
     QFile file(name);
     if (!file.open(QIODevice::ReadOnly))
-        return Failure{kCannotOpenStatus, file.errorString()};
+        return Failure{IL_ERR_CANNOT_OPEN, file.errorString()};
     if (file.size() > kBannerFileLimit)
-        return Failure{kTooLargeStatus, QStringLiteral("Banner files are limited to 64 kB")};
+        return Failure{IL_ERR_TOO_LARGE, QStringLiteral("Banner files are limited to 64 kB")};
     const QString text = bannerText(file.readAll());
     startBanner(kind, kind == TBannerKind::Horizontal ? parseHorizontalBanner(text) : parseVerticalBanner(text));
     ReadFileInfo(name);
@@ -309,7 +304,7 @@ template <typename Write> void TPMultiImage::save(const QString &format, const Q
         if (!write(WriteDepth(format)))
             failure = lastLibraryFailure();
     } catch (const EImagingError &error) {
-        failure = Failure{kUnknownStatus, error.message()};
+        failure = Failure{IL_ERR_UNKNOWN, error.message()};
     }
     if (failure)
         reportError(*failure);

@@ -13,6 +13,7 @@
 #include "dib.h"
 #include "globalmem.h"
 #include "ilsurface.h"
+#include "ilstatus.h"
 
 #ifdef __cplusplus
 extern "C" {
@@ -51,23 +52,6 @@ typedef struct tagILDEVICEBITMAP {
     int32_t bitsPixel;  /* always 32 */
     int32_t rowBytes;
 } ILDEVICEBITMAP;
-
-/* Error numbers. */
-#define IL_ERR_STOPPED 0
-#define IL_ERR_CANNOT_OPEN (-1)
-#define IL_ERR_CANNOT_CREATE (-2)
-#define IL_ERR_WRONG_FORMAT (-3)
-#define IL_ERR_DAMAGED (-4)
-#define IL_ERR_UNSUPPORTED_VARIANT (-5)
-#define IL_ERR_NO_MEMORY (-6)
-#define IL_ERR_TOO_LARGE (-7)
-#define IL_ERR_BAD_DEPTH (-8)
-#define IL_ERR_BAD_IMAGE (-9)
-#define IL_ERR_NO_SUCH_PAGE (-10)
-#define IL_ERR_BAD_PARAMETER (-11)
-#define IL_ERR_NO_SOURCE_MANAGER (-12)
-#define IL_ERR_SCAN_FAILED (-13)
-#define IL_ERR_UNKNOWN (-14)
 
 /* Text buffers of fileinfo hold at least this many bytes. */
 #define IL_INFO_TEXT_SIZE 64
