@@ -9,6 +9,7 @@
 #include "Folders.h"
 #include "MessageBox.h"
 #include "Module.h"
+#include "ilstatus.h"
 
 #include <QCoreApplication>
 #include <QDir>
@@ -115,8 +116,11 @@ void recordFailure(int status)
     LastImagingError.Text.clear();
     using LoadString = std::int32_t (*)(std::int32_t, char *, std::int32_t);
     using WriteFailure = std::int32_t (*)(char *, std::int32_t);
-    // a file that could not be written is named with the system's reason
-    if (auto failure = CRDE2000().function<WriteFailure>("ilLastWriteFailure")) {
+    // a file that could not be written is named with the system's reason; the
+    // words belong to the library's last call, so a failure of the bridge's
+    // own (another status) never takes those of an earlier write
+    const auto failure = CRDE2000().function<WriteFailure>("ilLastWriteFailure");
+    if (status == IL_ERR_CANNOT_CREATE && failure) {
         char text[4096] = "";
         if (failure(text, sizeof text) > 0) {
             LastImagingError.Text = QString::fromUtf8(text);
