@@ -13,7 +13,8 @@ namespace isp {
 
 // Reads the source at (x, y), clamped to the rectangle, into out (all the
 // picture's channels), the channels mixed in the lanes of one vector.
-inline void sampleBilinear(const Reading &source, const Rect &rect, double x, double y, std::uint8_t *out)
+// Always inlined, so that the AVX2 build of a hot loop mixes in AVX2 too.
+[[gnu::always_inline]] inline void sampleBilinear(const Reading &source, const Rect &rect, double x, double y, std::uint8_t *out)
 {
     x = std::clamp(x, double(rect.left), double(rect.right - 1));
     y = std::clamp(y, double(rect.top), double(rect.bottom - 1));
@@ -90,42 +91,68 @@ struct Polar {
 // stays (beyond the circle, at its centre); place(dx, dy, amount, sx, sy)
 // the source point of the pixel at (dx, dy) from the centre.  A point shown
 // where it is is the pixel itself, which the target already holds, so only
-// the circle is visited; and the four pixels that mirror each other across
-// the centre lines lie at the same distance, so each amount is worked out
-// once for the four.
+// the circle is visited.  The pixels that mirror each other across the
+// centre lines lie at the same distance, and so do those that mirror each
+// other across the diagonals when the centre lies as far from a pixel
+// centre across as down, so each amount is worked out once for the four or
+// the eight.  Row y (in the upper half) takes its pixels from the circle's
+// rim up to the middle, or up to the diagonal when the diagonals are used
+// (those beyond it are the turned images of pixels of rows above), of the
+// columns [left, right).
 template <typename Shape, typename Place>
-QUILLON_HOT_LOOP void distortRadialRow(const Reading &in, const Writing &out, const Rect &rect, const Polar &polar, int y,
-                              Shape &shape, Place &place)
+QUILLON_HOT_LOOP void distortRadialRow(const Reading &reading, const Writing &writing, const Rect &rect,
+                                       const Polar &polar, int y, int left, int right, Shape &shape, Place &place)
 {
+    const Reading in = reading;
+    const Writing out = writing;
     const int mirrorX = rect.left + rect.right - 1, mirrorY = rect.top + rect.bottom - 1;
     const double dy = y - polar.cy, reach = polar.radius * polar.radius - dy * dy;
     if (reach <= 0)
         return;
-    // from a pixel beyond the circle's chord, with a pixel to spare, to the middle
+    // the centre's offset across from down, whole when the diagonals mirror pixels
+    const bool diagonals = (mirrorX - mirrorY) % 2 == 0;
+    const int across = (mirrorX - mirrorY) / 2;
+    // from a pixel beyond the circle's chord, with a pixel to spare, to the middle or the diagonal
     const int from = std::max(rect.left, int(std::floor(polar.cx - std::sqrt(reach))) - 1);
-    for (int x = from; x <= mirrorX - x; ++x) {
+    const int to = diagonals ? y + across : mirrorX;
+    auto four = [&](int x, int row, const auto &amount) {
+        const int xs[2] = {x, mirrorX - x}, ys[2] = {row, mirrorY - row};
+        for (int j = 0; j < (ys[1] != ys[0] ? 2 : 1); ++j)
+            for (int i = 0; i < (xs[1] != xs[0] ? 2 : 1); ++i) {
+                double sx, sy;
+                place(xs[i] - polar.cx, ys[j] - polar.cy, amount, sx, sy);
+                sampleBilinear(in, rect, sx, sy, out.at(xs[i], ys[j]));
+            }
+    };
+    for (int x = std::max(from, left); x < right && x <= to && x <= mirrorX - x; ++x) {
         const double dx = x - polar.cx;
         auto amount = shape(std::sqrt(dx * dx + dy * dy) / polar.radius);
         if (!amount)
             continue;
-        const int xs[2] = {x, mirrorX - x}, ys[2] = {y, mirrorY - y};
-        for (int j = 0; j < (ys[1] != ys[0] ? 2 : 1); ++j)
-            for (int i = 0; i < (xs[1] != xs[0] ? 2 : 1); ++i) {
-                double sx, sy;
-                place(xs[i] - polar.cx, ys[j] - polar.cy, *amount, sx, sy);
-                sampleBilinear(in, rect, sx, sy, out.at(xs[i], ys[j]));
-            }
+        four(x, y, *amount);
+        // the pixel across the diagonal, unless it is this one
+        if (diagonals && x != y + across && rect.contains(y + across, x - across))
+            four(y + across, x - across, *amount);
     }
 }
 
+// The upper half's rows run in bands of kBand rows, each band in columns of
+// kColumns, so that the source points of neighbouring pixels, which a turn
+// spreads over many rows, are still in the cache when they are read again.
 template <typename Shape, typename Place>
 bool distortRadially(const Image &source, Image &target, const Rect &rect, const Polar &polar, Progress &progress,
                      Shape &&shape, Place &&place)
 {
+    constexpr int kBand = 16, kColumns = 64;
     const Reading in(source);
     const Writing out(target);
-    return forRows(rect.top, (rect.top + rect.bottom + 1) / 2, progress,
-                   [&](int y) { distortRadialRow(in, out, rect, polar, y, shape, place); });
+    const int half = (rect.top + rect.bottom + 1) / 2;
+    return forRows(0, (half - rect.top + kBand - 1) / kBand, progress, [&](int band) {
+        const int top = rect.top + band * kBand, bottom = std::min(half, top + kBand);
+        for (int left = rect.left; left < rect.right; left += kColumns)
+            for (int y = top; y < bottom; ++y)
+                distortRadialRow(in, out, rect, polar, y, left, left + kColumns, shape, place);
+    });
 }
 
 } // namespace isp

@@ -252,27 +252,32 @@ TEST(FastPaths, WhirlAndPinchMoveOnlyTheInscribedCircle)
 {
     GlobalBlock dib = makeDib(kWidth, kHeight, busy);
     const Pixels in(dib.get());
-    const double cx = (kPart.left + kPart.right - 1) / 2.0, cy = (kPart.top + kPart.bottom - 1) / 2.0;
-    const double radius = std::min(kPart.right - kPart.left, kPart.bottom - kPart.top) / 2.0;
-    auto check = [&](HGLOBAL result, auto map) {
-        expectPixels(dib.get(), result, kPart, [&](int x, int y, int k) {
-            const double dx = x - cx, dy = y - cy, r = std::sqrt(dx * dx + dy * dy) / radius;
-            double sx = x, sy = y;
-            if (r < 1.0 && r > 0.0)
-                map(dx, dy, r, sx, sy);
-            return bilinear(in, kPart, sx, sy, k);
+    // a centre as far from a pixel centre across as down (the diagonals mirror
+    // pixels: a square and a tall part) and one that is not
+    for (const Box &part : {kPart, Box{20, 50, 120, 150}, Box{13, 40, 131, 276}}) {
+        SCOPED_TRACE(part.bottom);
+        const double cx = (part.left + part.right - 1) / 2.0, cy = (part.top + part.bottom - 1) / 2.0;
+        const double radius = std::min(part.right - part.left, part.bottom - part.top) / 2.0;
+        auto check = [&](HGLOBAL result, auto map) {
+            expectPixels(dib.get(), result, part, [&](int x, int y, int k) {
+                const double dx = x - cx, dy = y - cy, r = std::sqrt(dx * dx + dy * dy) / radius;
+                double sx = x, sy = y;
+                if (r < 1.0 && r > 0.0)
+                    map(dx, dy, r, sx, sy);
+                return bilinear(in, part, sx, sy, k);
+            });
+        };
+        GlobalBlock whirl(Whirl(dib.get(), 140.0, part.left, part.top, part.right, part.bottom, nullptr, nullptr));
+        check(whirl.get(), [&](double dx, double dy, double r, double &sx, double &sy) {
+            const double angle = 140.0 * 3.141592653589793 / 180.0 * (1.0 - r) * (1.0 - r);
+            sx = cx + dx * std::cos(angle) - dy * std::sin(angle), sy = cy + dx * std::sin(angle) + dy * std::cos(angle);
         });
-    };
-    GlobalBlock whirl(Whirl(dib.get(), 140.0, kPart.left, kPart.top, kPart.right, kPart.bottom, nullptr, nullptr));
-    check(whirl.get(), [&](double dx, double dy, double r, double &sx, double &sy) {
-        const double angle = 140.0 * 3.141592653589793 / 180.0 * (1.0 - r) * (1.0 - r);
-        sx = cx + dx * std::cos(angle) - dy * std::sin(angle), sy = cy + dx * std::sin(angle) + dy * std::cos(angle);
-    });
-    GlobalBlock pinch(PinchHole(dib.get(), -15.0, kPart.left, kPart.top, kPart.right, kPart.bottom, nullptr, nullptr));
-    check(pinch.get(), [&](double dx, double dy, double r, double &sx, double &sy) {
-        const double factor = std::pow(std::sin(1.5707963267948966 * r), 1.5);
-        sx = cx + dx * factor, sy = cy + dy * factor;
-    });
+        GlobalBlock pinch(PinchHole(dib.get(), -15.0, part.left, part.top, part.right, part.bottom, nullptr, nullptr));
+        check(pinch.get(), [&](double dx, double dy, double r, double &sx, double &sy) {
+            const double factor = std::pow(std::sin(1.5707963267948966 * r), 1.5);
+            sx = cx + dx * factor, sy = cy + dy * factor;
+        });
+    }
 }
 
 TEST(FastPaths, RotationInterpolatesWithTheBackgroundOutside)
