@@ -10,6 +10,7 @@
 #include "ILPalette.h"
 #include "Modal.h"
 
+#include <QAbstractItemView>
 #include <QComboBox>
 #include <QFileDialog>
 #include <QGridLayout>
@@ -116,6 +117,12 @@ public:
         actions_->addItems({QStringLiteral("Créer palette en niveaux de gris et optimiser l'image"),
                             QStringLiteral("Charger palette et optimiser l'image"),
                             QStringLiteral("Charger palette et appliquer"), QStringLiteral("Enregistrer palette")});
+        // the longest action is a little wider than the page: the closed box
+        // shows it a point smaller, its list at the page's own size
+        actions_->view()->setFont(actions_->font());
+        QFont smaller = actions_->font();
+        smaller.setPointSizeF(smaller.pointSizeF() - 1);
+        actions_->setFont(smaller);
         apply_ = new QPushButton(QStringLiteral("Appl."), this);
         apply_->setObjectName(QStringLiteral("PalOpt"));
         static_cast<QVBoxLayout *>(layout())->addWidget(actions_);
