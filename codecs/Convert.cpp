@@ -436,8 +436,7 @@ Image convertDepth(const Image &image, int bits, bool dither)
 
 // The three-byte case in a loop the compiler turns into byte shuffles,
 // compiled for AVX2 as well and chosen when the library loads.
-QUILLON_HOT_LOOP static void swapTriples(const std::uint8_t *in, std::uint8_t *out,
-                                                                           std::size_t count)
+QUILLON_HOT_LOOP static void swapTriples(const std::uint8_t *in, std::uint8_t *out, std::size_t count)
 {
     for (std::size_t i = 0; i < count * 3; i += 3) {
         const std::uint8_t first = in[i], second = in[i + 1], third = in[i + 2];

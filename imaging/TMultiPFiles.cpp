@@ -108,7 +108,7 @@ void TPMultiImage::setImageName(const QString &name)
         const std::optional<codecs::Format> format = readerFormat(name, info_.Format);
         Bitmap loaded;
         failure = !format ? Failure{IL_ERR_WRONG_FORMAT, QStringLiteral("Unknown image format ") + info_.Format}
-                                   : readBitmapFile(*format, name, loaded);
+                          : readBitmapFile(*format, name, loaded);
         if (!failure) {
             takeLoadedPicture(loaded);
             ReadFileInfo(name);

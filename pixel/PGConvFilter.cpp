@@ -38,8 +38,7 @@ int64_t rnd(Real v) { return pgRound(v); }
 
 // sums[k] += weight x pixels[k] for k < count: each tap's share of a run of
 // channel values.  Integers, so both versions give the same sums.
-QUILLON_HOT_LOOP void addWeighted(int32_t *sums, const uint8_t *pixels,
-                                                                     int32_t weight, int count)
+QUILLON_HOT_LOOP void addWeighted(int32_t *sums, const uint8_t *pixels, int32_t weight, int count)
 {
     for (int k = 0; k < count; ++k)
         sums[k] += weight * pixels[k];

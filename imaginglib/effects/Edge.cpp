@@ -18,7 +18,8 @@ inline std::uint8_t sobel(const std::uint8_t *up, const std::uint8_t *at, const 
 }
 
 // One row; the columns at the rectangle's sides repeat their neighbour.
-QUILLON_HOT_LOOP void edgeRow(const isp::Image &source, isp::Image &target, const isp::Rect &rect, double gain, int y)
+QUILLON_HOT_LOOP void edgeRow(const isp::Image &source, isp::Image &target, const isp::Rect &rect, double gain,
+                              int y)
 {
     const int step = source.bits() / 8;
     const std::ptrdiff_t offset = std::ptrdiff_t(rect.left) * step;

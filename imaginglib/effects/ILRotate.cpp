@@ -53,8 +53,8 @@ void narrow(double start, double slope, double low, double high, double tx, doub
 // points lie away from the rectangle it is background alone, without
 // looking at each point.  The three channels of a pixel are mixed in the
 // lanes of one vector.
-QUILLON_HOT_LOOP void turnRow(const isp::Image &source, isp::Image &target, const isp::Rect &rect, const isp::Rect &area,
-                     const Turn &t, const std::uint8_t *fill, int y)
+QUILLON_HOT_LOOP void turnRow(const isp::Image &source, isp::Image &target, const isp::Rect &rect,
+                              const isp::Rect &area, const Turn &t, const std::uint8_t *fill, int y)
 {
     const isp::Reading in(source);
     const int step = in.step;

@@ -42,7 +42,8 @@ inline void addSample(const isp::Reading &source, const isp::Rect &rect, double 
         sum[k] += sample[k];
 }
 
-QUILLON_HOT_LOOP void radialRow(const isp::Image &image, isp::Image &target, const isp::Rect &rect, const Path &path, int y)
+QUILLON_HOT_LOOP void radialRow(const isp::Image &image, isp::Image &target, const isp::Rect &rect, const Path &path,
+                                int y)
 {
     const isp::Reading source(image);
     const isp::Writing out(target);
@@ -104,7 +105,8 @@ inline void addWeighed(const std::uint8_t *a, const std::uint8_t *c, double fx, 
 // over the row's bytes that the compiler vectorises.  The rest (the ends,
 // where the rectangle clamps the samples, and values below 1) is sampled
 // pixel by pixel.
-QUILLON_HOT_LOOP void linearRow(const isp::Image &image, isp::Image &target, const isp::Rect &rect, const Path &path, int y)
+QUILLON_HOT_LOOP void linearRow(const isp::Image &image, isp::Image &target, const isp::Rect &rect, const Path &path,
+                                int y)
 {
     const isp::Reading source(image);
     const isp::Writing out(target);

@@ -50,7 +50,8 @@ void fixPixel(const isp::Image &source, isp::Image &target, const isp::Rect &rec
 // row's bytes in one flat loop, which the compiler vectorises, and only the
 // few bytes that may stand out look for their median.
 template <int Radius>
-QUILLON_HOT_LOOP void fixInnerRow(const isp::Image &source, isp::Image &target, const isp::Rect &rect, int tolerance, int y)
+QUILLON_HOT_LOOP void fixInnerRow(const isp::Image &source, isp::Image &target, const isp::Rect &rect, int tolerance,
+                                  int y)
 {
     constexpr int kSide = 2 * Radius + 1, kCount = kSide * kSide;
     const std::uint8_t *rows[kSide];

@@ -45,7 +45,8 @@ std::vector<std::vector<Tap>> tapsFor(int from, int to)
 // Bands of target rows are made on their own: the rows a band needs are
 // summed across into a small buffer (rows shared by two bands are summed
 // twice, in the same order, so to the same floats) and then down.
-QUILLON_HOT_LOOP void acrossRow(const std::uint8_t *in, float *out, int channels, const std::vector<std::vector<Tap>> &taps)
+QUILLON_HOT_LOOP void acrossRow(const std::uint8_t *in, float *out, int channels,
+                                const std::vector<std::vector<Tap>> &taps)
 {
     for (const std::vector<Tap> &list : taps) {
         for (const Tap &tap : list) {

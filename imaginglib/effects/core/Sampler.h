@@ -14,7 +14,8 @@ namespace isp {
 // Reads the source at (x, y), clamped to the rectangle, into out (all the
 // picture's channels), the channels mixed in the lanes of one vector.
 // Always inlined, so that the AVX2 build of a hot loop mixes in AVX2 too.
-[[gnu::always_inline]] inline void sampleBilinear(const Reading &source, const Rect &rect, double x, double y, std::uint8_t *out)
+[[gnu::always_inline]] inline void sampleBilinear(const Reading &source, const Rect &rect, double x, double y,
+                                                  std::uint8_t *out)
 {
     x = std::clamp(x, double(rect.left), double(rect.right - 1));
     y = std::clamp(y, double(rect.top), double(rect.bottom - 1));
@@ -49,8 +50,8 @@ inline void sampleNearest(const Reading &source, const Rect &rect, double x, dou
 // Fills the pixels [from, to) of row y from the source points that
 // map(x, y, sourceX, sourceY) gives.
 template <typename Map>
-QUILLON_HOT_LOOP void distortRow(const Image &source, Image &target, const Rect &rect, int y, int from, int to, Map &map,
-                        bool smooth)
+QUILLON_HOT_LOOP void distortRow(const Image &source, Image &target, const Rect &rect, int y, int from, int to,
+                                 Map &map, bool smooth)
 {
     const Reading in(source);
     const Writing out(target);
