@@ -227,7 +227,7 @@ TEST(Image, FromPackedDibChecksTheBlockAndFlipsTopDownRows)
 TEST(Image, CopiesKeepEveryByteAlsoWhenSharedOut)
 {
     // below and above the size from which a copy is shared out over the cores
-    for (const auto [width, height] : {std::pair{301, 7}, std::pair{2001, 1501}}) {
+    for (const auto &[width, height] : {std::pair{301, 7}, std::pair{2001, 1501}}) {
         Image original = pattern(24, width, height);
         original.row(0)[3 * width - 1] = 0xA5; // the last pixel byte of the block (rows bottom up)
         const Image copy = original;

@@ -259,20 +259,22 @@ TEST(Command, WritersKeepTheOldFileNameTheFileAndFollowLinks)
         std::function<int(const QString &)> write;
     };
     const auto printer = [](const QString &file) { return QStringLiteral("pdf:%1,dpi=150,paper=A4").arg(file); };
+    const auto scanTo = [&](const QString &f) { return quillon.run(QStringList{QStringLiteral("scan")} + scan + QStringList{f}); };
+    const auto convertTo = [&](const QString &f) { return quillon.runProgram(tool, {picture, f}); };
     const std::vector<Writer> writers = {
-        {"scan", "png", [&](const QString &f) { return quillon.run(QStringList{QStringLiteral("scan")} + scan + QStringList{f}); }},
-        {"scan", "jpg", [&](const QString &f) { return quillon.run(QStringList{QStringLiteral("scan")} + scan + QStringList{f}); }},
-        {"scan", "tif", [&](const QString &f) { return quillon.run(QStringList{QStringLiteral("scan")} + scan + QStringList{f}); }},
-        {"scan", "pdf", [&](const QString &f) { return quillon.run(QStringList{QStringLiteral("scan")} + scan + QStringList{f}); }},
+        {"scan", "png", scanTo},
+        {"scan", "jpg", scanTo},
+        {"scan", "tif", scanTo},
+        {"scan", "pdf", scanTo},
         {"copy", "pdf", [&](const QString &f) {
              return quillon.run(QStringList{QStringLiteral("copy")} + scan + QStringList{QStringLiteral("--printer"), printer(f)});
          }},
         {"print", "pdf", [&](const QString &f) {
              return quillon.run({QStringLiteral("print"), picture, QStringLiteral("--printer"), printer(f)});
          }},
-        {"quillon-img", "bmp", [&](const QString &f) { return quillon.runProgram(tool, {picture, f}); }},
-        {"quillon-img", "tif", [&](const QString &f) { return quillon.runProgram(tool, {picture, f}); }},
-        {"quillon-img", "gif", [&](const QString &f) { return quillon.runProgram(tool, {picture, f}); }},
+        {"quillon-img", "bmp", convertTo},
+        {"quillon-img", "tif", convertTo},
+        {"quillon-img", "gif", convertTo},
     };
     const QDir folder(quillon.path(QStringLiteral("out")));
     for (const Writer &w : writers) {
